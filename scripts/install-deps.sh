@@ -1,0 +1,17 @@
+#!/bin/sh
+# Installs the Debian 12 packages that building, testing and running need.
+set -eu
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends \
+    cmake ninja-build g++ pkg-config \
+    libgtest-dev libgmock-dev libbenchmark-dev \
+    nlohmann-json3-dev libcli11-dev \
+    qt6-base-dev qt6-svg-dev libqt6svg6-dev libgl-dev \
+    fonts-liberation2 fontconfig \
+    libuemf-dev emf2svg \
+    xvfb xauth

@@ -1,0 +1,23 @@
+// korvanes: analysis of double-heating paleointensity experiments from the
+// command line.
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "Commands.h"
+
+int main(int argc, char** argv)
+{
+    using namespace korvanes::cli;
+    CLI::App app{"KorvanesTool: analysis of double-heating paleointensity experiments", "korvanes"};
+    app.require_subcommand(1);
+    int status = kExitOk;
+    RegisterAnalyzeCommand(app, status);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? kExitOk : kExitUsage;
+    }
+    return status;
+}

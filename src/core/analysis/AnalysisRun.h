@@ -1,0 +1,14 @@
+#pragma once
+// The whole analysis of one document, as run before every paint.
+
+#include "document/Document.h"
+
+namespace korvanes {
+
+// Rebuilds every derived list from the measurements and the current options,
+// finds or evaluates the temperature range, applies the automatic MT4 check
+// correction when allowed, rescales the tail statistics and grades the
+// result. Does nothing when the document has no measurement.
+void RunAnalysis(CKorvanesToolDoc& doc);
+
+}  // namespace korvanes

@@ -1,0 +1,54 @@
+#pragma once
+// The document of one specimen data file: its measurements, header values,
+// the derived lists that every analysis run rebuilds, the result, the
+// criteria copy, the plot extents and the options.
+
+#include <string>
+#include <vector>
+
+#include "criteria/CriteriaSet.h"
+#include "document/Records.h"
+
+namespace korvanes {
+
+// What opening a data file found out. The document itself always opens (an
+// unreadable file gives an empty measurement list); this tells the caller
+// whether the file could be read at all, and why not.
+struct OpenStatus {
+    bool readable = true;
+    std::string error;  // empty when readable
+};
+
+class CKorvanesToolDoc {
+public:
+    // An empty document that takes a copy of the given criteria.
+    explicit CKorvanesToolDoc(const CCriteriaSet& criteria = StartupCriteria());
+
+    // Reads the data file at `path` into the measurement list and the header
+    // (once; nothing is ever written back). Stores the path in m_pathName.
+    OpenStatus Open(const std::string& path);
+
+    // Input, in file order.
+    std::vector<CMeasurement> m_measurements;
+
+    // Derived lists, rebuilt from scratch by every analysis run.
+    std::vector<CStepVector> m_steps;
+    std::vector<CStepVector> m_zeroFieldSteps;
+    std::vector<CStepVector> m_ptrmGained;
+    std::vector<CStepVector> m_ptrmChecks;
+    std::vector<CStepVector> m_tailChecks;
+    std::vector<CStepVector> m_additivityChecks;
+    std::vector<CStepVector> m_tailCheckStats;
+    std::vector<CStepVector> m_ptrmCheckDiffs;
+    std::vector<CStepVector> m_correctedPtrm;
+    std::vector<CStepVector> m_correctedChecks;
+    std::vector<CStepVector> m_additivityResults;
+
+    CSpecimenResult m_result;
+    CCriteriaSet m_criteria;
+    CPlotBounds m_plotBounds;
+    CAnalysisOptions m_options;
+    CSpecimenHeader m_header;
+};
+
+}  // namespace korvanes

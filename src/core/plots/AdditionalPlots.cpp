@@ -1,0 +1,11 @@
+#include "plots/Plots.h"
+
+namespace korvanes {
+
+void DrawAdditionalPlots(DrawingSurface&, const DiagramFrame&, const CKorvanesToolDoc&,
+                         const std::vector<CStepVector>&, const std::vector<CStepVector>&,
+                         const std::vector<CStepVector>&)
+{
+}
+
+}  // namespace korvanes

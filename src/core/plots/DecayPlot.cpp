@@ -1,0 +1,10 @@
+#include "plots/Plots.h"
+
+namespace korvanes {
+
+void DrawDecayPlot(DrawingSurface&, const DiagramFrame&, const CKorvanesToolDoc&, const std::vector<CStepVector>&,
+                   const std::vector<CStepVector>&)
+{
+}
+
+}  // namespace korvanes

@@ -1,0 +1,19 @@
+#pragma once
+// Conversions of the program's byte texts. Program texts are Windows-1252
+// (the degree sign is 0xB0); specimen names are whatever bytes the data file
+// held. A text that is valid UTF-8 is taken as UTF-8, anything else as
+// Windows-1252, so both kinds come out readable.
+
+#include <string>
+#include <string_view>
+
+namespace korvanes {
+
+std::u32string DecodeText(std::string_view bytes);
+std::string ToUtf8(std::string_view bytes);
+std::u16string ToUtf16(std::string_view bytes);
+
+// printf-style formatting into a std::string (C locale number formats).
+std::string StringPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace korvanes
