@@ -1,6 +1,6 @@
 #pragma once
-// The subcommands of the command-line program. Each registers its options on
-// the application and returns the exit status it ran with through `status`.
+// The subcommands of the command-line program. Each registers itself on the
+// application and reports the exit status it ran with through `status`.
 
 #include <CLI/CLI.hpp>
 
@@ -12,5 +12,8 @@ inline constexpr int kExitUsage = 1;
 inline constexpr int kExitUnreadable = 2;
 
 void RegisterAnalyzeCommand(CLI::App& app, int& status);
+void RegisterBatchCommand(CLI::App& app, int& status);
+void RegisterCriteriaCommand(CLI::App& app, int& status);
+void RegisterPlotCommand(CLI::App& app, int& status);
 
 }  // namespace korvanes::cli

@@ -13,6 +13,9 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
     int status = kExitOk;
     RegisterAnalyzeCommand(app, status);
+    RegisterBatchCommand(app, status);
+    RegisterCriteriaCommand(app, status);
+    RegisterPlotCommand(app, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

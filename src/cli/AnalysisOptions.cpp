@@ -1,0 +1,63 @@
+#include "AnalysisOptions.h"
+
+#include <map>
+
+namespace korvanes::cli {
+
+void AddAnalysisOptions(CLI::App& cmd, CliAnalysisOptions& options)
+{
+    cmd.add_option("--coords", options.coordinates, "Coordinate system: core, geo or bedding")
+        ->check(CLI::IsMember({"core", "geo", "bedding"}))
+        ->capture_default_str();
+    cmd.add_flag("--only-z", options.onlyZ, "Use only the z component for pTRM and check magnitudes");
+    cmd.add_flag("--check-corrected", options.checkCorrected, "Apply the cumulative pTRM-check correction");
+    cmd.add_flag("--include-check-correction", options.includeCheckCorrection,
+                 "For MT4 data, let the automatic search try the check correction");
+    cmd.add_flag("--maximize-q", options.maximizeQ, "The automatic search maximises q instead of w");
+    cmd.add_option_function<std::vector<int>>(
+           "--range",
+           [&options](const std::vector<int>& values) { options.range = std::make_pair(values[0], values[1]); },
+           "Evaluate the temperature range TMIN TMAX (°C) instead of searching")
+        ->expected(2)
+        ->type_name("TMIN TMAX");
+    cmd.add_option_function<double>(
+           "--labfield", [&options](double value) { options.labField = value; },
+           "Laboratory field in µT (instead of the file's header value)")
+        ->type_name("MICROTESLA");
+    cmd.add_option("--criteria", options.criteriaPath, "Criteria file (.cri); default: the built-in values");
+}
+
+bool LoadCliCriteria(const CliAnalysisOptions& options, CCriteriaSet& criteria, std::string& error)
+{
+    criteria = StartupCriteria();
+    if (options.criteriaPath.empty()) {
+        return true;
+    }
+    error = "reading criteria files is not available yet";
+    return false;
+}
+
+void ApplyAnalysisOptions(const CliAnalysisOptions& options, const CCriteriaSet& criteria, CKorvanesToolDoc& doc)
+{
+    static const std::map<std::string, int> kCoordinates{
+        {"core", kCoreCoordinates}, {"geo", kGeographic}, {"bedding", kBedding}};
+    doc.m_criteria = criteria;
+    doc.m_options.m_equalAraiScales = criteria.equalAraiScales;
+    if (options.maximizeQ) {
+        doc.m_criteria.maximizeQ = 1;
+    }
+    doc.m_options.m_coordinates = kCoordinates.at(options.coordinates);
+    doc.m_options.m_onlyZComponent = options.onlyZ ? 1 : 0;
+    doc.m_options.m_checkCorrected = options.checkCorrected ? 1 : 0;
+    doc.m_options.m_includeCheckCorrection = options.includeCheckCorrection ? 1 : 0;
+    if (options.range) {
+        doc.m_options.m_rangeMode = kSelectedRange;
+        doc.m_result.tMin = options.range->first;
+        doc.m_result.tMax = options.range->second;
+    }
+    if (options.labField) {
+        doc.m_header.m_labField = static_cast<float>(*options.labField);
+    }
+}
+
+}  // namespace korvanes::cli
