@@ -1,8 +1,90 @@
 #include "analysis/RangeSearch.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/AraiFit.h"
+
 namespace korvanes {
 
 int GradeResult(const CSpecimenResult&, const CCriteriaSet&) { return kClassC; }
-void SearchRange(CKorvanesToolDoc&, int) {}
+
+namespace {
+
+// Fits one range: first on the check-corrected pTRM list for d(pal) (unless
+// the correction is already applied), then on the pTRM list itself, then the
+// alteration statistics of the range that the fit actually used.
+void EvaluateWithChecks(CKorvanesToolDoc& doc, int tMin, int tMax)
+{
+    double correctedPaleointensity = 0.0;
+    if (doc.m_options.m_checkCorrected == 0) {
+        EvaluateRange(doc, tMin, tMax, doc.m_zeroFieldSteps, doc.m_correctedPtrm);
+        correctedPaleointensity = doc.m_result.paleointensity;
+    }
+    EvaluateRange(doc, tMin, tMax, doc.m_zeroFieldSteps, doc.m_ptrmGained);
+    EvaluateRangeChecks(doc, correctedPaleointensity, doc.m_result.tMax);
+}
+
+void SearchSelectedRange(CKorvanesToolDoc& doc)
+{
+    const int tMin = doc.m_result.tMin;
+    const int tMax = doc.m_result.tMax;
+    if (tMin >= tMax) {
+        ClearResult(doc.m_result);
+        return;
+    }
+    EvaluateWithChecks(doc, tMin, tMax);
+}
+
+void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
+{
+    const ClassThresholds& limits = classLimit == kClassA ? doc.m_criteria.classA : doc.m_criteria.classB;
+    // A minimum N below 1 would start the inner loop before the first step.
+    const int minN = std::max(limits.minN, 1);
+    const int count = static_cast<int>(doc.m_zeroFieldSteps.size());
+
+    double best = 0.0;
+    int bestMin = 0;
+    int bestMax = 0;
+    for (int i = 0; i < count; ++i) {
+        for (int j = minN - 1; j < count; ++j) {
+            const int ti = doc.m_zeroFieldSteps[static_cast<std::size_t>(i)].temperature;
+            const int tj = doc.m_zeroFieldSteps[static_cast<std::size_t>(j)].temperature;
+            if (ti >= tj || j - i < minN - 1) {
+                continue;
+            }
+            EvaluateWithChecks(doc, ti, tj);
+            const double value = std::fabs(doc.m_criteria.maximizeQ == 0 ? doc.m_result.w : doc.m_result.q);
+            // Strictly greater: on equal values the earlier pair stays.
+            if (GradeResult(doc.m_result, doc.m_criteria) <= classLimit && value > best) {
+                best = value;
+                bestMin = doc.m_result.tMin;
+                bestMax = doc.m_result.tMax;
+            }
+        }
+    }
+
+    if (best != 0.0) {
+        EvaluateWithChecks(doc, bestMin, bestMax);
+        return;
+    }
+    ClearResult(doc.m_result);
+    // The whole measured range; a specimen without zero-field steps has none.
+    if (count > 0) {
+        doc.m_result.tMin = doc.m_plotBounds.minTemperature;
+        doc.m_result.tMax = doc.m_plotBounds.maxTemperature;
+    }
+}
+
+}  // namespace
+
+void SearchRange(CKorvanesToolDoc& doc, int classLimit)
+{
+    if (doc.m_options.m_rangeMode == kSelectedRange) {
+        SearchSelectedRange(doc);
+    } else {
+        SearchAutomaticRange(doc, classLimit);
+    }
+}
 
 }  // namespace korvanes
