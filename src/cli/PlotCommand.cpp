@@ -71,20 +71,22 @@ struct PlotArguments {
 };
 
 #ifdef KORVANES_WITH_QT
-// The fonts need a QGuiApplication. Without a display the offscreen platform
-// serves, unless the caller chose a platform.
-void EnsureGuiApplication()
+// The fonts need a QGuiApplication; the plot command makes one for its run
+// (none when the process already has one). Without a display the offscreen
+// platform serves, unless the caller chose a platform.
+std::unique_ptr<QGuiApplication> MakeGuiApplication()
 {
     if (QGuiApplication::instance() != nullptr) {
-        return;
+        return nullptr;
     }
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // QGuiApplication keeps references to both for its lifetime.
     static int argc = 1;
     static char name[] = "korvanes";
     static char* argv[] = {name, nullptr};
-    static QGuiApplication application(argc, argv);
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
 #endif
 
@@ -134,7 +136,7 @@ int RunPlot(const PlotArguments& args)
     ApplyAnalysisOptions(args.analysis, criteria, doc);
     doc.m_options.m_plotType = type->type;
 
-    EnsureGuiApplication();
+    const std::unique_ptr<QGuiApplication> application = MakeGuiApplication();
     if (!ExportPicture(doc, *format, args.out, size, error)) {
         std::cerr << "korvanes plot: " << error << '\n';
         return kExitUnreadable;
