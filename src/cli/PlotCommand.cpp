@@ -2,6 +2,7 @@
 // into a picture file (EMF, SVG, PNG or PDF, chosen by the extension).
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -123,7 +124,8 @@ int RunPlot(const PlotArguments& args)
         std::cerr << "korvanes plot: " << error << '\n';
         return kExitUnreadable;
     }
-    if (!std::ifstream(args.file).is_open()) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(args.file, ignored) || !std::ifstream(args.file).is_open()) {
         std::cerr << "korvanes plot: cannot read the data file '" << args.file << "'\n";
         return kExitUnreadable;
     }

@@ -107,6 +107,9 @@ TEST_F(PlotCommand, UnreadableInputOrUnwritableOutputExitWithTwo)
     EXPECT_EQ(Run("'" + Out("missing.kvd") + "' --type arai --out '" + Out("a.png") + "'"), 2);
     EXPECT_NE(m_errors.find("missing.kvd"), std::string::npos) << m_errors;
     EXPECT_FALSE(std::filesystem::exists(Out("a.png")));
+    std::filesystem::create_directory(Out("folder.kvd"));
+    EXPECT_EQ(Run("'" + Out("folder.kvd") + "' --type arai --out '" + Out("a.png") + "'"), 2);
+    EXPECT_FALSE(std::filesystem::exists(Out("a.png")));
 
     const std::string unwritable = Out("no-such-folder/a.png");
     EXPECT_EQ(Run("'" + DataFile() + "' --type arai --out '" + unwritable + "'"), 2);
