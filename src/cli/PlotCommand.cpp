@@ -1,11 +1,169 @@
+// `korvanes plot`: draws one diagram or the all-plots page of a data file
+// into a picture file (EMF, SVG, PNG or PDF, chosen by the extension).
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <string>
+
+#include "AnalysisOptions.h"
 #include "Commands.h"
 
+#ifdef KORVANES_WITH_QT
+#include <QGuiApplication>
+
+#include "PictureExport.h"
+#endif
+
 namespace korvanes::cli {
+namespace {
+
+struct PlotTypeName {
+    const char* name;
+    PlotType type;
+    int defaultWidth;
+    int defaultHeight;
+};
+
+// Default picture sizes: the diagram rectangle with room for its labels (the
+// all-plots page has its diagrams at fixed centres up to 550 units plus half
+// a diagram).
+constexpr std::array<PlotTypeName, 5> kPlotTypes{{
+    {"arai", kAraiPlot, 520, 420},
+    {"zijderveld", kZijderveldPlot, 540, 540},
+    {"decay", kDecayPlot, 520, 420},
+    {"additional", kAdditionalPlots, 520, 420},
+    {"all", kAllPlots, 760, 760},
+}};
+
+const PlotTypeName* FindPlotType(const std::string& name)
+{
+    for (const PlotTypeName& entry : kPlotTypes) {
+        if (name == entry.name) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+#ifdef KORVANES_WITH_QT
+// "WxH" with whole numbers of 1 to 5 digits; nothing when malformed.
+std::optional<std::pair<int, int>> ParseSize(const std::string& text)
+{
+    static const std::regex kSize("([0-9]{1,5})[xX]([0-9]{1,5})");
+    std::smatch match;
+    if (!std::regex_match(text, match, kSize)) {
+        return std::nullopt;
+    }
+    return std::make_pair(std::stoi(match[1].str()), std::stoi(match[2].str()));
+}
+#endif
+
+struct PlotArguments {
+    std::string file;
+    std::string type;
+    std::string out;
+    std::string size;
+    CliAnalysisOptions analysis;
+};
+
+#ifdef KORVANES_WITH_QT
+// The fonts need a QGuiApplication; the plot command makes one for its run
+// (none when the process already has one). Without a display the offscreen
+// platform serves, unless the caller chose a platform.
+std::unique_ptr<QGuiApplication> MakeGuiApplication()
+{
+    if (QGuiApplication::instance() != nullptr) {
+        return nullptr;
+    }
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    // QGuiApplication keeps references to both for its lifetime.
+    static int argc = 1;
+    static char name[] = "korvanes";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+#endif
+
+int RunPlot(const PlotArguments& args)
+{
+    const PlotTypeName* type = FindPlotType(args.type);
+    if (type == nullptr) {
+        std::cerr << "korvanes plot: unknown plot type '" << args.type
+                  << "' (use arai, zijderveld, decay, additional or all)\n";
+        return kExitUsage;
+    }
+#ifdef KORVANES_WITH_QT
+    const std::optional<PictureFormat> format = PictureFormatFromPath(args.out);
+    if (!format) {
+        std::cerr << "korvanes plot: unknown picture type of '" << args.out
+                  << "' (use the extension .emf, .svg, .png or .pdf)\n";
+        return kExitUsage;
+    }
+    PictureSize size{type->defaultWidth, type->defaultHeight};
+    if (!args.size.empty()) {
+        const auto parsed = ParseSize(args.size);
+        if (!parsed || parsed->first < 1 || parsed->second < 1 || parsed->first > kMaxPictureSide ||
+            parsed->second > kMaxPictureSide) {
+            std::cerr << "korvanes plot: malformed size '" << args.size << "' (use WIDTHxHEIGHT, 1 to "
+                      << kMaxPictureSide << " pixels each, for example 800x600)\n";
+            return kExitUsage;
+        }
+        size = PictureSize{parsed->first, parsed->second};
+    }
+
+    CCriteriaSet criteria;
+    std::string error;
+    if (!LoadCliCriteria(args.analysis, criteria, error)) {
+        std::cerr << "korvanes plot: " << error << '\n';
+        return kExitUnreadable;
+    }
+    std::error_code ignored;
+    if (std::filesystem::is_directory(args.file, ignored) || !std::ifstream(args.file).is_open()) {
+        std::cerr << "korvanes plot: cannot read the data file '" << args.file << "'\n";
+        return kExitUnreadable;
+    }
+    CKorvanesToolDoc doc(criteria);
+    const OpenStatus status = doc.Open(args.file);
+    if (!status.readable) {
+        std::cerr << "korvanes plot: cannot read the data file '" << args.file << "': " << status.error << '\n';
+        return kExitUnreadable;
+    }
+    ApplyAnalysisOptions(args.analysis, criteria, doc);
+    doc.m_options.m_plotType = type->type;
+
+    const std::unique_ptr<QGuiApplication> application = MakeGuiApplication();
+    if (!ExportPicture(doc, *format, args.out, size, error)) {
+        std::cerr << "korvanes plot: " << error << '\n';
+        return kExitUnreadable;
+    }
+    return kExitOk;
+#else
+    std::cerr << "korvanes plot: this build has no picture export (built without Qt)\n";
+    return kExitUsage;
+#endif
+}
+
+}  // namespace
 
 void RegisterPlotCommand(CLI::App& app, int& status)
 {
-    (void)app;
-    (void)status;
+    auto* cmd = app.add_subcommand("plot", "Draw a diagram of a specimen data file into a picture file");
+    auto args = std::make_shared<PlotArguments>();
+    cmd->add_option("FILE", args->file, "Specimen data file (.kvd)")->required();
+    cmd->add_option("--type", args->type, "Diagram: arai, zijderveld, decay, additional or all")->required();
+    cmd->add_option("--out", args->out, "Picture file; its extension (.emf, .svg, .png, .pdf) chooses the format")
+        ->required();
+    cmd->add_option("--size", args->size,
+                    "Picture size WIDTHxHEIGHT in pixels (default: 520x420, 540x540 for zijderveld, 760x760 for all)");
+    AddAnalysisOptions(*cmd, args->analysis);
+    cmd->callback([args, &status]() { status = RunPlot(*args); });
 }
 
 }  // namespace korvanes::cli

@@ -1,7 +1,21 @@
 #pragma once
 // A drawing surface over a QPainter: screen, printer, image, PDF or SVG.
+//
+// Pixel conventions follow the metafile world the diagrams were laid out for,
+// so that a picture looks the same whichever surface drew it:
+// - a line from the current position to (x, y) leaves out its end point (a
+//   one-unit pen is one device pixel wide, without anti-aliasing);
+// - a rectangle or ellipse between corners (x1, y1) and (x2, y2), in either
+//   order, covers the pixels from min(x) to max(x) − 1 and min(y) to
+//   max(y) − 1, outline included;
+// - a pen wider than one unit has round caps and joins; a dashed pen dashes
+//   18 units on and 6 off at any width;
+// - text is black on a transparent background.
 
+#include <QFont>
 #include <QPainter>
+#include <QPoint>
+#include <vector>
 
 #include "plots/DrawingSurface.h"
 
@@ -9,24 +23,37 @@ namespace korvanes {
 
 class QtPainterSurface final : public DrawingSurface {
 public:
-    explicit QtPainterSurface(QPainter& painter) : m_painter(painter) {}
+    // Draws on the active `painter`, whose device gives the point-size fonts
+    // their resolution. Sets the initial state on the painter: black solid
+    // one-unit pen, white fill, transparent text background, anchor
+    // centre/baseline, current position (0, 0). The painter must outlive
+    // the surface.
+    explicit QtPainterSurface(QPainter& painter);
 
     bool HasReferenceDevice() const override { return true; }
-    void MoveTo(int, int) override {}
-    void LineTo(int, int) override {}
-    void Ellipse(int, int, int, int) override {}
-    void Rectangle(int, int, int, int) override {}
-    void Text(int, int, std::string_view) override {}
-    void SetTextAnchor(TextAnchor) override {}
-    int TextWidth(std::string_view) override { return 0; }
-    void SelectPen(PenStyle, Rgb, int) override {}
-    void SelectFill(Rgb) override {}
-    void SelectFontPoints(int) override {}
-    void SelectFontHeight(int) override {}
-    void ReleaseFont() override {}
+    void MoveTo(int x, int y) override;
+    void LineTo(int x, int y) override;
+    void Ellipse(int x1, int y1, int x2, int y2) override;
+    void Rectangle(int x1, int y1, int x2, int y2) override;
+    void Text(int x, int y, std::string_view text) override;
+    void SetTextAnchor(TextAnchor anchor) override;
+    int TextWidth(std::string_view text) override;
+    void SelectPen(PenStyle style, Rgb colour, int width) override;
+    void SelectFill(Rgb colour) override;
+    // Arial at `points` for the painter's device (its logical vertical dpi).
+    void SelectFontPoints(int points) override;
+    void SelectFontHeight(int cellHeight) override;
+    // Goes back to the font selected before the latest Select call; with no
+    // such font it keeps the current one.
+    void ReleaseFont() override;
 
 private:
+    void SelectFont(const QFont& font);
+
     QPainter& m_painter;
+    QPoint m_position;
+    TextAnchor m_anchor = TextAnchor::kCentreBaseline;
+    std::vector<QFont> m_previousFonts;
 };
 
 }  // namespace korvanes
