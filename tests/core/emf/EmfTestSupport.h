@@ -2,7 +2,9 @@
 // Helpers of the metafile tests: a measurer with known widths, and a reader
 // that walks the records with libUEMF and runs its safety checks.
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -27,7 +29,8 @@ public:
     {
         ++calls;
         const int perCharacter = cellHeight > 0 ? cellHeight / 2 : 7;
-        return static_cast<int>(DecodeText(text).size()) * perCharacter;
+        const auto width = static_cast<long long>(DecodeText(text).size()) * perCharacter;
+        return static_cast<int>(std::min<long long>(width, std::numeric_limits<int>::max()));
     }
     mutable int calls = 0;
 };
