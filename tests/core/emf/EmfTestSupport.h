@@ -67,12 +67,15 @@ inline std::vector<Record> WalkRecords(const std::vector<std::uint8_t>& bytes)
     return records;
 }
 
-// A copy of the record at `offset` as the libUEMF structure T.
+// A copy of the record at `offset` as the libUEMF structure T; fields
+// beyond the record's own size (the optional tail of a font record) are zero.
 template <typename T>
 T RecordAs(const std::vector<std::uint8_t>& bytes, std::size_t offset)
 {
-    T value;
-    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    T value{};
+    U_EMR emr;
+    std::memcpy(&emr, bytes.data() + offset, sizeof emr);
+    std::memcpy(&value, bytes.data() + offset, std::min<std::size_t>(sizeof value, emr.nSize));
     return value;
 }
 
