@@ -1,7 +1,18 @@
 #pragma once
 // A drawing surface that records an Enhanced Metafile ([MS-EMF]) in memory.
+//
+// The picture is written by this code to the published record layouts: a
+// header with the description "KorvanesPlot", the bounds of everything drawn
+// and the frame derived from them, then one record per drawing operation and
+// the end-of-file record. A new surface already holds the surface settings:
+// the text mapping, the text alignment of the default anchor (centred on x,
+// baseline on y), a transparent text background, and a black solid pen one
+// unit wide and a white solid fill of its own, created and selected. Before
+// the first font selection texts use the player's default font (its size is
+// taken as 16 units for the bounds).
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,7 +21,8 @@
 namespace korvanes {
 
 // The reference device whose resolution defines the picture's units: by
-// default a 96-dpi screen of 1920 × 1080 pixels.
+// default a 96-dpi screen of 1920 × 1080 pixels. A device with a size of 0 or
+// less in any field is replaced by the default one.
 struct EmfReferenceDevice {
     int widthPixels = 1920;
     int heightPixels = 1080;
@@ -20,35 +32,51 @@ struct EmfReferenceDevice {
 
 class EmfSurface final : public DrawingSurface {
 public:
-    // `measurer` gives the text widths of the fonts the picture selects.
+    // `measurer` gives the text widths of the fonts the picture selects; it
+    // must outlive the surface.
     explicit EmfSurface(const TextMeasurer& measurer, EmfReferenceDevice device = {});
     ~EmfSurface() override;
+    EmfSurface(const EmfSurface&) = delete;
+    EmfSurface& operator=(const EmfSurface&) = delete;
 
     bool HasReferenceDevice() const override { return false; }
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
     void Ellipse(int x1, int y1, int x2, int y2) override;
     void Rectangle(int x1, int y1, int x2, int y2) override;
+    // An empty text records nothing. Characters are recorded as UTF-16 with
+    // their advances from the measurer.
     void Text(int x, int y, std::string_view text) override;
     void SetTextAnchor(TextAnchor anchor) override;
+    // Measured in the current font's cell height (0 for the default size).
     int TextWidth(std::string_view text) override;
+    // Selecting the pen or fill that is already selected records nothing. A
+    // negative pen width is taken as 0 (the thinnest line).
     void SelectPen(PenStyle style, Rgb colour, int width) override;
     void SelectFill(Rgb colour) override;
+    // A metafile has no reference device: the font gets height 0.
     void SelectFontPoints(int points) override;
+    // A cell height of 0 or less gives height 0 (the default size).
     void SelectFontHeight(int cellHeight) override;
+    // Goes back to the previous font (the player's default font after the
+    // first one) and deletes the released one. Without a font selected it
+    // does nothing.
     void ReleaseFont() override;
 
     // Ends the recording and returns the whole metafile: header, records and
-    // the end-of-file record. The surface takes no drawing afterwards.
+    // the end-of-file record. The surface ignores drawing afterwards, and a
+    // second call returns the same bytes.
     std::vector<std::uint8_t> Finish();
 
 private:
     struct Impl;
-    Impl* m_impl;
+    std::unique_ptr<Impl> m_impl;
 };
 
-// Writes `bytes` to `path`; an existing file is replaced only once the new
-// content is completely written. False with a message in `error` otherwise.
+// Writes `bytes` to `path` through a temporary file beside it, which is
+// renamed over `path` only once completely written and closed; an existing
+// file is never left half-written. False with a message naming the path and
+// the reason in `error` otherwise (the temporary file is then removed).
 bool WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error);
 
 }  // namespace korvanes

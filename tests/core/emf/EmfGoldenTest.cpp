@@ -1,0 +1,299 @@
+// Golden bytes of a tiny picture, built field by field from the published
+// record layouts, and the bounds and frame of the header.
+
+#include <climits>
+
+#include "EmfTestSupport.h"
+#include "emf/EmfWriter.h"
+
+namespace korvanes {
+namespace {
+
+using emftest::HalfCellMeasurer;
+
+// Little-endian byte list written field by field.
+struct Bytes {
+    std::vector<std::uint8_t> v;
+    Bytes& U32(std::uint32_t x)
+    {
+        for (int k = 0; k < 4; ++k) {
+            v.push_back(static_cast<std::uint8_t>(x >> (8 * k)));
+        }
+        return *this;
+    }
+    Bytes& I32(std::int32_t x) { return U32(static_cast<std::uint32_t>(x)); }
+    Bytes& U16(std::uint16_t x)
+    {
+        v.push_back(static_cast<std::uint8_t>(x));
+        v.push_back(static_cast<std::uint8_t>(x >> 8));
+        return *this;
+    }
+    Bytes& U8(std::uint8_t x)
+    {
+        v.push_back(x);
+        return *this;
+    }
+    Bytes& Rect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) { return I32(l).I32(t).I32(r).I32(b); }
+    Bytes& Add(const Bytes& other)
+    {
+        v.insert(v.end(), other.v.begin(), other.v.end());
+        return *this;
+    }
+};
+
+TEST(EmfGolden, ALineAndAText)
+{
+    HalfCellMeasurer m;
+    EmfSurface s(m);
+    s.MoveTo(10, 20);
+    s.LineTo(110, 20);
+    s.SelectFontHeight(16);
+    s.Text(60, 50, "A\xB0");
+    const auto bytes = s.Finish();
+
+    Bytes body;
+    body.U32(17).U32(12).U32(1);                                  // SETMAPMODE MM_TEXT
+    body.U32(22).U32(12).U32(6 | 24);                             // SETTEXTALIGN TA_CENTER|TA_BASELINE
+    body.U32(18).U32(12).U32(1);                                  // SETBKMODE TRANSPARENT
+    body.U32(38).U32(28).U32(1).U32(0).I32(1).I32(0).U32(0);      // CREATEPEN 1: solid, 1 wide, black
+    body.U32(37).U32(12).U32(1);                                  // SELECTOBJECT 1
+    body.U32(39).U32(24).U32(2).U32(0).U32(0x00FFFFFF).U32(0);    // CREATEBRUSHINDIRECT 2: solid white
+    body.U32(37).U32(12).U32(2);                                  // SELECTOBJECT 2
+    body.U32(27).U32(16).I32(10).I32(20);                         // MOVETOEX
+    body.U32(54).U32(16).I32(110).I32(20);                        // LINETO
+    body.U32(82).U32(104).U32(3);                                 // EXTCREATEFONTINDIRECTW 3
+    body.I32(16).I32(0).I32(0).I32(0).I32(400);                   // height, width, esc., orient., weight
+    body.U8(0).U8(0).U8(0).U8(0).U8(0).U8(0).U8(0).U8(0);          // italic .. pitch and family
+    for (char16_t c : std::u16string(u"Arial")) {
+        body.U16(c);
+    }
+    for (int i = 0; i < 27; ++i) {
+        body.U16(0);
+    }
+    body.U32(37).U32(12).U32(3);  // SELECTOBJECT 3
+    // EXTTEXTOUTW: two characters 8 wide centred on 60 -> 52..67; the cell of
+    // 16 is 13 above and 3 below the baseline 50 -> 37..52.
+    const float exScale = 50800.0f / 1920.0f;
+    const float eyScale = 28600.0f / 1080.0f;
+    std::uint32_t ex = 0;
+    std::uint32_t ey = 0;
+    std::memcpy(&ex, &exScale, 4);
+    std::memcpy(&ey, &eyScale, 4);
+    body.U32(84).U32(88).Rect(52, 37, 67, 52).U32(1).U32(ex).U32(ey);
+    body.I32(60).I32(50).U32(2).U32(76).U32(0).Rect(0, 0, -1, -1).U32(80);
+    body.U16(u'A').U16(0x00B0);
+    body.I32(8).I32(8);
+    body.U32(14).U32(20).U32(0).U32(16).U32(20);  // EOF
+
+    Bytes expected;
+    expected.U32(1).U32(136);
+    // Bounds: the line 10..110 on row 20, the text 52..67 x 37..52.
+    expected.Rect(10, 20, 110, 52);
+    // Frame in 0.01 mm: x * 50800/1920, y * 28600/1080, rounded:
+    // 264.6 -> 265, 529.6 -> 530, 2910.4 -> 2910, 1377.0 -> 1377.
+    expected.Rect(265, 530, 2910, 1377);
+    expected.U32(0x464D4520).U32(0x00010000);
+    expected.U32(504).U32(14);   // nBytes, nRecords
+    expected.U16(4).U16(0);      // nHandles: slot 0 and the pen, brush and font
+    expected.U32(14).U32(108);   // description: 14 units at 108
+    expected.U32(0);             // nPalEntries
+    expected.I32(1920).I32(1080).I32(508).I32(286);
+    expected.U32(0).U32(0).U32(0);  // no pixel format, no OpenGL
+    expected.I32(508000).I32(286000);
+    for (char16_t c : std::u16string(u"KorvanesPlot")) {
+        expected.U16(c);
+    }
+    expected.U16(0).U16(0);
+    expected.Add(body);
+    ASSERT_EQ(expected.v.size(), 504u);
+    EXPECT_EQ(bytes, expected.v);
+}
+
+TEST(EmfGolden, AnEmptyPictureHoldsOnlyTheSurfaceSettings)
+{
+    HalfCellMeasurer m;
+    EmfSurface s(m);
+    s.MoveTo(500, 500);   // moves draw nothing
+    s.Text(40, 40, "");  // an empty text records nothing
+    const auto bytes = s.Finish();
+    const auto records = emftest::WalkRecords(bytes);
+    EXPECT_EQ(emftest::Types(records),
+              (std::vector<std::uint32_t>{U_EMR_HEADER, U_EMR_SETMAPMODE, U_EMR_SETTEXTALIGN, U_EMR_SETBKMODE,
+                                          U_EMR_CREATEPEN, U_EMR_SELECTOBJECT, U_EMR_CREATEBRUSHINDIRECT,
+                                          U_EMR_SELECTOBJECT, U_EMR_MOVETOEX, U_EMR_EOF}));
+    const U_EMRHEADER h = emftest::Header(bytes);
+    // The format's empty rectangle for bounds and frame alike.
+    EXPECT_EQ(h.rclBounds.left, 0);
+    EXPECT_EQ(h.rclBounds.top, 0);
+    EXPECT_EQ(h.rclBounds.right, -1);
+    EXPECT_EQ(h.rclBounds.bottom, -1);
+    EXPECT_EQ(h.rclFrame.left, 0);
+    EXPECT_EQ(h.rclFrame.top, 0);
+    EXPECT_EQ(h.rclFrame.right, -1);
+    EXPECT_EQ(h.rclFrame.bottom, -1);
+    EXPECT_EQ(h.nHandles, 3);
+    EXPECT_EQ(h.nRecords, 10u);
+    EXPECT_EQ(h.nBytes, 136u + 3 * 12 + 28 + 12 + 24 + 12 + 16 + 20);
+}
+
+struct Box {
+    std::int32_t left, top, right, bottom;
+    bool operator==(const Box&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Box& b)
+{
+    return os << "(" << b.left << ", " << b.top << ", " << b.right << ", " << b.bottom << ")";
+}
+
+Box BoundsOf(const std::vector<std::uint8_t>& bytes)
+{
+    const U_EMRHEADER h = emftest::Header(bytes);
+    return Box{h.rclBounds.left, h.rclBounds.top, h.rclBounds.right, h.rclBounds.bottom};
+}
+
+Box FrameOf(const std::vector<std::uint8_t>& bytes)
+{
+    const U_EMRHEADER h = emftest::Header(bytes);
+    return Box{h.rclFrame.left, h.rclFrame.top, h.rclFrame.right, h.rclFrame.bottom};
+}
+
+TEST(EmfBounds, LinesCoverTheirEndPointsWidenedByHalfThePen)
+{
+    HalfCellMeasurer m;
+    {
+        EmfSurface s(m);
+        s.MoveTo(30, 40);
+        s.LineTo(10, 50);
+        EXPECT_EQ(BoundsOf(s.Finish()), (Box{10, 40, 30, 50}));
+    }
+    {
+        EmfSurface s(m);
+        s.SelectPen(PenStyle::kSolid, kRed, 3);  // half of 3 is 1
+        s.MoveTo(0, 0);
+        s.LineTo(10, 5);
+        EXPECT_EQ(BoundsOf(s.Finish()), (Box{-1, -1, 11, 6}));
+    }
+    {
+        EmfSurface s(m);
+        s.SelectPen(PenStyle::kDashed, kRed, 0);  // the thinnest pen still covers its pixels
+        s.MoveTo(5, 5);
+        s.LineTo(5, 5);
+        EXPECT_EQ(BoundsOf(s.Finish()), (Box{5, 5, 5, 5}));
+    }
+}
+
+TEST(EmfBounds, ShapesLeaveOutTheirRightAndBottomEdges)
+{
+    HalfCellMeasurer m;
+    {
+        EmfSurface s(m);
+        s.Rectangle(20, 30, 10, 10);  // corners in reverse order
+        EXPECT_EQ(BoundsOf(s.Finish()), (Box{10, 10, 19, 29}));
+    }
+    {
+        EmfSurface s(m);
+        s.SelectPen(PenStyle::kSolid, kBlue, 4);
+        s.Ellipse(100, 100, 110, 120);
+        EXPECT_EQ(BoundsOf(s.Finish()), (Box{98, 98, 111, 121}));
+    }
+    {
+        EmfSurface s(m);
+        s.Ellipse(7, 8, 7, 8);  // a point-sized box keeps its one pixel
+        EXPECT_EQ(BoundsOf(s.Finish()), (Box{7, 8, 7, 8}));
+    }
+}
+
+TEST(EmfBounds, TextsCoverTheirMeasuredWidthAndCell)
+{
+    HalfCellMeasurer m;
+    {
+        // Centred on 100 with the baseline on 100: 24 wide, 13 up and 3 down.
+        EmfSurface s(m);
+        s.SelectFontHeight(16);
+        s.Text(100, 100, "abc");
+        EXPECT_EQ(BoundsOf(s.Finish()), (Box{88, 87, 111, 102}));
+    }
+    {
+        // An odd width: 5 characters of 5 (cell 10): 25 wide from 50 - 12.
+        EmfSurface s(m);
+        s.SelectFontHeight(10);
+        s.Text(50, 20, "abcde");
+        EXPECT_EQ(BoundsOf(s.Finish()), (Box{38, 12, 62, 21}));
+    }
+    {
+        EmfSurface s(m);
+        s.SelectFontHeight(16);
+        s.SetTextAnchor(TextAnchor::kLeftTop);
+        s.Text(5, 5, "abc");
+        EXPECT_EQ(BoundsOf(s.Finish()), (Box{5, 5, 28, 20}));
+    }
+    {
+        // The default size: 7 per character here, a cell taken as 16.
+        EmfSurface s(m);
+        s.SetTextAnchor(TextAnchor::kLeftTop);
+        s.Text(0, 0, "ab");
+        EXPECT_EQ(BoundsOf(s.Finish()), (Box{0, 0, 13, 15}));
+    }
+}
+
+TEST(EmfBounds, TheUnionOfEverythingDrawn)
+{
+    HalfCellMeasurer m;
+    EmfSurface s(m);
+    s.SelectFontHeight(16);
+    s.MoveTo(100, 100);
+    s.LineTo(200, 100);
+    s.Rectangle(150, 50, 160, 60);
+    s.Text(120, 300, "x");
+    s.MoveTo(-50, 400);  // a move alone adds nothing
+    EXPECT_EQ(BoundsOf(s.Finish()), (Box{100, 50, 200, 302}));
+}
+
+TEST(EmfBounds, TheFrameFollowsTheReferenceDevice)
+{
+    HalfCellMeasurer m;
+    // 100 pixels on 254 mm: one pixel is 2.54 mm, 254 hundredths.
+    EmfSurface s(m, EmfReferenceDevice{100, 200, 254, 254});
+    s.MoveTo(-2, 10);
+    s.LineTo(40, 20);
+    const auto bytes = s.Finish();
+    EXPECT_EQ(FrameOf(bytes), (Box{-508, 1270, 10160, 2540}));
+    const U_EMRHEADER h = emftest::Header(bytes);
+    EXPECT_EQ(h.szlDevice.cx, 100);
+    EXPECT_EQ(h.szlMillimeters.cy, 254);
+    EXPECT_EQ(h.szlMicrometers.cx, 254000);
+}
+
+TEST(EmfBounds, AnUnusableDeviceIsReplacedByTheDefaultScreen)
+{
+    HalfCellMeasurer m;
+    EmfSurface s(m, EmfReferenceDevice{0, 1080, 508, -3});
+    s.MoveTo(0, 0);
+    s.LineTo(96, 96);
+    const auto bytes = s.Finish();
+    const U_EMRHEADER h = emftest::Header(bytes);
+    EXPECT_EQ(h.szlDevice.cx, 1920);
+    EXPECT_EQ(h.szlMillimeters.cy, 286);
+    // 96 pixels at 96 dpi are one inch: 2540 hundredths of a millimetre.
+    EXPECT_EQ(h.rclFrame.right, 2540);
+}
+
+TEST(EmfBounds, ExtremeCoordinatesAreClampedWithoutOverflow)
+{
+    HalfCellMeasurer m;
+    EmfSurface s(m);
+    s.SelectPen(PenStyle::kSolid, kRed, INT_MAX);
+    s.MoveTo(INT_MIN, INT_MIN);
+    s.LineTo(INT_MAX, INT_MAX);
+    s.Rectangle(INT_MAX, INT_MIN, INT_MIN, INT_MAX);
+    s.SelectFontHeight(INT_MAX);
+    s.Text(INT_MAX, INT_MIN, "wide");
+    const auto bytes = s.Finish();
+    emftest::WalkRecords(bytes);
+    EXPECT_EQ(BoundsOf(bytes), (Box{INT_MIN, INT_MIN, INT_MAX, INT_MAX}));
+    EXPECT_EQ(FrameOf(bytes), (Box{INT_MIN, INT_MIN, INT_MAX, INT_MAX}));
+}
+
+}  // namespace
+}  // namespace korvanes
