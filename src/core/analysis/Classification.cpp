@@ -1,10 +1,287 @@
 #include "analysis/Classification.h"
 
-namespace korvanes {
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <utility>
+#include <vector>
 
-int ClassifyTreatmentCode(float, int) { return 0; }
-void BuildSteps(CKorvanesToolDoc&) {}
-void PairSteps(CKorvanesToolDoc&) {}
-void ComputePlotBounds(CKorvanesToolDoc&) {}
+#include "document/Coordinates.h"
+#include "text/TextEncoding.h"
+
+namespace korvanes {
+namespace {
+
+constexpr double kStartMinimum = 1000000.0;
+constexpr double kStartMaximum = -1000000.0;
+
+double Length(double x, double y, double z)
+{
+    return std::sqrt(x * x + y * y + z * z);
+}
+
+// Difference a − b as a pairing item.
+CStepVector Difference(const CStepVector& a, const CStepVector& b, int stepType, int temperature,
+                       int stepTemperature, bool onlyZ)
+{
+    CStepVector item;
+    item.x = a.x - b.x;
+    item.y = a.y - b.y;
+    item.z = a.z - b.z;
+    item.magnitude = onlyZ ? std::fabs(item.z) : Length(item.x, item.y, item.z);
+    item.stepType = stepType;
+    item.temperature = temperature;
+    item.stepTemperature = stepTemperature;
+    return item;
+}
+
+// Signed horizontal length: √(x² + y²) with the sign of x; x = 0 counts as positive.
+double SignedHorizontal(const CStepVector& s)
+{
+    const double h = std::sqrt(s.x * s.x + s.y * s.y);
+    return s.x < 0.0 ? -h : h;
+}
+
+struct RunningRange {
+    double minimum = kStartMinimum;
+    double maximum = kStartMaximum;
+    bool started = false;
+
+    void Add(double v)
+    {
+        if (!started) {
+            minimum = maximum = v;
+            started = true;
+        } else {
+            minimum = std::min(minimum, v);
+            maximum = std::max(maximum, v);
+        }
+    }
+};
+
+}  // namespace
+
+std::int32_t TemperatureOfCode(float treatmentCode)
+{
+    const double code = treatmentCode;
+    if (!std::isfinite(code)) {
+        return 0;
+    }
+    const double t = std::clamp(std::floor(code), -static_cast<double>(kMaxTemperatureMagnitude),
+                                static_cast<double>(kMaxTemperatureMagnitude));
+    return static_cast<std::int32_t>(t);
+}
+
+int ClassifyTreatmentCode(float treatmentCode, int previousType)
+{
+    const double code = treatmentCode;
+    if (!std::isfinite(code)) {
+        return kZeroField;
+    }
+    const double t = std::floor(code);
+    if (t == 0.0) {
+        return kZeroField;
+    }
+    const double l = std::fmod(code * 1000.0, t * 1000.0);
+    if (l < 99.0) {
+        return kZeroField;
+    }
+    if (l < 111.0) {
+        return kInField;
+    }
+    if (l < 121.0) {
+        return kPtrmCheck;
+    }
+    if (l < 131.0) {
+        return kTailCheck;
+    }
+    if (l < 141.0) {
+        return kAdditivityCheck;
+    }
+    if (l < 210.0) {
+        return kPtrmCheck;
+    }
+    if (l < 310.0) {
+        return kTailCheck;
+    }
+    if (l < 410.0) {
+        return kAdditivityCheck;
+    }
+    return previousType;
+}
+
+void BuildSteps(CKorvanesToolDoc& doc)
+{
+    doc.m_steps.clear();
+    doc.m_steps.reserve(doc.m_measurements.size());
+    int g = -1;
+    int previousType = kZeroField;
+    for (const CMeasurement& m : doc.m_measurements) {
+        const Vector3 v = VectorInCoordinates(m, doc.m_header, doc.m_options.m_coordinates);
+        const int type = ClassifyTreatmentCode(m.treatmentCode, previousType);
+        const std::int32_t t = TemperatureOfCode(m.treatmentCode);
+        doc.m_steps.push_back({v.x, v.y, v.z, Length(v.x, v.y, v.z), type, t, t});
+        g = std::max(g, type);
+        previousType = type;
+    }
+    if (g < kPtrmCheck) {
+        g = 0;
+    } else if (g == kPtrmCheck) {
+        const auto& ms = doc.m_measurements;
+        const bool inFieldFirst =
+            ms.size() >= 3 &&
+            static_cast<double>(ms[1].treatmentCode) - static_cast<double>(ms[2].treatmentCode) > 0.0;
+        g = inFieldFirst ? 2 : 1;
+    }
+    doc.m_result.methodType = StringPrintf("MT%d", g);
+}
+
+void PairSteps(CKorvanesToolDoc& doc)
+{
+    doc.m_zeroFieldSteps.clear();
+    doc.m_ptrmGained.clear();
+    doc.m_ptrmChecks.clear();
+    doc.m_tailChecks.clear();
+    doc.m_additivityChecks.clear();
+    const bool onlyZ = doc.m_options.m_onlyZComponent != 0;
+    const std::vector<CStepVector>& steps = doc.m_steps;
+
+    // Steps of each (type, temperature) in file order: every rule looks for
+    // partners of one type at one temperature, in the order of the file.
+    std::map<std::pair<int, int>, std::vector<std::size_t>> byTypeAndTemperature;
+    for (std::size_t j = 0; j < steps.size(); ++j) {
+        byTypeAndTemperature[{steps[j].stepType, steps[j].temperature}].push_back(j);
+    }
+    auto partners = [&byTypeAndTemperature](int type, int temperature) -> const std::vector<std::size_t>* {
+        const auto found = byTypeAndTemperature.find({type, temperature});
+        return found == byTypeAndTemperature.end() ? nullptr : &found->second;
+    };
+
+    bool hasReference = false;  // no main step yet: a check refers to nothing
+    int reference = 0;
+    int checkMode = 0;  // 0 unset, 1..5 as the step before the first check says
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const CStepVector& s = steps[i];
+        const int e = s.stepType;
+        if (e == kPtrmCheck && i > 0) {
+            switch (steps[i - 1].stepType) {
+            case kZeroField:
+                checkMode = 1;
+                doc.m_header.m_checkMethodText = "in-field alteration check";
+                break;
+            case kTailCheck:
+                checkMode = 2;
+                doc.m_header.m_checkMethodText = "in-field alteration check after TR step";
+                break;
+            case kInField:
+                checkMode = 3;
+                doc.m_header.m_checkMethodText = "zero-field alteration check";
+                break;
+            case kPtrmCheck:
+                checkMode = 4;
+                break;
+            case kAdditivityCheck:
+                checkMode = 5;
+                break;
+            default:
+                break;
+            }
+        }
+        if (i == 0) {
+            CStepVector origin;
+            origin.stepType = kInField;
+            origin.temperature = s.temperature;
+            origin.stepTemperature = s.temperature;
+            doc.m_ptrmGained.push_back(origin);
+        }
+        if (e == kZeroField) {
+            doc.m_zeroFieldSteps.push_back(s);
+            hasReference = true;
+            reference = s.temperature;
+            continue;
+        }
+        if (e == kTailCheck) {
+            doc.m_tailChecks.push_back(s);
+            continue;
+        }
+        if (e == kInField) {
+            if (const auto* list = partners(kZeroField, s.temperature)) {
+                for (std::size_t j : *list) {
+                    doc.m_ptrmGained.push_back(
+                        Difference(s, steps[j], kInField, steps[j].temperature, steps[j].temperature, onlyZ));
+                }
+            }
+            hasReference = true;
+            reference = s.temperature;
+            continue;
+        }
+        if (!hasReference) {
+            continue;
+        }
+        if (e == kPtrmCheck) {
+            int partnerType = -1;
+            bool checkMinusPartner = true;
+            if (checkMode == 1 || checkMode == 4 || checkMode == 5) {
+                partnerType = kZeroField;
+            } else if (checkMode == 2) {
+                partnerType = kTailCheck;
+            } else if (checkMode == 3) {
+                partnerType = kInField;
+                checkMinusPartner = false;
+            }
+            if (partnerType < 0) {
+                continue;
+            }
+            if (const auto* list = partners(partnerType, reference)) {
+                for (std::size_t j : *list) {
+                    const CStepVector& p = steps[j];
+                    doc.m_ptrmChecks.push_back(checkMinusPartner
+                                                   ? Difference(s, p, kPtrmCheck, p.temperature, s.temperature, onlyZ)
+                                                   : Difference(p, s, kPtrmCheck, p.temperature, s.temperature, onlyZ));
+                }
+            }
+        } else if (e == kAdditivityCheck) {
+            if (const auto* list = partners(kInField, reference)) {
+                for (std::size_t j : *list) {
+                    const CStepVector& p = steps[j];
+                    doc.m_additivityChecks.push_back(
+                        Difference(p, s, kAdditivityCheck, p.temperature, s.temperature, onlyZ));
+                }
+            }
+        }
+    }
+    ComputePlotBounds(doc);
+}
+
+void ComputePlotBounds(CKorvanesToolDoc& doc)
+{
+    CPlotBounds& b = doc.m_plotBounds;
+    RunningRange temperature, nrm, x, y, z, horizontal, ptrm;
+    for (const CStepVector& s : doc.m_zeroFieldSteps) {
+        temperature.Add(s.temperature);
+        nrm.Add(s.magnitude);
+        x.Add(s.x);
+        y.Add(s.y);
+        z.Add(s.z);
+        horizontal.Add(SignedHorizontal(s));
+    }
+    for (const CStepVector& s : doc.m_ptrmGained) {
+        ptrm.Add(s.magnitude);
+    }
+    // Temperatures are clamped to ±10^9, so they convert back exactly.
+    b.minTemperature = static_cast<std::int32_t>(temperature.minimum);
+    b.maxTemperature = static_cast<std::int32_t>(temperature.maximum);
+    b.minNrm = nrm.minimum;
+    b.maxNrm = nrm.maximum;
+    b.maxPtrm = ptrm.maximum;
+    b.maxX = x.maximum;
+    b.maxY = y.maximum;
+    b.maxZ = z.maximum;
+    b.maxHorizontal = horizontal.maximum;
+    b.minX = x.minimum;
+    b.minY = y.minimum;
+    b.minZ = z.minimum;
+    b.minHorizontal = horizontal.minimum;
+}
 
 }  // namespace korvanes

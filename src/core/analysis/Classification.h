@@ -2,24 +2,47 @@
 // Step classification by treatment code, the method type, the pairing of
 // steps into Arai points and check difference vectors, and the plot extents.
 
+#include <cstdint>
+
 #include "document/Document.h"
 
 namespace korvanes {
 
-// Step type (0..4) of a treatment code. `previousType` is the type of the
-// measurement before it, used for codes whose fractional part reads 410 or more.
+// Temperatures are clamped to this magnitude, so that the difference of any
+// two of them still fits a 32-bit integer.
+inline constexpr std::int32_t kMaxTemperatureMagnitude = 1000000000;
+
+// The temperature part of a treatment code: floor(code) in °C, clamped to
+// ±kMaxTemperatureMagnitude; 0 for a non-finite code.
+std::int32_t TemperatureOfCode(float treatmentCode);
+
+// Step type (0..4) of a treatment code, from its fractional part read as a
+// three-digit number L = fmod(code·1000, T·1000), computed in double:
+// L < 99 zero-field, < 111 in-field, < 121 pTRM check, < 131 tail check,
+// < 141 additivity check, < 210 pTRM check, < 310 tail check, < 410
+// additivity check, otherwise `previousType` (the resolved type of the
+// measurement before; callers pass 0 for the first measurement). Codes below
+// 1 (temperature 0 or negative) and non-finite codes are zero-field steps.
 int ClassifyTreatmentCode(float treatmentCode, int previousType);
 
-// Fills m_steps (one vector per measurement, chosen coordinates) and the
-// result's methodType ("MT0".."MT4").
+// Fills m_steps (one vector per measurement, chosen coordinates, full
+// length as magnitude) and the result's methodType ("MT0".."MT4"). With
+// pTRM checks as the highest type, MT2 when the second code exceeds the
+// third (in-field step first), else MT1; fewer than three measurements give
+// MT1.
 void BuildSteps(CKorvanesToolDoc& doc);
 
-// Fills m_zeroFieldSteps, m_ptrmGained, m_ptrmChecks, m_tailChecks,
-// m_additivityChecks and m_checkMethodText from m_steps, then the plot bounds.
+// Fills m_zeroFieldSteps, m_ptrmGained (origin item first), m_ptrmChecks,
+// m_tailChecks, m_additivityChecks and sets m_checkMethodText from m_steps,
+// then the plot bounds. A pTRM check that is the very first step has no check
+// mode and yields no item. m_checkMethodText is set but never cleared here.
 void PairSteps(CKorvanesToolDoc& doc);
 
 // Temperature, NRM, component and pTRM extents from m_zeroFieldSteps and
-// m_ptrmGained. Leaves the tail-check and check maxima alone.
+// m_ptrmGained. Each running extreme starts from the list's first value; an
+// empty list leaves 1000000 for its minima and -1000000 for its maxima. The
+// signed horizontal length of a step with x = 0 counts as positive
+// (+√(y²)). Leaves the tail-check and check maxima alone.
 void ComputePlotBounds(CKorvanesToolDoc& doc);
 
 }  // namespace korvanes

@@ -1,18 +1,286 @@
 #include "document/DataFileReader.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <system_error>
+
+#include "text/TextEncoding.h"
+
 namespace korvanes {
+namespace {
+
+bool IsCSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+enum class ParseOutcome { kNone, kNumber, kOutOfRange };
+
+// A decimal text that from_chars found out of double range is an underflow
+// (read as 0) when its exponent is negative, else an overflow.
+bool IsUnderflow(std::string_view matched)
+{
+    for (std::size_t i = 0; i + 1 < matched.size(); ++i) {
+        const char c = matched[i];
+        if ((c == 'e' || c == 'E' || c == 'p' || c == 'P') && matched[i + 1] == '-') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Parses one number at the start of [pos, end) after white space; on success
+// moves `pos` past it.
+ParseOutcome ParseOne(const char*& pos, const char* end, double& value)
+{
+    const char* p = pos;
+    while (p != end && IsCSpace(*p)) {
+        ++p;
+    }
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    if (p == end || *p == '+' || *p == '-') {
+        return ParseOutcome::kNone;
+    }
+    double v = 0.0;
+    std::from_chars_result r{};
+    const char* digits = p;
+    if (end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && (IsHexDigit(p[2]) || p[2] == '.')) {
+        digits = p + 2;
+        r = std::from_chars(digits, end, v, std::chars_format::hex);
+        if (r.ec == std::errc::invalid_argument) {
+            // "0x" without a hex mantissa: the number is the "0" before it.
+            digits = p;
+            r = std::from_chars(digits, end, v, std::chars_format::general);
+        }
+    } else {
+        r = std::from_chars(digits, end, v, std::chars_format::general);
+    }
+    if (r.ec == std::errc::invalid_argument) {
+        return ParseOutcome::kNone;
+    }
+    pos = r.ptr;
+    if (r.ec == std::errc::result_out_of_range) {
+        if (!IsUnderflow(std::string_view(digits, static_cast<std::size_t>(r.ptr - digits)))) {
+            return ParseOutcome::kOutOfRange;
+        }
+        v = 0.0;
+    }
+    if (!std::isfinite(v) || std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max())) {
+        return ParseOutcome::kOutOfRange;
+    }
+    value = negative ? -v : v;
+    return ParseOutcome::kNumber;
+}
+
+// Collects warnings up to the listed maximum and counts the rest.
+class WarningList {
+public:
+    void Add(int line, std::string text)
+    {
+        if (m_warnings.size() < kMaxListedWarnings) {
+            m_warnings.push_back({line, std::move(text)});
+        } else {
+            ++m_unlisted;
+        }
+    }
+
+    std::vector<ReadWarning> Take()
+    {
+        if (m_unlisted > 0) {
+            m_warnings.push_back({0, StringPrintf("%zu further problems are not listed", m_unlisted)});
+        }
+        return std::move(m_warnings);
+    }
+
+private:
+    std::vector<ReadWarning> m_warnings;
+    std::size_t m_unlisted = 0;
+};
+
+bool IsBlank(std::string_view line)
+{
+    for (char c : line) {
+        if (!IsCSpace(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void ParseHeaderLine(const std::string& line, CSpecimenHeader& header, WarningList& warnings)
+{
+    float values[5] = {header.m_labField, header.m_coreAzimuth, header.m_coreDip, header.m_beddingDipDirection,
+                       header.m_beddingDip};
+    const NumberScan scan = ScanFloats(line, values, 5);
+    header.m_labField = values[0];
+    header.m_coreAzimuth = values[1];
+    header.m_coreDip = values[2];
+    header.m_beddingDipDirection = values[3];
+    header.m_beddingDip = values[4];
+    if (scan.outOfRange) {
+        warnings.Add(2, StringPrintf("header number %d is not a finite number within range; it and the "
+                                     "numbers after it keep their default values",
+                                     scan.count + 1));
+    } else if (scan.count < 5) {
+        warnings.Add(2, StringPrintf("header line holds %d of 5 numbers (laboratory field, core azimuth, core "
+                                     "dip, bedding dip direction, bedding dip); the missing ones keep their "
+                                     "default values",
+                                     scan.count));
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> SplitLines(std::string_view bytes)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        const std::size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
+        if (end == std::string_view::npos) {
+            end = bytes.size();
+        }
+        std::size_t length = end - start;
+        if (length > 0 && bytes[start + length - 1] == '\r') {
+            --length;
+        }
+        lines.emplace_back(bytes.substr(start, length));
+        start = next;
+    }
+    return lines;
+}
+
+DataLineSplit SplitDataLine(std::string_view line)
+{
+    std::size_t p = line.find('\t');
+    if (p == 0 || p == std::string_view::npos || p > kMaxNameTabPosition) {
+        p = line.find(' ');
+    }
+    if (p == std::string_view::npos) {
+        return {std::string_view(), line};
+    }
+    return {line.substr(0, p), line.substr(p)};
+}
+
+NumberScan ScanFloats(std::string_view text, float* values, int wanted)
+{
+    NumberScan scan;
+    const char* pos = text.data();
+    const char* end = text.data() + text.size();
+    while (scan.count < wanted) {
+        double v = 0.0;
+        const ParseOutcome outcome = ParseOne(pos, end, v);
+        if (outcome == ParseOutcome::kNone) {
+            break;
+        }
+        if (outcome == ParseOutcome::kOutOfRange) {
+            scan.outOfRange = true;
+            break;
+        }
+        values[scan.count] = static_cast<float>(v);
+        ++scan.count;
+    }
+    return scan;
+}
+
+std::vector<ReadWarning> ParseDataLines(const std::vector<std::string>& lines, CKorvanesToolDoc& doc)
+{
+    WarningList warnings;
+    const bool hasHeader = !lines.empty() && lines[0].compare(0, kDataFileMagic.size(), kDataFileMagic) == 0;
+    std::size_t first = 0;
+    if (hasHeader) {
+        if (lines.size() < 2) {
+            warnings.Add(2, "the header line (laboratory field and orientation) is missing; default values used");
+        } else {
+            ParseHeaderLine(lines[1], doc.m_header, warnings);
+        }
+        first = 2;
+    }
+
+    // Values of the previous taken line, repeated for numbers a line lacks.
+    float carried[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    bool anyTaken = false;
+    for (std::size_t k = first; k < lines.size(); ++k) {
+        const int lineNumber = static_cast<int>(std::min<std::size_t>(k + 1, std::numeric_limits<int>::max()));
+        const DataLineSplit split = SplitDataLine(lines[k]);
+        const bool firstLineOfHeaderless = !hasHeader && k == 0;
+        if (split.name.empty() && !firstLineOfHeaderless) {
+            if (!IsBlank(lines[k])) {
+                warnings.Add(lineNumber, "no specimen name before the numbers (the name must end with a tab at "
+                                         "position 1 to 18 or with a blank); line skipped");
+            }
+            continue;
+        }
+        float values[4] = {carried[0], carried[1], carried[2], carried[3]};
+        const NumberScan scan = ScanFloats(split.numbers, values, 4);
+        if (scan.outOfRange) {
+            warnings.Add(lineNumber, StringPrintf("number %d is not a finite number within range; line skipped",
+                                                  scan.count + 1));
+            continue;
+        }
+        if (scan.count < 4) {
+            warnings.Add(lineNumber, StringPrintf("%d of 4 numbers read; the missing ones %s", scan.count,
+                                                  anyTaken ? "repeat the previous line's values" : "are 0"));
+        }
+        doc.m_measurements.push_back({values[0], values[1], values[3], values[2]});
+        for (int i = 0; i < 4; ++i) {
+            carried[i] = values[i];
+        }
+        anyTaken = true;
+        if (!firstLineOfHeaderless) {
+            doc.m_header.m_specimenName.assign(split.name);
+        }
+    }
+    if (!anyTaken) {
+        warnings.Add(0, "no data line was read");
+    }
+    return warnings.Take();
+}
 
 OpenStatus ReadDataFile(const std::string& path, CKorvanesToolDoc& doc)
 {
-    (void)path;
-    (void)doc;
-    return {};
-}
-
-void ParseDataLines(const std::vector<std::string>& lines, CKorvanesToolDoc& doc)
-{
-    (void)lines;
-    (void)doc;
+    OpenStatus status;
+    auto fail = [&status, &path](const char* verb, const std::string& reason) {
+        status.readable = false;
+        status.error = std::string("cannot ") + verb + " '" + path + "': " + reason;
+        return status;
+    };
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        return fail("read", std::make_error_code(std::errc::is_a_directory).message());
+    }
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        const int err = errno;
+        return fail("open", err != 0 ? std::generic_category().message(err) : std::string("cannot be opened"));
+    }
+    std::string bytes;
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) {
+        const int err = errno;
+        return fail("read", err != 0 ? std::generic_category().message(err) : std::string("read error"));
+    }
+    status.warnings = ParseDataLines(SplitLines(bytes), doc);
+    return status;
 }
 
 }  // namespace korvanes

@@ -14,9 +14,18 @@ namespace korvanes {
 // What opening a data file found out. The document itself always opens (an
 // unreadable file gives an empty measurement list); this tells the caller
 // whether the file could be read at all, and why not.
+// One problem the reader met in a file that it could read: a line it did not
+// take, or one it took with numbers missing. `line` is the 1-based line number
+// in the file, 0 for the file as a whole.
+struct ReadWarning {
+    int line = 0;
+    std::string text;
+};
+
 struct OpenStatus {
     bool readable = true;
-    std::string error;  // empty when readable
+    std::string error;                  // empty when readable
+    std::vector<ReadWarning> warnings;  // in line order; may be empty
 };
 
 class CKorvanesToolDoc {

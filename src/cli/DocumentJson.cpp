@@ -1,0 +1,165 @@
+#include "DocumentJson.h"
+
+#include <cmath>
+
+#include "text/TextEncoding.h"
+
+namespace korvanes::cli {
+
+double JsonNumber(double value)
+{
+    return std::isfinite(value) ? value : 0.0;
+}
+
+Json MeasurementToJson(const CMeasurement& m)
+{
+    return Json{{"treatmentCode", JsonNumber(m.treatmentCode)},
+                {"moment", JsonNumber(m.moment)},
+                {"inclination", JsonNumber(m.inclination)},
+                {"declination", JsonNumber(m.declination)}};
+}
+
+Json StepVectorToJson(const CStepVector& s)
+{
+    return Json{{"x", JsonNumber(s.x)},
+                {"y", JsonNumber(s.y)},
+                {"z", JsonNumber(s.z)},
+                {"magnitude", JsonNumber(s.magnitude)},
+                {"stepType", s.stepType},
+                {"temperature", s.temperature},
+                {"stepTemperature", s.stepTemperature}};
+}
+
+Json HeaderToJson(const CSpecimenHeader& header)
+{
+    return Json{{"labField", JsonNumber(header.m_labField)},
+                {"coreAzimuth", JsonNumber(header.m_coreAzimuth)},
+                {"coreDip", JsonNumber(header.m_coreDip)},
+                {"beddingDipDirection", JsonNumber(header.m_beddingDipDirection)},
+                {"beddingDip", JsonNumber(header.m_beddingDip)}};
+}
+
+Json OptionsToJson(const CAnalysisOptions& options)
+{
+    return Json{{"coordinates", options.m_coordinates},
+                {"plotType", options.m_plotType},
+                {"rangeMode", options.m_rangeMode},
+                {"checkCorrected", options.m_checkCorrected},
+                {"showAdditivityChecks", options.m_showAdditivityChecks},
+                {"onlyZComponent", options.m_onlyZComponent},
+                {"includeCheckCorrection", options.m_includeCheckCorrection},
+                {"pathName", ToUtf8(options.m_pathName)},
+                {"equalAraiScales", options.m_equalAraiScales}};
+}
+
+Json ResultToJson(const CSpecimenResult& r)
+{
+    return Json{{"tMin", r.tMin},
+                {"tMax", r.tMax},
+                {"madAnchored", JsonNumber(r.madAnchored)},
+                {"decAnchored", JsonNumber(r.decAnchored)},
+                {"incAnchored", JsonNumber(r.incAnchored)},
+                {"madFree", JsonNumber(r.madFree)},
+                {"decFree", JsonNumber(r.decFree)},
+                {"incFree", JsonNumber(r.incFree)},
+                {"trm", JsonNumber(r.trm)},
+                {"nrmT", JsonNumber(r.nrmT)},
+                {"n", r.n},
+                {"stdDev", JsonNumber(r.stdDev)},
+                {"slope", JsonNumber(r.slope)},
+                {"slopeRelStd", JsonNumber(r.slopeRelStd)},
+                {"ckError", JsonNumber(r.ckError)},
+                {"ckDiff", JsonNumber(r.ckDiff)},
+                {"w", JsonNumber(r.w)},
+                {"q", JsonNumber(r.q)},
+                {"g", JsonNumber(r.g)},
+                {"f", JsonNumber(r.f)},
+                {"paleointensity", JsonNumber(r.paleointensity)},
+                {"methodType", ToUtf8(r.methodType)},
+                {"resultClass", ToUtf8(r.resultClass)},
+                {"dTR", JsonNumber(r.dTR)},
+                {"dAC", JsonNumber(r.dAC)},
+                {"fitXFrom", JsonNumber(r.fitXFrom)},
+                {"fitXTo", JsonNumber(r.fitXTo)},
+                {"meanPtrm", JsonNumber(r.meanPtrm)},
+                {"meanNrm", JsonNumber(r.meanNrm)},
+                {"fitLength", JsonNumber(r.fitLength)},
+                {"drat", JsonNumber(r.drat)},
+                {"alpha", JsonNumber(r.alpha)},
+                {"dTStar", JsonNumber(r.dTStar)}};
+}
+
+Json PlotBoundsToJson(const CPlotBounds& b)
+{
+    return Json{{"minTemperature", b.minTemperature},
+                {"maxTemperature", b.maxTemperature},
+                {"minNrm", JsonNumber(b.minNrm)},
+                {"maxNrm", JsonNumber(b.maxNrm)},
+                {"maxPtrm", JsonNumber(b.maxPtrm)},
+                {"maxX", JsonNumber(b.maxX)},
+                {"maxY", JsonNumber(b.maxY)},
+                {"maxZ", JsonNumber(b.maxZ)},
+                {"maxHorizontal", JsonNumber(b.maxHorizontal)},
+                {"minX", JsonNumber(b.minX)},
+                {"minY", JsonNumber(b.minY)},
+                {"minZ", JsonNumber(b.minZ)},
+                {"minHorizontal", JsonNumber(b.minHorizontal)},
+                {"maxTailDTR", JsonNumber(b.maxTailDTR)},
+                {"maxTailTStar", JsonNumber(b.maxTailTStar)},
+                {"maxTailDInc", JsonNumber(b.maxTailDInc)},
+                {"tailPlotMax", JsonNumber(b.tailPlotMax)},
+                {"tailPlotMaxIncTStar", JsonNumber(b.tailPlotMaxIncTStar)},
+                {"maxCheckDifference", JsonNumber(b.maxCheckDifference)},
+                {"maxAdditivityDifference", JsonNumber(b.maxAdditivityDifference)}};
+}
+
+Json WarningsToJson(const std::vector<ReadWarning>& warnings)
+{
+    return ListToJson(warnings, [](const ReadWarning& w) { return Json{{"line", w.line}, {"text", ToUtf8(w.text)}}; });
+}
+
+Json ListsToJson(const CKorvanesToolDoc& doc)
+{
+    Json lists;
+    lists["measurements"] = ListToJson(doc.m_measurements, MeasurementToJson);
+    const std::pair<const char*, const std::vector<CStepVector>*> stepLists[] = {
+        {"steps", &doc.m_steps},
+        {"zeroFieldSteps", &doc.m_zeroFieldSteps},
+        {"ptrmGained", &doc.m_ptrmGained},
+        {"ptrmChecks", &doc.m_ptrmChecks},
+        {"tailChecks", &doc.m_tailChecks},
+        {"additivityChecks", &doc.m_additivityChecks},
+        {"tailCheckStats", &doc.m_tailCheckStats},
+        {"ptrmCheckDiffs", &doc.m_ptrmCheckDiffs},
+        {"correctedPtrm", &doc.m_correctedPtrm},
+        {"correctedChecks", &doc.m_correctedChecks},
+        {"additivityResults", &doc.m_additivityResults},
+    };
+    for (const auto& [name, list] : stepLists) {
+        lists[name] = ListToJson(*list, StepVectorToJson);
+    }
+    return lists;
+}
+
+Json DocumentToJson(const CKorvanesToolDoc& doc, const std::string& file, const std::vector<ReadWarning>& warnings)
+{
+    Json json;
+    json["file"] = ToUtf8(file);
+    json["specimenName"] = ToUtf8(doc.m_header.m_specimenName);
+    json["checkMethodText"] = ToUtf8(doc.m_header.m_checkMethodText);
+    json["methodType"] = ToUtf8(doc.m_result.methodType);
+    json["header"] = HeaderToJson(doc.m_header);
+    json["options"] = OptionsToJson(doc.m_options);
+    json["result"] = ResultToJson(doc.m_result);
+    json["plotBounds"] = PlotBoundsToJson(doc.m_plotBounds);
+    json["lists"] = ListsToJson(doc);
+    json["warnings"] = WarningsToJson(warnings);
+    return json;
+}
+
+std::string DumpJson(const Json& json)
+{
+    return json.dump(2, ' ', false, Json::error_handler_t::replace);
+}
+
+}  // namespace korvanes::cli

@@ -1,0 +1,53 @@
+#pragma once
+// The JSON form of a specimen document for `korvanes analyze --json`: one
+// small writer per record type and a generic list writer, so that more
+// fields and lists can be added piece by piece. Every number is finite; floats
+// widen to double exactly; texts are valid UTF-8 (byte texts such as the
+// specimen name go through ToUtf8).
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "document/Document.h"
+
+namespace korvanes::cli {
+
+// Keys keep the order in which they are written.
+using Json = nlohmann::ordered_json;
+
+// A number for the output: the value itself, or 0 should it ever not be
+// finite (the analysis guarantees finite values; this keeps the output valid).
+double JsonNumber(double value);
+
+Json MeasurementToJson(const CMeasurement& m);
+Json StepVectorToJson(const CStepVector& s);
+Json HeaderToJson(const CSpecimenHeader& header);
+Json OptionsToJson(const CAnalysisOptions& options);
+Json ResultToJson(const CSpecimenResult& result);
+Json PlotBoundsToJson(const CPlotBounds& bounds);
+Json WarningsToJson(const std::vector<ReadWarning>& warnings);
+
+// An array with `write(item)` for every item of `list`, in order.
+template <class Item, class Writer>
+Json ListToJson(const std::vector<Item>& list, Writer write)
+{
+    Json array = Json::array();
+    for (const Item& item : list) {
+        array.push_back(write(item));
+    }
+    return array;
+}
+
+// The measurement list and every derived list under its name without "m_".
+Json ListsToJson(const CKorvanesToolDoc& doc);
+
+// The whole document: file, specimenName, checkMethodText, methodType,
+// header, options, result, plotBounds, lists and warnings.
+Json DocumentToJson(const CKorvanesToolDoc& doc, const std::string& file, const std::vector<ReadWarning>& warnings);
+
+// Serialises with two-space indent; invalid UTF-8 (which should not occur)
+// is replaced rather than thrown on.
+std::string DumpJson(const Json& json);
+
+}  // namespace korvanes::cli
