@@ -72,7 +72,10 @@ void RegisterCriteriaCommand(CLI::App& app, int& status)
     show->callback([showPath, &status]() {
         const CriteriaFileResult read = ReadCriteria(*showPath, TagCheck::kCheck);
         if (!read.ok()) {
-            std::cerr << "korvanes criteria show: " << *showPath << ": " << read.message << '\n';
+            // Only "No Criteria File!" lacks the path; the other messages name it.
+            std::cerr << "korvanes criteria show: "
+                      << (read.status == CriteriaFileStatus::kWrongTag ? *showPath + ": " : std::string())
+                      << read.message << '\n';
             status = kExitUnreadable;
             return;
         }
