@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "criteria/CriteriaFile.h"
+
 namespace korvanes::cli {
 
 void AddAnalysisOptions(CLI::App& cmd, CliAnalysisOptions& options)
@@ -33,8 +35,15 @@ bool LoadCliCriteria(const CliAnalysisOptions& options, CCriteriaSet& criteria, 
     if (options.criteriaPath.empty()) {
         return true;
     }
-    error = "reading criteria files is not available yet";
-    return false;
+    const CriteriaFileResult read = ReadCriteria(options.criteriaPath, TagCheck::kCheck);
+    if (!read.ok()) {
+        error = read.status == CriteriaFileStatus::kWrongTag
+                    ? "\"" + options.criteriaPath + "\": " + read.message
+                    : read.message;
+        return false;
+    }
+    criteria = read.criteria;
+    return true;
 }
 
 void ApplyAnalysisOptions(const CliAnalysisOptions& options, const CCriteriaSet& criteria, CKorvanesToolDoc& doc)

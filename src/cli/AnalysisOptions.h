@@ -25,8 +25,10 @@ struct CliAnalysisOptions {
 // --maximize-q, --range, --labfield and --criteria to `cmd`.
 void AddAnalysisOptions(CLI::App& cmd, CliAnalysisOptions& options);
 
-// Loads the criteria file named by the options (when any); false with a
-// message in `error` when it cannot be used.
+// Loads the criteria file named by the options (when any; otherwise the
+// start-up values), checking its tag. False with a message in `error` when
+// the file cannot be opened, is damaged, or is no criteria file ("No
+// Criteria File!", after the path).
 bool LoadCliCriteria(const CliAnalysisOptions& options, CCriteriaSet& criteria, std::string& error);
 
 // Writes the options into a freshly opened document (criteria included).

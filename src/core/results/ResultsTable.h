@@ -1,0 +1,95 @@
+#pragma once
+// The results table (".krv"): tab-separated 8-bit text, a header line and one
+// 31-field line per saved result, every line ending in CR LF. Lines are only
+// ever appended; nothing in an existing file is rewritten.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "document/Document.h"
+
+namespace korvanes {
+
+// The refusal for a file whose first line does not look like our header.
+inline constexpr std::string_view kNotAResultsFileMessage = "This is not a Korvanes-Data-File !!";
+
+// The values of one result line, in line order: what the result form holds.
+struct ResultValues {
+    std::string name;  // bytes as in the data file
+    double labField = 0.0;
+    double paleointensity = 0.0;
+    double stdDev = 0.0;
+    std::int32_t tMin = 0;
+    std::int32_t tMax = 0;
+    std::int32_t n = 0;
+    double slope = 0.0;
+    double slopeRelStd = 0.0;
+    double f = 0.0;
+    double g = 0.0;
+    double q = 0.0;
+    double w = 0.0;
+    double trm = 0.0;
+    double nrmT = 0.0;
+    double incAnchored = 0.0;
+    double decAnchored = 0.0;
+    double madAnchored = 0.0;
+    double incFree = 0.0;
+    double decFree = 0.0;
+    double madFree = 0.0;
+    double alpha = 0.0;
+    std::string coordinates;  // "CC", "IS" or "BC"
+    std::string methodType;
+    std::string resultClass;
+    double ckError = 0.0;
+    double ckDiff = 0.0;
+    double drat = 0.0;
+    double dTStar = 0.0;
+    double dTR = 0.0;
+    double dAC = 0.0;
+};
+
+// "CC" core, "IS" geographic, "BC" bedding; any other value counts as core.
+const char* CoordinateCode(int coordinates);
+
+// The values of a document after an analysis (the lab field widened from its
+// single-precision value).
+ResultValues ResultValuesFromDocument(const CKorvanesToolDoc& doc);
+
+// The header line, with its CR LF.
+const std::string& ResultsHeaderLine();
+
+// The result line, with its CR LF. Texts are copied byte for byte (a tab in
+// the name shifts the columns; nothing is escaped); a number that is not
+// finite is written as 0.
+std::string FormatResultLine(const ResultValues& values);
+
+enum class AppendOutcome { kOk, kRefused, kError };
+
+struct AppendStatus {
+    AppendOutcome outcome = AppendOutcome::kOk;
+    std::string message;  // kRefused: "This is not a Korvanes-Data-File !!"; kError: path and reason
+
+    bool ok() const { return outcome == AppendOutcome::kOk; }
+};
+
+// Whether the file at `path` may receive result lines: a missing file may
+// (it is created with the header on the first append); an existing one only
+// when "Paleoint" occurs after the first character of its first line (at most
+// 198 characters are looked at; an empty file is refused). A file that exists
+// but cannot be read is an error, and is left alone.
+AppendStatus CheckResultsFile(const std::string& path);
+
+// Appends `line` (a whole line with its line end) to a file that passed
+// CheckResultsFile. A missing file is created holding the header and the
+// line; if that fails, the new file is removed again. An existing file is
+// opened for appending and receives the line in one write; a write that falls
+// short is cut back so the file keeps its old size. Never truncates or
+// rewrites what the file held.
+AppendStatus AppendCheckedResult(const std::string& path, const std::string& line);
+
+// The save: CheckResultsFile, then AppendCheckedResult. A refused file is
+// untouched.
+AppendStatus AppendResult(const std::string& path, const std::string& line);
+
+}  // namespace korvanes

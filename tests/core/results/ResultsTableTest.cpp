@@ -1,0 +1,275 @@
+#include "results/ResultsTable.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <csignal>
+#include <filesystem>
+#include <limits>
+#include <vector>
+
+#include "core/results/TempDir.h"
+
+namespace korvanes {
+namespace {
+
+using testing::ReadBytes;
+using testing::RunningAsRoot;
+using testing::TempDir;
+using testing::WriteBytes;
+
+std::vector<std::string> SplitTabs(const std::string& line)
+{
+    std::vector<std::string> fields(1);
+    for (char c : line) {
+        if (c == '\t') {
+            fields.emplace_back();
+        } else {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+ResultValues Example()
+{
+    ResultValues v;
+    v.name = "AB 12a\xE9";  // blank and a Windows-1252 byte, copied as they are
+    v.labField = 35.0;
+    v.paleointensity = 28.456;
+    v.stdDev = 1.234;
+    v.tMin = 250;
+    v.tMax = 520;
+    v.n = 9;
+    v.slope = -0.81;
+    v.slopeRelStd = 0.043;
+    v.f = 0.667;
+    v.g = 0.845;
+    v.q = 10.26;
+    v.w = 3.87;
+    v.trm = 412.26;
+    v.nrmT = 380.04;
+    v.incAnchored = 45.14;
+    v.decAnchored = 351.96;
+    v.madAnchored = 2.34;
+    v.incFree = 44.86;
+    v.decFree = 352.11;
+    v.madFree = 3.07;
+    v.alpha = 1.52;
+    v.coordinates = "IS";
+    v.methodType = "MT4";
+    v.resultClass = "A*";
+    v.ckError = 3.44;
+    v.ckDiff = -4.06;
+    v.drat = 2.96;
+    v.dTStar = 1.04;
+    v.dTR = 6.66;
+    v.dAC = 0.0;
+    return v;
+}
+
+TEST(ResultsTable, HeaderLineIsByteExact)
+{
+    const char* names[] = {"Name", "Labfield", "Paleoint", "Stddev", "Tmin", "Tmax", "N", "slope", "Std/slope",
+                           "f", "g", "q", "w", "TRM", "NRMt", "Inc anchored", "Dec anchored", "Mad anchored",
+                           "Inc free", "Dec free", "Mad free", "Alpha", "Coordinates", "Type", "Class",
+                           "CK-error", "CK-diff", "Drat", "d(t*)", "d(TR)", "d(AC)"};
+    std::string expected;
+    for (const char* name : names) {
+        expected += expected.empty() ? "" : "\t";
+        expected += name;
+    }
+    expected += "\r\n";
+    EXPECT_EQ(ResultsHeaderLine(), expected);
+    EXPECT_EQ(ResultsHeaderLine().find("Paleoint"), 14u);  // the fifteenth character
+}
+
+TEST(ResultsTable, ResultLineIsByteExact)
+{
+    const std::string line = FormatResultLine(Example());
+    EXPECT_EQ(line,
+              "AB 12a\xE9\t35.0\t28.46\t1.23\t250\t520\t9\t-0.81\t0.04\t0.67\t0.84\t10.3\t3.9\t412.3\t380.0\t"
+              "45.1\t352.0\t2.3\t44.9\t352.1\t3.1\t1.5\tIS\tMT4\tA*\t3.4\t-4.1\t3.0\t1.0\t6.7\t0.0\r\n");
+    ASSERT_TRUE(line.ends_with("\r\n"));
+    const std::vector<std::string> fields = SplitTabs(line.substr(0, line.size() - 2));
+    ASSERT_EQ(fields.size(), 31u);
+    EXPECT_EQ(fields[1], "35.0");
+    EXPECT_EQ(fields[2], "28.46");
+}
+
+TEST(ResultsTable, EmptyResultAndNonFiniteValues)
+{
+    ResultValues v;
+    v.name = "S1";
+    v.labField = 35.0;
+    v.coordinates = "CC";
+    v.paleointensity = std::numeric_limits<double>::quiet_NaN();
+    v.q = std::numeric_limits<double>::infinity();
+    const std::vector<std::string> fields = SplitTabs(FormatResultLine(v));
+    ASSERT_EQ(fields.size(), 31u);
+    EXPECT_EQ(fields[2], "0.00");
+    EXPECT_EQ(fields[11], "0.0");
+    EXPECT_EQ(fields[24], "");  // empty class
+    EXPECT_EQ(fields[30], "0.0\r\n");
+}
+
+TEST(ResultsTable, ValuesComeFromTheDocument)
+{
+    CKorvanesToolDoc doc;
+    doc.m_header.m_specimenName = "K7";
+    doc.m_header.m_labField = 40.1f;
+    doc.m_options.m_coordinates = kBedding;
+    doc.m_result.paleointensity = 28.456;
+    doc.m_result.tMin = 100;
+    doc.m_result.tMax = 400;
+    doc.m_result.incAnchored = 12.0;
+    doc.m_result.decAnchored = 200.0;
+    doc.m_result.resultClass = "B";
+    doc.m_result.methodType = "MT1";
+    const ResultValues v = ResultValuesFromDocument(doc);
+    EXPECT_EQ(v.labField, static_cast<double>(40.1f));
+    const std::vector<std::string> fields = SplitTabs(FormatResultLine(v));
+    EXPECT_EQ(fields[0], "K7");
+    EXPECT_EQ(fields[1], "40.1");
+    EXPECT_EQ(fields[4], "100");
+    EXPECT_EQ(fields[15], "12.0");  // inclination before declination
+    EXPECT_EQ(fields[16], "200.0");
+    EXPECT_EQ(fields[22], "BC");
+    EXPECT_EQ(fields[23], "MT1");
+    EXPECT_EQ(fields[24], "B");
+    EXPECT_STREQ(CoordinateCode(kCoreCoordinates), "CC");
+    EXPECT_STREQ(CoordinateCode(kGeographic), "IS");
+}
+
+TEST(ResultsTable, NewFileGetsOneHeaderAndEverySaveOneLine)
+{
+    TempDir dir;
+    const std::string path = dir.File("site1.krv");
+    const std::string line = FormatResultLine(Example());
+    ASSERT_TRUE(AppendResult(path, line).ok());
+    EXPECT_EQ(ReadBytes(path), ResultsHeaderLine() + line);
+    ASSERT_TRUE(AppendResult(path, line).ok());
+    EXPECT_EQ(ReadBytes(path), ResultsHeaderLine() + line + line);
+}
+
+TEST(ResultsTable, FirstLineDecidesWhetherAFileIsAccepted)
+{
+    TempDir dir;
+    const std::string line = FormatResultLine(Example());
+    struct Case {
+        const char* name;
+        std::string contents;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"header", "Name\tPaleoint\r\nold line\r\n", true},
+        {"keyword first", "Paleoint\tName\r\n", false},
+        {"data file with header", "Korvanes-kvd\r\n35 0 0 0 0\r\nAB1\t20 5.3 12 45\r\n", false},
+        {"data line", "AB12a\t20.00\t5.321E+02\t12.5\t45.1\n", false},
+        {"empty", "", false},
+        {"keyword on the second line", "Name\tother\r\nx\tPaleoint\r\n", false},
+        {"keyword at 190", std::string(190, 'x') + "Paleoint\r\n", true},
+        {"keyword past 198", std::string(191, 'x') + "Paleoint\r\n", false},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.File(std::string(c.name) + ".krv");
+        WriteBytes(path, c.contents);
+        const AppendStatus status = AppendResult(path, line);
+        if (c.accepted) {
+            EXPECT_TRUE(status.ok()) << c.name << ": " << status.message;
+            EXPECT_EQ(ReadBytes(path), c.contents + line) << c.name;
+        } else {
+            EXPECT_EQ(status.outcome, AppendOutcome::kRefused) << c.name;
+            EXPECT_EQ(status.message, "This is not a Korvanes-Data-File !!");
+            EXPECT_EQ(ReadBytes(path), c.contents) << c.name;
+        }
+    }
+}
+
+TEST(ResultsTable, FileThatCannotBeCreatedIsAnErrorAndNothingIsCreated)
+{
+    TempDir dir;
+    const std::string notAFolder = dir.File("plain");
+    WriteBytes(notAFolder, "x");
+    const std::string path = notAFolder + "/results.krv";
+    const AppendStatus status = AppendResult(path, FormatResultLine(Example()));
+    EXPECT_EQ(status.outcome, AppendOutcome::kError);
+    EXPECT_NE(status.message.find(path), std::string::npos) << status.message;
+    EXPECT_EQ(ReadBytes(notAFolder), "x");
+}
+
+TEST(ResultsTable, UnwritableFolderIsAnErrorAndNothingIsCreated)
+{
+    if (RunningAsRoot()) {
+        GTEST_SKIP() << "folder permissions do not bind the superuser";
+    }
+    TempDir dir;
+    const std::string folder = dir.File("locked");
+    std::filesystem::create_directory(folder);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const std::string path = folder + "/results.krv";
+    const AppendStatus status = AppendResult(path, FormatResultLine(Example()));
+    EXPECT_EQ(status.outcome, AppendOutcome::kError);
+    EXPECT_NE(status.message.find(path), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(ResultsTable, ExistingFileThatCannotBeReadIsNeverEmptied)
+{
+    TempDir dir;
+    // A folder at the path exists but cannot be read as a file.
+    const std::string folder = dir.File("folder.krv");
+    std::filesystem::create_directory(folder);
+    const AppendStatus status = AppendResult(folder, FormatResultLine(Example()));
+    EXPECT_EQ(status.outcome, AppendOutcome::kError);
+    EXPECT_NE(status.message.find(folder), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+    if (!RunningAsRoot()) {
+        const std::string locked = dir.File("locked.krv");
+        const std::string contents = ResultsHeaderLine() + "S1\tline\r\n";
+        WriteBytes(locked, contents);
+        std::filesystem::permissions(locked, std::filesystem::perms::none);
+        EXPECT_EQ(AppendResult(locked, FormatResultLine(Example())).outcome, AppendOutcome::kError);
+        std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+        EXPECT_EQ(ReadBytes(locked), contents);
+    }
+}
+
+// A write that stops part-way (here at the file-size limit) leaves the file
+// at its old size. Run in a child process so the limit binds it alone.
+TEST(ResultsTable, ShortWriteIsCutBack)
+{
+    TempDir dir;
+    const std::string path = dir.File("limited.krv");
+    const std::string before = ResultsHeaderLine() + "S1\tfirst\r\n";
+    WriteBytes(path, before);
+    const std::string line = FormatResultLine(Example());
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlim_t limit = before.size() + 10;
+        struct rlimit rl {limit, limit};
+        if (::setrlimit(RLIMIT_FSIZE, &rl) != 0) {
+            ::_exit(3);
+        }
+        const AppendStatus status = AppendResult(path, line);
+        ::_exit(status.outcome == AppendOutcome::kError ? 0 : 1);
+    }
+    int childStatus = 0;
+    ASSERT_EQ(::waitpid(child, &childStatus, 0), child);
+    ASSERT_TRUE(WIFEXITED(childStatus));
+    EXPECT_EQ(WEXITSTATUS(childStatus), 0);
+    EXPECT_EQ(ReadBytes(path), before);
+
+    // Without the limit the same line goes in whole.
+    ASSERT_TRUE(AppendResult(path, line).ok());
+    EXPECT_EQ(ReadBytes(path), before + line);
+}
+
+}  // namespace
+}  // namespace korvanes
