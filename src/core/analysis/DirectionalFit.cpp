@@ -60,20 +60,20 @@ int SymmetricEigen3(const double t[3][3], double eigenvalues[3], double vectors[
                     a[p][q] = 0.0;
                 } else if (std::fabs(a[p][q]) > tresh) {
                     double h = d[q] - d[p];
-                    double tan;
+                    double tangent;
                     if (std::fabs(h) + g == std::fabs(h)) {
-                        tan = a[p][q] / h;
+                        tangent = a[p][q] / h;
                     } else {
                         const double theta = 0.5 * h / a[p][q];
-                        tan = 1.0 / (std::fabs(theta) + std::sqrt(1.0 + theta * theta));
+                        tangent = 1.0 / (std::fabs(theta) + std::sqrt(1.0 + theta * theta));
                         if (theta < 0.0) {
-                            tan = -tan;
+                            tangent = -tangent;
                         }
                     }
-                    const double c = 1.0 / std::sqrt(1.0 + tan * tan);
-                    const double s = tan * c;
+                    const double c = 1.0 / std::sqrt(1.0 + tangent * tangent);
+                    const double s = tangent * c;
                     const double tau = s / (1.0 + c);
-                    h = tan * a[p][q];
+                    h = tangent * a[p][q];
                     z[p] -= h;
                     z[q] += h;
                     d[p] -= h;

@@ -18,6 +18,10 @@ std::atomic<bool> g_countAllocations{false};
 std::atomic<long> g_allocations{0};
 }  // namespace
 
+// GCC pairs the free() below with the new-expressions of the callers it is
+// inlined into; here malloc/free are the allocation functions themselves.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size)
 {
     if (g_countAllocations.load()) {
@@ -33,6 +37,7 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace korvanes {
 namespace {
