@@ -1,9 +1,291 @@
 #include "analysis/AraiFit.h"
 
-namespace korvanes {
+#include <cmath>
 
-void EvaluateRange(CKorvanesToolDoc&, int, int, const std::vector<CStepVector>&, const std::vector<CStepVector>&) {}
-void EvaluateRangeChecks(CKorvanesToolDoc&, double, int) {}
-void ClearResult(CSpecimenResult&) {}
+#include "analysis/DirectionalFit.h"
+#include "analysis/SafeDivision.h"
+#include "document/Coordinates.h"
+
+namespace korvanes {
+namespace {
+
+// num / den for q and w, limited to +-kQualityCeiling; a zero denominator
+// (no scatter at all) gives the ceiling unless the numerator is 0 too.
+double QualityQuotient(double num, double den)
+{
+    if (num == 0.0) {
+        return 0.0;
+    }
+    if (den == 0.0) {
+        return std::copysign(kQualityCeiling, num);
+    }
+    const double r = num / den;
+    if (!(std::fabs(r) < kQualityCeiling)) {
+        return std::copysign(kQualityCeiling, r);
+    }
+    return r;
+}
+
+// Clamps the range to the measured temperatures and snaps both ends up to
+// the next measured step. An empty list leaves the range as it is.
+void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& bounds, int& tMin,
+                  int& tMax)
+{
+    if (zeroField.empty()) {
+        return;
+    }
+    if (bounds.maxTemperature < tMax) {
+        tMax = bounds.maxTemperature;
+    }
+    if (bounds.minTemperature > tMin) {
+        tMin = bounds.minTemperature;
+    }
+    std::size_t belowMin = 0;
+    std::size_t atMin = 0;
+    std::size_t belowMax = 0;
+    std::size_t atMax = 0;
+    for (const CStepVector& item : zeroField) {
+        belowMin += item.temperature < tMin ? 1 : 0;
+        atMin += item.temperature == tMin ? 1 : 0;
+        belowMax += item.temperature < tMax ? 1 : 0;
+        atMax += item.temperature == tMax ? 1 : 0;
+    }
+    // The position exists for data in ascending order within the bounds;
+    // other data keep the end as it is.
+    if (atMin == 0 && belowMin < zeroField.size()) {
+        tMin = zeroField[belowMin].temperature;
+    }
+    if (atMax == 0 && belowMax < zeroField.size()) {
+        tMax = zeroField[belowMax].temperature;
+    }
+}
+
+}  // namespace
+
+void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
+                   const std::vector<CStepVector>& zeroField,
+                   const std::vector<CStepVector>& ptrm)
+{
+    CSpecimenResult& r = doc.m_result;
+    ClampAndSnap(zeroField, doc.m_plotBounds, tMin, tMax);
+
+    // The Arai points of the range, paired by temperature. x carries over
+    // from the previous zero-field item when a temperature has no pTRM item;
+    // before any heating the pTRM gained is 0.
+    double xs[kMaxFitPoints];
+    double ys[kMaxFitPoints];
+    int n = 0;
+    double x = 0.0;
+    for (const CStepVector& item : zeroField) {
+        for (const CStepVector& p : ptrm) {
+            if (p.temperature == item.temperature) {
+                x = p.magnitude;
+            }
+        }
+        if (item.temperature < tMin || item.temperature > tMax) {
+            continue;
+        }
+        if (n == kMaxFitPoints) {
+            n = 0;  // more points than any specimen has: rejected
+            break;
+        }
+        xs[n] = x;
+        ys[n] = item.magnitude;
+        ++n;
+    }
+
+    double xMean = 0.0;
+    double yMean = 0.0;
+    for (int k = 0; k < n; ++k) {
+        xMean += xs[k];
+        yMean += ys[k];
+    }
+    if (n > 0) {
+        xMean /= n;
+        yMean /= n;
+    }
+    double sxx = 0.0;
+    double syy = 0.0;
+    double sxy = 0.0;
+    for (int k = 0; k < n; ++k) {
+        const double dx = xs[k] - xMean;
+        const double dy = ys[k] - yMean;
+        sxx += dx * dx;
+        syy += dy * dy;
+        sxy += dx * dy;
+    }
+
+    // Reduced major axis; a flat (Syy = 0) or vertical (Sxx = 0) point set
+    // has no usable slope and reads 0.
+    const double b = sxx > 0.0 && syy > 0.0 ? -std::sqrt(syy / sxx) : 0.0;
+    const double a = yMean - b * xMean;
+    const double trm = Quotient(-a, b);
+    double sigma = 0.0;
+    const bool scatterDefined = n > 2 && b != 0.0;
+    if (scatterDefined) {
+        // Rounding can make the numerator slightly negative for exact lines.
+        const double numerator = 2.0 * syy - 2.0 * b * sxy;
+        sigma = numerator > 0.0 ? std::sqrt(numerator / ((n - 2) * sxx)) : 0.0;
+    }
+    const double slopeRelStd = Quotient(sigma, std::fabs(b));
+
+    // Points projected half-way onto the line, kept within 0..a.
+    double sumSquares = 0.0;
+    double yMax = 0.0;
+    double yMin = 0.0;
+    double yPrevious = 0.0;
+    for (int k = 0; k < n; ++k) {
+        double yp = (ys[k] + (b * xs[k] + a)) / 2.0;
+        if (yp < 0.0) {
+            yp = 0.0;
+        }
+        if (yp > a) {
+            yp = a;
+        }
+        if (k > 0) {
+            sumSquares += (yPrevious - yp) * (yPrevious - yp);
+        }
+        if (yp > yMax) {
+            yMax = yp;
+        }
+        if (k == 0 || yp < yMin) {
+            yMin = yp;
+        }
+        yPrevious = yp;
+    }
+    const double span = yMax - yMin;
+    const double f = Quotient(span, a);
+    const double g = span > 0.0 ? 1.0 - Quotient(sumSquares, span * span) : 0.0;
+    const double q = scatterDefined ? std::fabs(QualityQuotient(f * g * b, sigma)) : 0.0;
+    const double w =
+        scatterDefined ? QualityQuotient(f * g, std::sqrt(static_cast<double>(n - 2)) * slopeRelStd)
+                       : 0.0;
+
+    const double fitXFrom = Quotient(yMax - a, b);
+    const double fitXTo = Quotient(yMin - a, b);
+    const double paleointensity = std::fabs(b) * static_cast<double>(doc.m_header.m_labField);
+
+    r.tMin = tMin;
+    r.tMax = tMax;
+    r.n = n;
+    r.slope = b;
+    r.slopeRelStd = slopeRelStd;
+    r.trm = trm;
+    r.nrmT = a;
+    r.f = f;
+    r.g = g;
+    r.q = q;
+    r.w = w;
+    r.paleointensity = paleointensity;
+    r.stdDev = paleointensity * slopeRelStd;
+    r.fitXFrom = fitXFrom;
+    r.fitXTo = fitXTo;
+    r.fitLength = std::sqrt((fitXFrom - fitXTo) * (fitXFrom - fitXTo) + span * span);
+    r.meanPtrm = xMean;
+    r.meanNrm = yMean;
+
+    const DirectionFit freeFit = FitDirection(tMin, tMax, zeroField, FitMode::kFree);
+    r.decFree = freeFit.declination;
+    r.incFree = freeFit.inclination;
+    r.madFree = freeFit.mad;
+    const DirectionFit anchored = FitDirection(tMin, tMax, zeroField, FitMode::kAnchored);
+    r.decAnchored = anchored.declination;
+    r.incAnchored = anchored.inclination;
+    r.madAnchored = anchored.mad;
+    r.alpha = AngleBetweenDirections(r.decFree, r.incFree, r.decAnchored, r.incAnchored);
+}
+
+void EvaluateRangeChecks(CKorvanesToolDoc& doc, double correctedPaleointensity, int tMax)
+{
+    CSpecimenResult& r = doc.m_result;
+    if (doc.m_options.m_checkCorrected != 0) {
+        r.ckDiff = 0.0;
+        r.ckError = 0.0;
+        r.drat = 0.0;
+    } else {
+        r.ckDiff = Quotient(std::fabs(correctedPaleointensity - r.paleointensity) * 100.0,
+                            r.paleointensity);
+        double ckError = 0.0;
+        double drat = 0.0;
+        for (const CStepVector& diff : doc.m_ptrmCheckDiffs) {
+            if (diff.stepTemperature >= tMax) {
+                continue;
+            }
+            const double ck = std::fabs(Quotient(diff.magnitude * 100.0, r.trm));
+            const double dr = std::fabs(Quotient(diff.magnitude * 100.0, r.fitLength));
+            if (ck > ckError) {
+                ckError = ck;
+            }
+            if (dr > drat) {
+                drat = dr;
+            }
+        }
+        r.ckError = ckError;
+        r.drat = drat;
+    }
+
+    const double maxNrm = doc.m_plotBounds.maxNrm;
+    double dTR = 0.0;
+    if (!doc.m_tailCheckStats.empty()) {
+        for (const CStepVector& tail : doc.m_tailCheckStats) {
+            if (tail.temperature > tMax) {
+                continue;
+            }
+            const double value = std::fabs(Quotient(maxNrm * tail.magnitude, r.nrmT));
+            if (value > dTR) {
+                dTR = value;
+            }
+        }
+        r.dTStar = Quotient(maxNrm * doc.m_plotBounds.maxTailTStar, r.nrmT);
+    }
+    r.dTR = dTR;
+
+    double dAC = 0.0;
+    for (const CStepVector& check : doc.m_additivityResults) {
+        if (check.stepTemperature >= tMax) {
+            continue;
+        }
+        const double value = std::fabs(Quotient(check.magnitude * 100.0, r.trm));
+        if (value > dAC) {
+            dAC = value;
+        }
+    }
+    r.dAC = dAC;
+}
+
+void ClearResult(CSpecimenResult& result)
+{
+    result.tMin = 0;
+    result.tMax = 0;
+    result.n = 0;
+    result.slope = 0.0;
+    result.slopeRelStd = 0.0;
+    result.trm = 0.0;
+    result.nrmT = 0.0;
+    result.f = 0.0;
+    result.g = 0.0;
+    result.q = 0.0;
+    result.w = 0.0;
+    result.paleointensity = 0.0;
+    result.stdDev = 0.0;
+    result.madAnchored = 0.0;
+    result.decAnchored = 0.0;
+    result.incAnchored = 0.0;
+    result.madFree = 0.0;
+    result.decFree = 0.0;
+    result.incFree = 0.0;
+    result.alpha = 0.0;
+    result.ckError = 0.0;
+    result.ckDiff = 0.0;
+    result.drat = 0.0;
+    result.dTR = 0.0;
+    result.dAC = 0.0;
+    result.dTStar = 0.0;
+    result.fitXFrom = 0.0;
+    result.fitXTo = 0.0;
+    result.meanPtrm = 0.0;
+    result.meanNrm = 0.0;
+    result.resultClass.clear();
+}
 
 }  // namespace korvanes

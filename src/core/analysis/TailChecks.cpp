@@ -1,8 +1,129 @@
 #include "analysis/TailChecks.h"
 
-namespace korvanes {
+#include <cmath>
 
-void BuildTailCheckStats(CKorvanesToolDoc&) {}
-void RescaleTailStatsToNrmT(CKorvanesToolDoc&) {}
+#include "analysis/SafeDivision.h"
+#include "document/Coordinates.h"
+
+namespace korvanes {
+namespace {
+
+// t* of one pair from the NRM inclination (degrees), the pTRM inclination
+// and the horizontal and vertical differences of NRM minus tail check.
+// Writes theta in degrees.
+double TailTStar(double nrmInclination, double ptrmInclination, double dH, double dZ,
+                 double maxNrm, double maxPtrm, double& thetaDegrees)
+{
+    const double fieldAxis = ptrmInclination > 0.0 ? 90.0 : -90.0;
+    thetaDegrees = fieldAxis - nrmInclination;
+    const double theta = thetaDegrees * kDegToRad;
+    // theta lies within [-pi, pi], so f lies within [-3142, 3141].
+    const int f = static_cast<int>(std::floor(1000.0 * theta));
+    const int absF = f < 0 ? -f : f;
+
+    // The vertical difference that the horizontal difference implies; only
+    // used between about 10 and 170 degrees, where tan(theta) is well away
+    // from 0. Within a thousandth of a radian of 90 degrees it is 0.
+    double e = 0.0;
+    if (f != 0 && absF != 3141 && absF != 1570) {
+        e = dH / std::tan(theta);
+    }
+    if (absF > 2967) {
+        return Quotient(-100.0 * dZ, maxPtrm + maxNrm);
+    }
+    if (f > 175) {
+        return Quotient((e - dZ) * 100.0, maxPtrm);
+    }
+    if (f > -176) {
+        return 0.0;
+    }
+    // Field axis along -z: the mirror of the positive case, so that a field
+    // applied upwards gives the same statistic as one applied downwards.
+    return Quotient((dZ - e) * 100.0, maxPtrm);
+}
+
+}  // namespace
+
+void BuildTailCheckStats(CKorvanesToolDoc& doc)
+{
+    doc.m_tailCheckStats.clear();
+    CPlotBounds& bounds = doc.m_plotBounds;
+    double maxDTR = 0.0;
+    double maxTStar = 0.0;
+    double maxDInc = 0.0;
+
+    for (const CStepVector& n : doc.m_zeroFieldSteps) {
+        for (const CStepVector& k : doc.m_tailChecks) {
+            if (k.temperature != n.temperature) {
+                continue;
+            }
+            const Direction nDir = DirectionFromVector(n.x, n.y, n.z);
+            const Direction kDir = DirectionFromVector(k.x, k.y, k.z);
+            const double dTR = Quotient((n.magnitude - k.magnitude) * 100.0, bounds.maxNrm);
+            const double dH = std::sqrt(n.x * n.x + n.y * n.y) - std::sqrt(k.x * k.x + k.y * k.y);
+            const double dZ = n.z - k.z;
+            const double dInc = nDir.inclination - kDir.inclination;
+
+            double theta = 0.0;
+            double tStar = 0.0;
+            for (const CStepVector& p : doc.m_ptrmGained) {
+                if (p.temperature != n.temperature) {
+                    continue;
+                }
+                const Direction pDir = DirectionFromVector(p.x, p.y, p.z);
+                tStar = TailTStar(nDir.inclination, pDir.inclination, dH, dZ, bounds.maxNrm,
+                                  bounds.maxPtrm, theta);
+            }
+
+            CStepVector record;
+            record.x = theta;
+            record.y = dInc;
+            record.z = tStar;
+            record.magnitude = dTR;
+            record.stepType = 0;
+            record.temperature = n.temperature;
+            record.stepTemperature = n.temperature;
+            doc.m_tailCheckStats.push_back(record);
+
+            if (tStar > maxTStar) {
+                maxTStar = tStar;
+            }
+            if (std::fabs(dInc) > maxDInc) {
+                maxDInc = std::fabs(dInc);
+            }
+            if (std::fabs(dTR) > maxDTR) {
+                maxDTR = std::fabs(dTR);
+            }
+        }
+    }
+
+    bounds.maxTailDTR = maxDTR;
+    bounds.maxTailTStar = maxTStar;
+    bounds.maxTailDInc = maxDInc;
+    bounds.tailPlotMaxIncTStar = std::ceil(maxDInc > maxTStar ? maxDInc : maxTStar);
+    bounds.tailPlotMax = std::ceil(bounds.tailPlotMaxIncTStar > maxDTR ? bounds.tailPlotMaxIncTStar : maxDTR);
+}
+
+void RescaleTailStatsToNrmT(CKorvanesToolDoc& doc)
+{
+    const double nrmT = doc.m_result.nrmT;
+    if (!(nrmT > 0.0)) {
+        return;
+    }
+    const double factor = doc.m_plotBounds.maxNrm / nrmT;
+    if (!std::isfinite(factor)) {
+        return;
+    }
+    for (CStepVector& record : doc.m_tailCheckStats) {
+        record.z *= factor;
+        record.magnitude *= factor;
+    }
+    CPlotBounds& bounds = doc.m_plotBounds;
+    bounds.maxTailDInc *= factor;
+    bounds.maxTailTStar *= factor;
+    bounds.maxTailDTR *= factor;
+    bounds.tailPlotMaxIncTStar *= factor;
+    bounds.tailPlotMax *= factor;
+}
 
 }  // namespace korvanes
