@@ -220,7 +220,9 @@ void DrawTicks(DrawingSurface& surface, const ZijderveldScale& s, const DiagramR
         surface.MoveTo(x, s.y0 - r);
         surface.LineTo(x, s.y0 + r);
         if (nL > nR && CarriesValue(k, nR)) {
-            surface.Text(x, s.y0 + 5 * r, "-" + FormatTickValue(k * u));
+            std::string value = "-";
+            value += FormatTickValue(k * u);
+            surface.Text(x, s.y0 + 5 * r, value);
         }
     });
     ticks(nU, [&](int k) {
