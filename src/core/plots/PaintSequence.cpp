@@ -3,20 +3,104 @@
 #include "analysis/AnalysisRun.h"
 
 namespace korvanes {
+namespace {
 
-void DrawAllPlots(DrawingSurface&, int, const CKorvanesToolDoc&) {}
+// The list that panel B of the additional diagrams shows.
+const std::vector<CStepVector>& PanelBList(const CKorvanesToolDoc& doc)
+{
+    return doc.m_options.m_checkCorrected != 0 ? doc.m_additivityResults : doc.m_ptrmCheckDiffs;
+}
+
+// The scale unit c: the width of "0" in the selected 10-point font over 7,
+// truncated (7 or 8 units on a 96-dpi screen give 1). A measurer that reports
+// a negative width gives 0, like a device too coarse for the font.
+int ScaleUnitFromZeroWidth(int zeroWidth)
+{
+    return zeroWidth > 0 ? zeroWidth / 7 : 0;
+}
+
+}  // namespace
+
+void DrawAllPlots(DrawingSurface& surface, int scaleUnit, const CKorvanesToolDoc& doc)
+{
+    surface.SelectFontPoints(5);
+    const bool equalScales = doc.m_options.m_equalAraiScales != 0;
+
+    DiagramFrame frame;
+    frame.fixedLayout = 1;
+    frame.scaleUnit = scaleUnit;
+
+    frame.widthUnits = equalScales ? 200 : 300;
+    frame.heightUnits = 200;
+    DrawAraiPlot(surface, frame, doc, doc.m_zeroFieldSteps, doc.m_ptrmGained, doc.m_ptrmChecks,
+                 doc.m_additivityResults);
+
+    frame.widthUnits = 250;
+    frame.heightUnits = 250;
+    DrawZijderveldPlot(surface, frame, doc, doc.m_zeroFieldSteps, doc.m_tailChecks);
+
+    frame.widthUnits = 300;
+    frame.heightUnits = 200;
+    DrawDecayPlot(surface, frame, doc, doc.m_zeroFieldSteps, doc.m_tailChecks);
+
+    DrawAdditionalPlots(surface, frame, doc, doc.m_ptrmGained, PanelBList(doc), doc.m_tailCheckStats);
+
+    surface.ReleaseFont();
+}
 
 void PaintPlot(DrawingSurface& surface, CKorvanesToolDoc& doc, ClientSize client,
                const std::function<void()>& notifyOtherViews)
 {
-    (void)surface;
-    (void)client;
+    surface.SetTextAnchor(TextAnchor::kCentreBaseline);
+    int c = 1;
+    if (surface.HasReferenceDevice()) {
+        surface.SelectFontPoints(10);
+        c = ScaleUnitFromZeroWidth(surface.TextWidth("0"));
+    } else {
+        surface.SelectFontHeight(16);
+    }
+
     if (!doc.m_measurements.empty()) {
         RunAnalysis(doc);
+
+        DiagramFrame frame;
+        frame.fixedLayout = 0;
+        frame.scaleUnit = c;
+        frame.client = client;
+        switch (doc.m_options.m_plotType) {
+        case kAraiPlot:
+            frame.widthUnits = doc.m_options.m_equalAraiScales != 0 ? 300 : 400;
+            frame.heightUnits = 300;
+            DrawAraiPlot(surface, frame, doc, doc.m_zeroFieldSteps, doc.m_ptrmGained, doc.m_ptrmChecks,
+                         doc.m_additivityResults);
+            break;
+        case kZijderveldPlot:
+            frame.widthUnits = 400;
+            frame.heightUnits = 400;
+            DrawZijderveldPlot(surface, frame, doc, doc.m_zeroFieldSteps, doc.m_tailChecks);
+            break;
+        case kDecayPlot:
+            frame.widthUnits = 400;
+            frame.heightUnits = 300;
+            DrawDecayPlot(surface, frame, doc, doc.m_zeroFieldSteps, doc.m_tailChecks);
+            break;
+        case kAdditionalPlots:
+            frame.widthUnits = 400;
+            frame.heightUnits = 300;
+            DrawAdditionalPlots(surface, frame, doc, doc.m_ptrmGained, PanelBList(doc), doc.m_tailCheckStats);
+            break;
+        case kAllPlots:
+            DrawAllPlots(surface, c, doc);
+            break;
+        default:
+            break;  // an unknown diagram choice draws nothing
+        }
     }
+
     if (notifyOtherViews) {
         notifyOtherViews();
     }
+    surface.ReleaseFont();
 }
 
 }  // namespace korvanes
