@@ -42,17 +42,33 @@ int GradeResult(const CSpecimenResult& result, const CCriteriaSet& criteria)
 
 namespace {
 
-// Fits one range: first on the check-corrected pTRM list for d(pal) (unless
-// the correction is already applied), then on the pTRM list itself, then the
+// The pTRM lists of one search paired with the zero-field steps once, for
+// all the ranges the search evaluates (the lists do not change meanwhile).
+struct SearchPairings {
+    AraiPairing plain;
+    AraiPairing corrected;
+
+    explicit SearchPairings(const CKorvanesToolDoc& doc)
+    {
+        PairAraiPoints(doc.m_zeroFieldSteps, doc.m_ptrmGained, plain);
+        if (doc.m_options.m_checkCorrected == 0) {
+            PairAraiPoints(doc.m_zeroFieldSteps, doc.m_correctedPtrm, corrected);
+        }
+    }
+};
+
+// Fits one range: first the paleointensity on the check-corrected pTRM list
+// for d(pal) (unless the correction is already applied; the rest of that fit
+// would be overwritten anyway), then the pTRM list itself, then the
 // alteration statistics of the range that the fit actually used.
-void EvaluateWithChecks(CKorvanesToolDoc& doc, int tMin, int tMax)
+void EvaluateWithChecks(CKorvanesToolDoc& doc, int tMin, int tMax, const SearchPairings& pairings)
 {
     double correctedPaleointensity = 0.0;
     if (doc.m_options.m_checkCorrected == 0) {
-        EvaluateRange(doc, tMin, tMax, doc.m_zeroFieldSteps, doc.m_correctedPtrm);
-        correctedPaleointensity = doc.m_result.paleointensity;
+        correctedPaleointensity =
+            PairedRangePaleointensity(doc, tMin, tMax, doc.m_zeroFieldSteps, pairings.corrected);
     }
-    EvaluateRange(doc, tMin, tMax, doc.m_zeroFieldSteps, doc.m_ptrmGained);
+    EvaluatePairedRange(doc, tMin, tMax, doc.m_zeroFieldSteps, pairings.plain);
     EvaluateRangeChecks(doc, correctedPaleointensity, doc.m_result.tMax);
 }
 
@@ -64,7 +80,8 @@ void SearchSelectedRange(CKorvanesToolDoc& doc)
         ClearResult(doc.m_result);
         return;
     }
-    EvaluateWithChecks(doc, tMin, tMax);
+    const SearchPairings pairings(doc);
+    EvaluateWithChecks(doc, tMin, tMax, pairings);
 }
 
 void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
@@ -74,6 +91,7 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
     const int minN = std::max(limits.minN, 1);
     const int count = static_cast<int>(doc.m_zeroFieldSteps.size());
 
+    const SearchPairings pairings(doc);
     double best = 0.0;
     int bestMin = 0;
     int bestMax = 0;
@@ -84,7 +102,7 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
             if (ti >= tj || j - i < minN - 1) {
                 continue;
             }
-            EvaluateWithChecks(doc, ti, tj);
+            EvaluateWithChecks(doc, ti, tj, pairings);
             const double value = std::fabs(doc.m_criteria.maximizeQ == 0 ? doc.m_result.w : doc.m_result.q);
             // Strictly greater: on equal values the earlier pair stays.
             if (GradeResult(doc.m_result, doc.m_criteria) <= classLimit && value > best) {
@@ -96,7 +114,7 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
     }
 
     if (best != 0.0) {
-        EvaluateWithChecks(doc, bestMin, bestMax);
+        EvaluateWithChecks(doc, bestMin, bestMax, pairings);
         return;
     }
     ClearResult(doc.m_result);
