@@ -181,6 +181,28 @@ double PairedRangePaleointensity(const CKorvanesToolDoc& doc, int tMin, int tMax
 void EvaluatePairedRange(CKorvanesToolDoc& doc, int tMin, int tMax,
                          const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
 {
+    EvaluatePairedLineFit(doc, tMin, tMax, zeroField, pairing);
+    EvaluateRangeDirections(doc, zeroField);
+}
+
+void EvaluateRangeDirections(CKorvanesToolDoc& doc, const std::vector<CStepVector>& zeroField)
+{
+    CSpecimenResult& r = doc.m_result;
+    DirectionFit freeFit;
+    DirectionFit anchored;
+    FitDirections(r.tMin, r.tMax, zeroField, freeFit, anchored);
+    r.decFree = freeFit.declination;
+    r.incFree = freeFit.inclination;
+    r.madFree = freeFit.mad;
+    r.decAnchored = anchored.declination;
+    r.incAnchored = anchored.inclination;
+    r.madAnchored = anchored.mad;
+    r.alpha = AngleBetweenDirections(r.decFree, r.incFree, r.decAnchored, r.incAnchored);
+}
+
+void EvaluatePairedLineFit(CKorvanesToolDoc& doc, int tMin, int tMax,
+                           const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
+{
     CSpecimenResult& r = doc.m_result;
     ClampAndSnap(zeroField, doc.m_plotBounds, tMin, tMax);
 
@@ -260,17 +282,6 @@ void EvaluatePairedRange(CKorvanesToolDoc& doc, int tMin, int tMax,
     r.fitLength = std::sqrt((fitXFrom - fitXTo) * (fitXFrom - fitXTo) + span * span);
     r.meanPtrm = xMean;
     r.meanNrm = yMean;
-
-    DirectionFit freeFit;
-    DirectionFit anchored;
-    FitDirections(tMin, tMax, zeroField, freeFit, anchored);
-    r.decFree = freeFit.declination;
-    r.incFree = freeFit.inclination;
-    r.madFree = freeFit.mad;
-    r.decAnchored = anchored.declination;
-    r.incAnchored = anchored.inclination;
-    r.madAnchored = anchored.mad;
-    r.alpha = AngleBetweenDirections(r.decFree, r.incFree, r.decAnchored, r.incAnchored);
 }
 
 void EvaluateRangeChecks(CKorvanesToolDoc& doc, double correctedPaleointensity, int tMax)

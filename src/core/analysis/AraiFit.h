@@ -56,6 +56,16 @@ void PairAraiPoints(const std::vector<CStepVector>& zeroField, const std::vector
 void EvaluatePairedRange(CKorvanesToolDoc& doc, int tMin, int tMax,
                          const std::vector<CStepVector>& zeroField, const AraiPairing& pairing);
 
+// EvaluatePairedRange in two parts. The line fit writes every value of
+// EvaluatePairedRange except the directional ones (madAnchored, decAnchored,
+// incAnchored, madFree, decFree, incFree, alpha), which it leaves as they
+// are; the directional part then fits m_result.tMin..tMax as the line fit
+// left them and writes those seven. Together they give exactly what
+// EvaluatePairedRange gives.
+void EvaluatePairedLineFit(CKorvanesToolDoc& doc, int tMin, int tMax,
+                           const std::vector<CStepVector>& zeroField, const AraiPairing& pairing);
+void EvaluateRangeDirections(CKorvanesToolDoc& doc, const std::vector<CStepVector>& zeroField);
+
 // The paleointensity that EvaluatePairedRange would write for the range, bit
 // for bit, without the rest of the evaluation and without writing anything
 // (the d(pal) fit on the check-corrected list needs nothing else).

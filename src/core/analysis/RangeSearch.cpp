@@ -60,16 +60,33 @@ struct SearchPairings {
 // Fits one range: first the paleointensity on the check-corrected pTRM list
 // for d(pal) (unless the correction is already applied; the rest of that fit
 // would be overwritten anyway), then the pTRM list itself, then the
-// alteration statistics of the range that the fit actually used.
-void EvaluateWithChecks(CKorvanesToolDoc& doc, int tMin, int tMax, const SearchPairings& pairings)
+// alteration statistics of the range that the fit actually used. With
+// `withDirections` false the directional values are left for
+// EvaluateRangeDirections; nothing else depends on them.
+void EvaluateWithChecks(CKorvanesToolDoc& doc, int tMin, int tMax, const SearchPairings& pairings,
+                        bool withDirections = true)
 {
     double correctedPaleointensity = 0.0;
     if (doc.m_options.m_checkCorrected == 0) {
         correctedPaleointensity =
             PairedRangePaleointensity(doc, tMin, tMax, doc.m_zeroFieldSteps, pairings.corrected);
     }
-    EvaluatePairedRange(doc, tMin, tMax, doc.m_zeroFieldSteps, pairings.plain);
+    EvaluatePairedLineFit(doc, tMin, tMax, doc.m_zeroFieldSteps, pairings.plain);
+    if (withDirections) {
+        EvaluateRangeDirections(doc, doc.m_zeroFieldSteps);
+    }
     EvaluateRangeChecks(doc, correctedPaleointensity, doc.m_result.tMax);
+}
+
+// Whether the line fit and checks now in m_result can meet `classLimit` at
+// all. MAD and alpha are never negative and enter the grade only through
+// upper bounds, so 0 stands for the most favourable directional values: a
+// range that fails with them fails with any.
+bool MayMeetClass(CKorvanesToolDoc& doc, int classLimit)
+{
+    doc.m_result.madAnchored = 0.0;
+    doc.m_result.alpha = 0.0;
+    return GradeResult(doc.m_result, doc.m_criteria) <= classLimit;
 }
 
 void SearchSelectedRange(CKorvanesToolDoc& doc)
@@ -102,13 +119,21 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
             if (ti >= tj || j - i < minN - 1) {
                 continue;
             }
-            EvaluateWithChecks(doc, ti, tj, pairings);
+            EvaluateWithChecks(doc, ti, tj, pairings, false);
             const double value = std::fabs(doc.m_criteria.maximizeQ == 0 ? doc.m_result.w : doc.m_result.q);
-            // Strictly greater: on equal values the earlier pair stays.
-            if (GradeResult(doc.m_result, doc.m_criteria) <= classLimit && value > best) {
-                best = value;
-                bestMin = doc.m_result.tMin;
-                bestMax = doc.m_result.tMax;
+            // Strictly greater: on equal values the earlier pair stays. The
+            // directional fits, the costly part of an evaluation, are only
+            // needed for a range that would otherwise become the best; every
+            // other range's directional values are never read (the best
+            // range is evaluated again in full below, and a search that finds
+            // nothing clears them).
+            if (value > best && MayMeetClass(doc, classLimit)) {
+                EvaluateRangeDirections(doc, doc.m_zeroFieldSteps);
+                if (GradeResult(doc.m_result, doc.m_criteria) <= classLimit) {
+                    best = value;
+                    bestMin = doc.m_result.tMin;
+                    bestMax = doc.m_result.tMax;
+                }
             }
         }
     }

@@ -267,6 +267,45 @@ std::vector<GoldenCase> Cases()
                          doc.m_measurements = Generate(e, 20, 100, 580, 2, 4, true);
                          return doc;
                      }});
+    // Criteria under which the directional statistics decide: ranges that
+    // meet everything else fail on MAD or alpha, in one class or both.
+    cases.push_back({"basalt-mt1-tight-directions", [] {
+                         CKorvanesToolDoc doc = Example("basalt-mt1.kvd");
+                         doc.m_criteria.classA.maxMad = 1;
+                         doc.m_criteria.classA.maxAlpha = 1;
+                         doc.m_criteria.classB.maxMad = 2;
+                         doc.m_criteria.classB.maxAlpha = 1;
+                         return doc;
+                     }});
+    cases.push_back({"tuff-mt3-tight-mad-q", [] {
+                         CKorvanesToolDoc doc = Example("tuff-mt3.kvd");
+                         doc.m_criteria.maximizeQ = 1;
+                         doc.m_criteria.classA.maxMad = 2;
+                         doc.m_criteria.classB.maxMad = 3;
+                         return doc;
+                     }});
+    cases.push_back({"andesite-mt4-negative-mad", [] {
+                         CKorvanesToolDoc doc = Example("andesite-mt4.kvd");
+                         doc.m_criteria.classA.maxMad = -1;
+                         doc.m_options.m_includeCheckCorrection = 1;
+                         return doc;
+                     }});
+    cases.push_back({"generated-60-steps-tight-alpha", [] {
+                         Experiment e;
+                         e.nrmDec = 20.0;
+                         e.alteration = 0.0002;
+                         CKorvanesToolDoc doc;
+                         doc.m_criteria.classA.maxAlpha = 0;
+                         doc.m_criteria.classB.maxAlpha = 1;
+                         doc.m_criteria.classB.maxMad = 1;
+                         doc.m_measurements = Generate(e, 60, 60, 585, 2, 6, false);
+                         // A curved demagnetisation path: the direction
+                         // turns with temperature.
+                         for (std::size_t i = 0; i < doc.m_measurements.size(); ++i) {
+                             doc.m_measurements[i].declination += static_cast<float>(0.03 * i);
+                         }
+                         return doc;
+                     }});
     return cases;
 }
 
