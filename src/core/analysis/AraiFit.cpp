@@ -60,64 +60,163 @@ void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& 
     }
 }
 
-}  // namespace
-
-void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
-                   const std::vector<CStepVector>& zeroField,
-                   const std::vector<CStepVector>& ptrm)
+// The Arai points of the range, paired by temperature, into xs and ys; their
+// number, or 0 for more than kMaxFitPoints (rejected).
+int GatherPoints(const std::vector<CStepVector>& zeroField, const AraiPairing& pairing, int tMin, int tMax,
+                 double* xs, double* ys)
 {
-    CSpecimenResult& r = doc.m_result;
-    ClampAndSnap(zeroField, doc.m_plotBounds, tMin, tMax);
-
-    // The Arai points of the range, paired by temperature. x carries over
-    // from the previous zero-field item when a temperature has no pTRM item;
-    // before any heating the pTRM gained is 0.
-    double xs[kMaxFitPoints];
-    double ys[kMaxFitPoints];
+    const bool paired = pairing.paired && pairing.count == static_cast<int>(zeroField.size());
     int n = 0;
     double x = 0.0;
-    for (const CStepVector& item : zeroField) {
-        for (const CStepVector& p : ptrm) {
-            if (p.temperature == item.temperature) {
-                x = p.magnitude;
+    for (std::size_t k = 0; k < zeroField.size(); ++k) {
+        const CStepVector& item = zeroField[k];
+        if (paired) {
+            x = pairing.x[k];
+        } else if (pairing.ptrm != nullptr) {
+            for (const CStepVector& p : *pairing.ptrm) {
+                if (p.temperature == item.temperature) {
+                    x = p.magnitude;
+                }
             }
         }
         if (item.temperature < tMin || item.temperature > tMax) {
             continue;
         }
         if (n == kMaxFitPoints) {
-            n = 0;  // more points than any specimen has: rejected
-            break;
+            return 0;  // more points than any specimen has: rejected
         }
         xs[n] = x;
         ys[n] = item.magnitude;
         ++n;
     }
+    return n;
+}
 
+// Means and sums of squared deviations of the n points.
+struct LineSums {
     double xMean = 0.0;
     double yMean = 0.0;
-    for (int k = 0; k < n; ++k) {
-        xMean += xs[k];
-        yMean += ys[k];
-    }
-    if (n > 0) {
-        xMean /= n;
-        yMean /= n;
-    }
     double sxx = 0.0;
     double syy = 0.0;
     double sxy = 0.0;
-    for (int k = 0; k < n; ++k) {
-        const double dx = xs[k] - xMean;
-        const double dy = ys[k] - yMean;
-        sxx += dx * dx;
-        syy += dy * dy;
-        sxy += dx * dy;
-    }
+};
 
-    // Reduced major axis; a flat (Syy = 0) or vertical (Sxx = 0) point set
-    // has no usable slope and reads 0.
-    const double b = sxx > 0.0 && syy > 0.0 ? -std::sqrt(syy / sxx) : 0.0;
+LineSums SumsOf(const double* xs, const double* ys, int n)
+{
+    LineSums s;
+    for (int k = 0; k < n; ++k) {
+        s.xMean += xs[k];
+        s.yMean += ys[k];
+    }
+    if (n > 0) {
+        s.xMean /= n;
+        s.yMean /= n;
+    }
+    for (int k = 0; k < n; ++k) {
+        const double dx = xs[k] - s.xMean;
+        const double dy = ys[k] - s.yMean;
+        s.sxx += dx * dx;
+        s.syy += dy * dy;
+        s.sxy += dx * dy;
+    }
+    return s;
+}
+
+// Reduced major axis; a flat (Syy = 0) or vertical (Sxx = 0) point set has
+// no usable slope and reads 0.
+double SlopeOf(const LineSums& s)
+{
+    return s.sxx > 0.0 && s.syy > 0.0 ? -std::sqrt(s.syy / s.sxx) : 0.0;
+}
+
+double PaleointensityOf(double slope, const CKorvanesToolDoc& doc)
+{
+    return std::fabs(slope) * static_cast<double>(doc.m_header.m_labField);
+}
+
+}  // namespace
+
+void PairAraiPoints(const std::vector<CStepVector>& zeroField, const std::vector<CStepVector>& ptrm,
+                    AraiPairing& pairing)
+{
+    pairing.ptrm = &ptrm;
+    pairing.count = static_cast<int>(zeroField.size());
+    pairing.paired = zeroField.size() <= static_cast<std::size_t>(kMaxFitPoints);
+    if (!pairing.paired) {
+        pairing.count = 0;
+        return;
+    }
+    // x carries over from the previous zero-field item when a temperature
+    // has no pTRM item; before any heating the pTRM gained is 0.
+    double x = 0.0;
+    for (std::size_t k = 0; k < zeroField.size(); ++k) {
+        for (const CStepVector& p : ptrm) {
+            if (p.temperature == zeroField[k].temperature) {
+                x = p.magnitude;
+            }
+        }
+        pairing.x[k] = x;
+    }
+}
+
+void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
+                   const std::vector<CStepVector>& zeroField,
+                   const std::vector<CStepVector>& ptrm)
+{
+    AraiPairing pairing;
+    PairAraiPoints(zeroField, ptrm, pairing);
+    EvaluatePairedRange(doc, tMin, tMax, zeroField, pairing);
+}
+
+double PairedRangePaleointensity(const CKorvanesToolDoc& doc, int tMin, int tMax,
+                                 const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
+{
+    ClampAndSnap(zeroField, doc.m_plotBounds, tMin, tMax);
+    double xs[kMaxFitPoints];
+    double ys[kMaxFitPoints];
+    const int n = GatherPoints(zeroField, pairing, tMin, tMax, xs, ys);
+    return PaleointensityOf(SlopeOf(SumsOf(xs, ys, n)), doc);
+}
+
+void EvaluatePairedRange(CKorvanesToolDoc& doc, int tMin, int tMax,
+                         const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
+{
+    EvaluatePairedLineFit(doc, tMin, tMax, zeroField, pairing);
+    EvaluateRangeDirections(doc, zeroField);
+}
+
+void EvaluateRangeDirections(CKorvanesToolDoc& doc, const std::vector<CStepVector>& zeroField)
+{
+    CSpecimenResult& r = doc.m_result;
+    DirectionFit freeFit;
+    DirectionFit anchored;
+    FitDirections(r.tMin, r.tMax, zeroField, freeFit, anchored);
+    r.decFree = freeFit.declination;
+    r.incFree = freeFit.inclination;
+    r.madFree = freeFit.mad;
+    r.decAnchored = anchored.declination;
+    r.incAnchored = anchored.inclination;
+    r.madAnchored = anchored.mad;
+    r.alpha = AngleBetweenDirections(r.decFree, r.incFree, r.decAnchored, r.incAnchored);
+}
+
+void EvaluatePairedLineFit(CKorvanesToolDoc& doc, int tMin, int tMax,
+                           const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
+{
+    CSpecimenResult& r = doc.m_result;
+    ClampAndSnap(zeroField, doc.m_plotBounds, tMin, tMax);
+
+    double xs[kMaxFitPoints];
+    double ys[kMaxFitPoints];
+    const int n = GatherPoints(zeroField, pairing, tMin, tMax, xs, ys);
+    const LineSums sums = SumsOf(xs, ys, n);
+    const double xMean = sums.xMean;
+    const double yMean = sums.yMean;
+    const double sxx = sums.sxx;
+    const double syy = sums.syy;
+    const double sxy = sums.sxy;
+
+    const double b = SlopeOf(sums);
     const double a = yMean - b * xMean;
     const double trm = Quotient(-a, b);
     double sigma = 0.0;
@@ -163,7 +262,7 @@ void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
 
     const double fitXFrom = Quotient(yMax - a, b);
     const double fitXTo = Quotient(yMin - a, b);
-    const double paleointensity = std::fabs(b) * static_cast<double>(doc.m_header.m_labField);
+    const double paleointensity = PaleointensityOf(b, doc);
 
     r.tMin = tMin;
     r.tMax = tMax;
@@ -183,16 +282,6 @@ void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
     r.fitLength = std::sqrt((fitXFrom - fitXTo) * (fitXFrom - fitXTo) + span * span);
     r.meanPtrm = xMean;
     r.meanNrm = yMean;
-
-    const DirectionFit freeFit = FitDirection(tMin, tMax, zeroField, FitMode::kFree);
-    r.decFree = freeFit.declination;
-    r.incFree = freeFit.inclination;
-    r.madFree = freeFit.mad;
-    const DirectionFit anchored = FitDirection(tMin, tMax, zeroField, FitMode::kAnchored);
-    r.decAnchored = anchored.declination;
-    r.incAnchored = anchored.inclination;
-    r.madAnchored = anchored.mad;
-    r.alpha = AngleBetweenDirections(r.decFree, r.incFree, r.decAnchored, r.incAnchored);
 }
 
 void EvaluateRangeChecks(CKorvanesToolDoc& doc, double correctedPaleointensity, int tMax)

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "analysis/DirectionalFit.h"
 #include "document/Document.h"
 
 namespace korvanes {
@@ -32,6 +33,44 @@ inline constexpr double kQualityCeiling = 1.0e6;
 void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
                    const std::vector<CStepVector>& zeroField,
                    const std::vector<CStepVector>& ptrm);
+
+// The pTRM value (the x of the Arai diagram) that the line fit pairs with
+// each item of a zero-field list, worked out once for the many evaluations
+// of the range search. Valid while both lists stay as they are; `ptrm` is
+// the list it was made from. A zero-field list longer than kMaxFitPoints is
+// not paired in advance (`paired` false): its evaluations pair as they go.
+struct AraiPairing {
+    const std::vector<CStepVector>* ptrm = nullptr;
+    bool paired = false;
+    int count = 0;
+    double x[kMaxFitPoints];  // x[k] belongs to zeroField[k], k < count
+};
+
+// Pairs `zeroField` with `ptrm` as EvaluateRange does (see there).
+// No heap allocation.
+void PairAraiPoints(const std::vector<CStepVector>& zeroField, const std::vector<CStepVector>& ptrm,
+                    AraiPairing& pairing);
+
+// EvaluateRange with the pairing made beforehand by PairAraiPoints from the
+// same `zeroField`: writes exactly the same values, bit for bit.
+void EvaluatePairedRange(CKorvanesToolDoc& doc, int tMin, int tMax,
+                         const std::vector<CStepVector>& zeroField, const AraiPairing& pairing);
+
+// EvaluatePairedRange in two parts. The line fit writes every value of
+// EvaluatePairedRange except the directional ones (madAnchored, decAnchored,
+// incAnchored, madFree, decFree, incFree, alpha), which it leaves as they
+// are; the directional part then fits m_result.tMin..tMax as the line fit
+// left them and writes those seven. Together they give exactly what
+// EvaluatePairedRange gives.
+void EvaluatePairedLineFit(CKorvanesToolDoc& doc, int tMin, int tMax,
+                           const std::vector<CStepVector>& zeroField, const AraiPairing& pairing);
+void EvaluateRangeDirections(CKorvanesToolDoc& doc, const std::vector<CStepVector>& zeroField);
+
+// The paleointensity that EvaluatePairedRange would write for the range, bit
+// for bit, without the rest of the evaluation and without writing anything
+// (the d(pal) fit on the check-corrected list needs nothing else).
+double PairedRangePaleointensity(const CKorvanesToolDoc& doc, int tMin, int tMax,
+                                 const std::vector<CStepVector>& zeroField, const AraiPairing& pairing);
 
 // d(CK), d(pal), DRAT, d(TR), d(t*) and d(AC) of the range ending at tMax,
 // from m_ptrmCheckDiffs, m_tailCheckStats and m_additivityResults and the

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
-#include <utility>
 #include <vector>
 
 #include "document/Coordinates.h"
@@ -146,15 +144,15 @@ void PairSteps(CKorvanesToolDoc& doc)
     const bool onlyZ = doc.m_options.m_onlyZComponent != 0;
     const std::vector<CStepVector>& steps = doc.m_steps;
 
-    // Steps of each (type, temperature) in file order: every rule looks for
-    // partners of one type at one temperature, in the order of the file.
-    std::map<std::pair<int, int>, std::vector<std::size_t>> byTypeAndTemperature;
-    for (std::size_t j = 0; j < steps.size(); ++j) {
-        byTypeAndTemperature[{steps[j].stepType, steps[j].temperature}].push_back(j);
-    }
-    auto partners = [&byTypeAndTemperature](int type, int temperature) -> const std::vector<std::size_t>* {
-        const auto found = byTypeAndTemperature.find({type, temperature});
-        return found == byTypeAndTemperature.end() ? nullptr : &found->second;
+    // Every rule looks for partners of one type at one temperature, in file
+    // order. A plain pass over the steps: no index to build (and allocate)
+    // on every run, and the lists are short.
+    auto forEachPartner = [&steps](int type, int temperature, auto&& append) {
+        for (const CStepVector& partner : steps) {
+            if (partner.stepType == type && partner.temperature == temperature) {
+                append(partner);
+            }
+        }
     };
 
     bool hasReference = false;  // no main step yet: a check refers to nothing
@@ -205,12 +203,9 @@ void PairSteps(CKorvanesToolDoc& doc)
             continue;
         }
         if (e == kInField) {
-            if (const auto* list = partners(kZeroField, s.temperature)) {
-                for (std::size_t j : *list) {
-                    doc.m_ptrmGained.push_back(
-                        Difference(s, steps[j], kInField, steps[j].temperature, steps[j].temperature, onlyZ));
-                }
-            }
+            forEachPartner(kZeroField, s.temperature, [&](const CStepVector& p) {
+                doc.m_ptrmGained.push_back(Difference(s, p, kInField, p.temperature, p.temperature, onlyZ));
+            });
             hasReference = true;
             reference = s.temperature;
             continue;
@@ -232,22 +227,16 @@ void PairSteps(CKorvanesToolDoc& doc)
             if (partnerType < 0) {
                 continue;
             }
-            if (const auto* list = partners(partnerType, reference)) {
-                for (std::size_t j : *list) {
-                    const CStepVector& p = steps[j];
-                    doc.m_ptrmChecks.push_back(checkMinusPartner
-                                                   ? Difference(s, p, kPtrmCheck, p.temperature, s.temperature, onlyZ)
-                                                   : Difference(p, s, kPtrmCheck, p.temperature, s.temperature, onlyZ));
-                }
-            }
+            forEachPartner(partnerType, reference, [&](const CStepVector& p) {
+                doc.m_ptrmChecks.push_back(checkMinusPartner
+                                               ? Difference(s, p, kPtrmCheck, p.temperature, s.temperature, onlyZ)
+                                               : Difference(p, s, kPtrmCheck, p.temperature, s.temperature, onlyZ));
+            });
         } else if (e == kAdditivityCheck) {
-            if (const auto* list = partners(kInField, reference)) {
-                for (std::size_t j : *list) {
-                    const CStepVector& p = steps[j];
-                    doc.m_additivityChecks.push_back(
-                        Difference(p, s, kAdditivityCheck, p.temperature, s.temperature, onlyZ));
-                }
-            }
+            forEachPartner(kInField, reference, [&](const CStepVector& p) {
+                doc.m_additivityChecks.push_back(
+                    Difference(p, s, kAdditivityCheck, p.temperature, s.temperature, onlyZ));
+            });
         }
     }
     ComputePlotBounds(doc);

@@ -111,35 +111,39 @@ int SymmetricEigen3(const double t[3][3], double eigenvalues[3], double vectors[
     return rotations;
 }
 
-DirectionFit FitDirection(int tMin, int tMax, const std::vector<CStepVector>& points, FitMode mode)
+namespace {
+
+// The x, y, z of the items of `points` within [tMin, tMax], in list order.
+// Returns their number, or -1 when there are more than kMaxFitPoints.
+int CollectPoints(int tMin, int tMax, const std::vector<CStepVector>& points, double* px, double* py, double* pz)
 {
-    // Fixed work storage: the fit runs for every candidate range of the
-    // automatic search and must not allocate.
-    double px[kMaxFitPoints];
-    double py[kMaxFitPoints];
-    double pz[kMaxFitPoints];
     int n = 0;
     for (const CStepVector& item : points) {
         if (item.temperature < tMin || item.temperature > tMax) {
             continue;
         }
         if (n == kMaxFitPoints) {
-            return {};  // more points than any specimen has: rejected
+            return -1;  // more points than any specimen has: rejected
         }
         px[n] = item.x;
         py[n] = item.y;
         pz[n] = item.z;
         ++n;
     }
-    if (n == 0) {
-        return {};
-    }
+    return n;
+}
 
-    // The reference vector is a difference of two points and therefore the
-    // same whether or not the points are reduced to their centre of mass.
-    const Direction reference =
-        DirectionFromVector(px[0] - px[n - 1], py[0] - py[n - 1], pz[0] - pz[n - 1]);
+// The reference direction: first minus last point. A difference of two
+// points, so the same whether or not they are reduced to their centre of mass.
+Direction ReferenceDirection(const double* px, const double* py, const double* pz, int n)
+{
+    return DirectionFromVector(px[0] - px[n - 1], py[0] - py[n - 1], pz[0] - pz[n - 1]);
+}
 
+// One fit of the n > 0 collected points; a free fit reduces them to their
+// centre of mass in place.
+DirectionFit FitCollected(double* px, double* py, double* pz, int n, const Direction& reference, FitMode mode)
+{
     if (mode == FitMode::kFree) {
         double cx = 0.0;
         double cy = 0.0;
@@ -235,6 +239,40 @@ DirectionFit FitDirection(int tMin, int tMax, const std::vector<CStepVector>& po
         fit.declination -= 360.0;
     }
     return fit;
+}
+
+}  // namespace
+
+DirectionFit FitDirection(int tMin, int tMax, const std::vector<CStepVector>& points, FitMode mode)
+{
+    // Fixed work storage: the fit runs for every candidate range of the
+    // automatic search and must not allocate.
+    double px[kMaxFitPoints];
+    double py[kMaxFitPoints];
+    double pz[kMaxFitPoints];
+    const int n = CollectPoints(tMin, tMax, points, px, py, pz);
+    if (n <= 0) {
+        return {};
+    }
+    return FitCollected(px, py, pz, n, ReferenceDirection(px, py, pz, n), mode);
+}
+
+void FitDirections(int tMin, int tMax, const std::vector<CStepVector>& points, DirectionFit& freeFit,
+                   DirectionFit& anchoredFit)
+{
+    double px[kMaxFitPoints];
+    double py[kMaxFitPoints];
+    double pz[kMaxFitPoints];
+    const int n = CollectPoints(tMin, tMax, points, px, py, pz);
+    if (n <= 0) {
+        freeFit = {};
+        anchoredFit = {};
+        return;
+    }
+    const Direction reference = ReferenceDirection(px, py, pz, n);
+    // The anchored fit first: the free fit moves the points.
+    anchoredFit = FitCollected(px, py, pz, n, reference, FitMode::kAnchored);
+    freeFit = FitCollected(px, py, pz, n, reference, FitMode::kFree);
 }
 
 }  // namespace korvanes

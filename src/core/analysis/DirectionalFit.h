@@ -26,6 +26,12 @@ inline constexpr int kMaxFitPoints = 999;
 // give declination 0, inclination 0 and MAD 0. Allocates nothing.
 DirectionFit FitDirection(int tMin, int tMax, const std::vector<CStepVector>& points, FitMode mode);
 
+// Both fits of one range at once, sharing the collection of the points and
+// the reference direction: gives exactly what FitDirection gives for each
+// mode. Allocates nothing.
+void FitDirections(int tMin, int tMax, const std::vector<CStepVector>& points, DirectionFit& freeFit,
+                   DirectionFit& anchoredFit);
+
 // Eigenvalues and unit eigenvectors of the symmetric matrix `t` by the cyclic
 // Jacobi method (at most 50 sweeps; after that the current values are
 // returned as they stand). Only the upper triangle of `t` is read.

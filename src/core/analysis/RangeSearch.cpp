@@ -42,18 +42,51 @@ int GradeResult(const CSpecimenResult& result, const CCriteriaSet& criteria)
 
 namespace {
 
-// Fits one range: first on the check-corrected pTRM list for d(pal) (unless
-// the correction is already applied), then on the pTRM list itself, then the
-// alteration statistics of the range that the fit actually used.
-void EvaluateWithChecks(CKorvanesToolDoc& doc, int tMin, int tMax)
+// The pTRM lists of one search paired with the zero-field steps once, for
+// all the ranges the search evaluates (the lists do not change meanwhile).
+struct SearchPairings {
+    AraiPairing plain;
+    AraiPairing corrected;
+
+    explicit SearchPairings(const CKorvanesToolDoc& doc)
+    {
+        PairAraiPoints(doc.m_zeroFieldSteps, doc.m_ptrmGained, plain);
+        if (doc.m_options.m_checkCorrected == 0) {
+            PairAraiPoints(doc.m_zeroFieldSteps, doc.m_correctedPtrm, corrected);
+        }
+    }
+};
+
+// Fits one range: first the paleointensity on the check-corrected pTRM list
+// for d(pal) (unless the correction is already applied; the rest of that fit
+// would be overwritten anyway), then the pTRM list itself, then the
+// alteration statistics of the range that the fit actually used. With
+// `withDirections` false the directional values are left for
+// EvaluateRangeDirections; nothing else depends on them.
+void EvaluateWithChecks(CKorvanesToolDoc& doc, int tMin, int tMax, const SearchPairings& pairings,
+                        bool withDirections = true)
 {
     double correctedPaleointensity = 0.0;
     if (doc.m_options.m_checkCorrected == 0) {
-        EvaluateRange(doc, tMin, tMax, doc.m_zeroFieldSteps, doc.m_correctedPtrm);
-        correctedPaleointensity = doc.m_result.paleointensity;
+        correctedPaleointensity =
+            PairedRangePaleointensity(doc, tMin, tMax, doc.m_zeroFieldSteps, pairings.corrected);
     }
-    EvaluateRange(doc, tMin, tMax, doc.m_zeroFieldSteps, doc.m_ptrmGained);
+    EvaluatePairedLineFit(doc, tMin, tMax, doc.m_zeroFieldSteps, pairings.plain);
+    if (withDirections) {
+        EvaluateRangeDirections(doc, doc.m_zeroFieldSteps);
+    }
     EvaluateRangeChecks(doc, correctedPaleointensity, doc.m_result.tMax);
+}
+
+// Whether the line fit and checks now in m_result can meet `classLimit` at
+// all. MAD and alpha are never negative and enter the grade only through
+// upper bounds, so 0 stands for the most favourable directional values: a
+// range that fails with them fails with any.
+bool MayMeetClass(CKorvanesToolDoc& doc, int classLimit)
+{
+    doc.m_result.madAnchored = 0.0;
+    doc.m_result.alpha = 0.0;
+    return GradeResult(doc.m_result, doc.m_criteria) <= classLimit;
 }
 
 void SearchSelectedRange(CKorvanesToolDoc& doc)
@@ -64,7 +97,8 @@ void SearchSelectedRange(CKorvanesToolDoc& doc)
         ClearResult(doc.m_result);
         return;
     }
-    EvaluateWithChecks(doc, tMin, tMax);
+    const SearchPairings pairings(doc);
+    EvaluateWithChecks(doc, tMin, tMax, pairings);
 }
 
 void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
@@ -74,6 +108,7 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
     const int minN = std::max(limits.minN, 1);
     const int count = static_cast<int>(doc.m_zeroFieldSteps.size());
 
+    const SearchPairings pairings(doc);
     double best = 0.0;
     int bestMin = 0;
     int bestMax = 0;
@@ -84,19 +119,27 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
             if (ti >= tj || j - i < minN - 1) {
                 continue;
             }
-            EvaluateWithChecks(doc, ti, tj);
+            EvaluateWithChecks(doc, ti, tj, pairings, false);
             const double value = std::fabs(doc.m_criteria.maximizeQ == 0 ? doc.m_result.w : doc.m_result.q);
-            // Strictly greater: on equal values the earlier pair stays.
-            if (GradeResult(doc.m_result, doc.m_criteria) <= classLimit && value > best) {
-                best = value;
-                bestMin = doc.m_result.tMin;
-                bestMax = doc.m_result.tMax;
+            // Strictly greater: on equal values the earlier pair stays. The
+            // directional fits, the costly part of an evaluation, are only
+            // needed for a range that would otherwise become the best; every
+            // other range's directional values are never read (the best
+            // range is evaluated again in full below, and a search that finds
+            // nothing clears them).
+            if (value > best && MayMeetClass(doc, classLimit)) {
+                EvaluateRangeDirections(doc, doc.m_zeroFieldSteps);
+                if (GradeResult(doc.m_result, doc.m_criteria) <= classLimit) {
+                    best = value;
+                    bestMin = doc.m_result.tMin;
+                    bestMax = doc.m_result.tMax;
+                }
             }
         }
     }
 
     if (best != 0.0) {
-        EvaluateWithChecks(doc, bestMin, bestMax);
+        EvaluateWithChecks(doc, bestMin, bestMax, pairings);
         return;
     }
     ClearResult(doc.m_result);

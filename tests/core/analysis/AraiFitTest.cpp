@@ -2,42 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
+#include "AllocationCounter.h"
 #include "analysis/DirectionalFit.h"
 #include "document/Coordinates.h"
 
-// Counting allocation functions for this test program: they count only while
-// g_countAllocations is set, so the evaluation can be shown to allocate nothing.
-namespace {
-std::atomic<bool> g_countAllocations{false};
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-// GCC pairs the free() below with the new-expressions of the callers it is
-// inlined into; here malloc/free are the allocation functions themselves.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size)
-{
-    if (g_countAllocations.load()) {
-        ++g_allocations;
-    }
-    if (void* p = std::malloc(size != 0 ? size : 1)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 namespace korvanes {
 namespace {
@@ -490,24 +461,24 @@ TEST(AraiFit, EvaluationAllocatesNothing)
     data.m_tailCheckStats = checks.m_tailCheckStats;
     data.m_additivityResults = checks.m_additivityResults;
 
-    g_allocations = 0;
-    g_countAllocations = true;
+    testsupport::ResetAllocationCount();
+    testsupport::CountAllocations(true);
     EvaluateRange(data, 100, 600, data.m_zeroFieldSteps, data.m_ptrmGained);
     EvaluateRangeChecks(data, 36.0, data.m_result.tMax);
     const DirectionFit fit = FitDirection(100, 600, data.m_zeroFieldSteps, FitMode::kFree);
-    g_countAllocations = false;
+    testsupport::CountAllocations(false);
 
-    EXPECT_EQ(g_allocations.load(), 0);
+    EXPECT_EQ(testsupport::AllocationCount(), 0);
     EXPECT_EQ(data.m_result.n, 13);
     EXPECT_GT(data.m_result.paleointensity, 0.0);
     EXPECT_TRUE(std::isfinite(fit.mad));
 
     // The counter does count.
-    g_countAllocations = true;
+    testsupport::CountAllocations(true);
     void* block = ::operator new(16);
-    g_countAllocations = false;
+    testsupport::CountAllocations(false);
     ::operator delete(block);
-    EXPECT_GT(g_allocations.load(), 0);
+    EXPECT_GT(testsupport::AllocationCount(), 0);
 }
 
 }  // namespace
