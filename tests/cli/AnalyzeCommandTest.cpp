@@ -160,7 +160,10 @@ TEST(Analyze, ExamplesAsText)
         EXPECT_NE(r.out.find(std::string("Method type:") + std::string(15, ' ') + e.methodType), std::string::npos);
         EXPECT_NE(r.out.find(e.checkText), std::string::npos);
         for (const char* section : {"Measurements (", "Steps (", "Arai points (", "pTRM checks (", "Additivity checks (",
-                                    "Tail checks (", "Plot bounds", "Result", "laboratory field"}) {
+                                    "Tail checks (", "Plot bounds", "Determination", "laboratory field",
+                                    "Repeated demagnetizations (", "pTRM-check differences", "Check-corrected pTRM",
+                                    "Further pTRM checks, corrected (", "Additivity-check results (",
+                                    "Arai fit details"}) {
             EXPECT_NE(r.out.find(section), std::string::npos) << section;
         }
     }
@@ -168,8 +171,10 @@ TEST(Analyze, ExamplesAsText)
 
 TEST(Analyze, ExamplesAsJsonHaveTheFullShape)
 {
-    const std::set<std::string> top{"file",   "specimenName", "checkMethodText", "methodType", "header",
-                                    "options", "result",      "plotBounds",      "lists",      "warnings"};
+    const std::set<std::string> top{"file",      "specimenName", "checkMethodText", "methodType", "resultClass",
+                                    "header",    "options",      "range",           "result",     "marks",
+                                    "resultsLine", "stepLines",  "tailLines",       "plotBounds", "lists",
+                                    "warnings"};
     const std::set<std::string> header{"labField", "coreAzimuth", "coreDip", "beddingDipDirection", "beddingDip"};
     const std::set<std::string> options{"coordinates",    "plotType",       "rangeMode",
                                         "checkCorrected", "showAdditivityChecks", "onlyZComponent",
