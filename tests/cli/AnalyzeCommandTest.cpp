@@ -1,88 +1,17 @@
 // Runs `korvanes analyze` on the example files and on broken input.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <nlohmann/json.hpp>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "CliTestSupport.h"
+
 namespace {
 
-namespace fs = std::filesystem;
-using nlohmann::json;
-
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Quote(const std::string& arg)
-{
-    std::string q = "'";
-    for (char c : arg) {
-        if (c == '\'') {
-            q += "'\\''";
-        } else {
-            q += c;
-        }
-    }
-    return q + "'";
-}
-
-fs::path TempDir()
-{
-    const fs::path dir = fs::temp_directory_path() / ("korvanes_cli_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    return dir;
-}
-
-RunResult RunProgram(const std::vector<std::string>& args)
-{
-    const fs::path dir = TempDir();
-    const fs::path out = dir / "stdout";
-    const fs::path err = dir / "stderr";
-    std::string command = Quote(KORVANES_PROGRAM);
-    for (const std::string& a : args) {
-        command += ' ' + Quote(a);
-    }
-    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
-    RunResult r;
-    const int raw = std::system(command.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = ReadAll(out);
-    r.err = ReadAll(err);
-    return r;
-}
-
-std::string Example(const char* name)
-{
-    return std::string(KORVANES_SOURCE_DIR) + "/examples/" + name;
-}
-
-fs::path WriteFile(const std::string& name, const std::string& bytes)
-{
-    const fs::path path = TempDir() / name;
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
-}
+using namespace clitest;
 
 bool IsValidUtf8(const std::string& s)
 {
@@ -126,28 +55,6 @@ std::set<std::string> Keys(const json& object)
     }
     return keys;
 }
-
-json AnalyzeJson(const std::vector<std::string>& extra, const std::string& file)
-{
-    std::vector<std::string> args{"analyze", file, "--json"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    const RunResult r = RunProgram(args);
-    EXPECT_EQ(r.status, 0) << r.err;
-    return json::parse(r.out);  // throws on invalid UTF-8 as well
-}
-
-struct ExampleCase {
-    const char* file;
-    const char* name;
-    const char* methodType;
-    const char* checkText;
-};
-
-const ExampleCase kExamples[] = {
-    {"basalt-mt1.kvd", "BV12a", "MT1", "in-field alteration check"},
-    {"tuff-mt3.kvd", "TF07b", "MT3", "in-field alteration check"},
-    {"andesite-mt4.kvd", "AN03c", "MT4", "in-field alteration check"},
-};
 
 TEST(Analyze, ExamplesAsText)
 {
