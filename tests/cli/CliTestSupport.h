@@ -48,10 +48,17 @@ inline std::string Quote(const std::string& arg)
     return q + "'";
 }
 
-// A scratch folder of this test process.
+// A scratch folder of this test process, removed when the process ends.
 inline fs::path TempDir()
 {
-    const fs::path dir = fs::temp_directory_path() / ("korvanes_cli_" + std::to_string(::getpid()));
+    static const fs::path dir = [] {
+        const fs::path path = fs::temp_directory_path() / ("korvanes_cli_" + std::to_string(::getpid()));
+        std::atexit([] {
+            std::error_code ignored;
+            fs::remove_all(fs::temp_directory_path() / ("korvanes_cli_" + std::to_string(::getpid())), ignored);
+        });
+        return path;
+    }();
     fs::create_directories(dir);
     return dir;
 }
