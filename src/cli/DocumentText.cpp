@@ -102,7 +102,7 @@ void AppendInteger(std::string& out, const char* name, int value, const char* un
 
 void AppendField(std::string& out, const char* label, const std::string& text)
 {
-    out += Left(label, 26) + ' ' + text + '\n';
+    out += Left(label, 26) + ' ' + (text.empty() ? std::string("(none)") : text) + '\n';
 }
 
 // ---- What was analysed and how ----------------------------------------------
@@ -127,9 +127,10 @@ std::string CheckCorrectionText(const CKorvanesToolDoc& doc, const TextContext& 
                    ? "applied (--check-corrected): pTRM magnitudes corrected by the cumulative check differences"
                    : "applied by the automatic MT4 search, which found the corrected data better";
     }
-    if (doc.m_options.m_includeCheckCorrection != 0 && doc.m_result.methodType == "MT4" &&
-        doc.m_options.m_rangeMode == kAutomaticRange) {
-        return "tried by the automatic MT4 search and not kept (the uncorrected data are better)";
+    if (doc.m_result.methodType == "MT4" && doc.m_options.m_rangeMode == kAutomaticRange) {
+        return doc.m_options.m_includeCheckCorrection != 0
+                   ? "tried by the automatic MT4 search and not kept (the uncorrected data are better)"
+                   : "not applied (--include-check-correction lets the automatic search try it)";
     }
     return "not applied";
 }
@@ -236,6 +237,9 @@ std::string NoResultReason(const CKorvanesToolDoc& doc)
 std::string RangeUsedText(const CKorvanesToolDoc& doc, const TextContext& context)
 {
     const CSpecimenResult& r = doc.m_result;
+    if (doc.m_zeroFieldSteps.empty()) {
+        return "none (no zero-field step)";
+    }
     std::string text = StringPrintf("%d to %d %s", r.tMin, r.tMax, kDegreeC);
     if (doc.m_options.m_rangeMode != kSelectedRange || !context.requestedRange) {
         return text;
@@ -263,6 +267,32 @@ std::string RangeUsedText(const CKorvanesToolDoc& doc, const TextContext& contex
         text += ')';
     }
     return text;
+}
+
+// Why a statistic reads as it does, for the statistics whose value says
+// little on its own: absent checks count as 0 and pass, and the check
+// correction zeroes the pTRM-check statistics.
+std::string StatisticNote(int controlId, const CKorvanesToolDoc& doc)
+{
+    const bool corrected = doc.m_options.m_checkCorrected != 0;
+    switch (controlId) {
+    case 1043:
+        return "  (not graded)";
+    case 1031:
+    case 1032:
+    case 1075:
+        if (corrected) {
+            return "  (0 with the check correction)";
+        }
+        return doc.m_ptrmCheckDiffs.empty() ? "  (no pTRM checks)" : "";
+    case 1040:
+    case 1077:
+        return doc.m_tailCheckStats.empty() ? "  (no tail checks)" : "";
+    case 1038:
+        return doc.m_additivityResults.empty() ? "  (no additivity checks)" : "";
+    default:
+        return "";
+    }
 }
 
 void AppendDetermination(std::string& out, const CKorvanesToolDoc& doc, const TextContext& context)
@@ -320,9 +350,7 @@ void AppendDetermination(std::string& out, const CKorvanesToolDoc& doc, const Te
                 }
             }
             line += shown && mark != nullptr ? ColouredVerdict(mark->mark, context.colour) : std::string("-");
-            if (row.controlId == 1043) {
-                line += "  (not graded)";
-            }
+            line += StatisticNote(row.controlId, doc);
         }
         while (!line.empty() && line.back() == ' ') {
             line.pop_back();
@@ -379,6 +407,9 @@ void AppendCheckSeries(std::string& out, const CKorvanesToolDoc& doc)
     std::vector<std::vector<std::string>> rows;
 
     AppendTitle(out, "pTRM-check differences (first check of each temperature)", doc.m_ptrmCheckDiffs.size());
+    if (!doc.m_ptrmCheckDiffs.empty()) {
+        out += "  (check T: the temperature the check repeats; ref T: the step before the check)\n";
+    }
     for (const CStepVector& s : doc.m_ptrmCheckDiffs) {
         rows.push_back({Int(s.stepTemperature), Int(s.temperature), s.stepType < 0 ? "-1" : "+1", Num(s.magnitude),
                         Num(s.x), Num(s.y), Num(s.z)});

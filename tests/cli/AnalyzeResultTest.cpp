@@ -194,6 +194,9 @@ TEST(AnalyzeChecks, CheckCorrectedZeroesTheCheckStatisticsAndStarsTheClass)
     }
     const RunResult text = RunProgram({"analyze", Example("tuff-mt3.kvd"), "--check-corrected"});
     EXPECT_NE(text.out.find("Check correction:          applied (--check-corrected)"), std::string::npos);
+    for (const char* statistic : {"d(CK)", "d(pal)", "DRAT"}) {
+        EXPECT_TRUE(EndsWith(LineStartingWith(text.out, statistic), "A  (0 with the check correction)")) << statistic;
+    }
     EXPECT_NE(text.out.find("computed with the check correction"), std::string::npos);
     EXPECT_NE(text.out.find("Check-corrected pTRM (used by the fit)"), std::string::npos);
 }
@@ -209,6 +212,9 @@ TEST(AnalyzeChecks, AutomaticMt4CorrectionIsReportedAsTheRunLeftIt)
     EXPECT_GE(Get(corrected["result"], "w"), Get(plain["result"], "w"));
     const RunResult text = RunProgram({"analyze", Example("andesite-mt4.kvd"), "--include-check-correction"});
     EXPECT_NE(text.out.find("applied by the automatic MT4 search"), std::string::npos) << text.out;
+    const RunResult offered = RunProgram({"analyze", Example("andesite-mt4.kvd")});
+    EXPECT_NE(offered.out.find("not applied (--include-check-correction lets the automatic search try it)"),
+              std::string::npos);
 
     // Not MT4, or a manual range: the run leaves the flag alone.
     EXPECT_EQ(AnalyzeJson({"--include-check-correction"}, Example("basalt-mt1.kvd"))["options"]["checkCorrected"], 0);
@@ -267,6 +273,10 @@ TEST(AnalyzeGrading, MarksSayWhichLimitsARangeMisses)
     EXPECT_TRUE(EndsWith(LineStartingWith(text.out, "q (quality factor)"), "B only"));
     EXPECT_TRUE(EndsWith(LineStartingWith(text.out, "Std/slope"), "A"));
     EXPECT_TRUE(EndsWith(LineStartingWith(text.out, "MAD' free"), "(not graded)"));
+    // Absent checks count as 0 and pass; the text says why.
+    EXPECT_TRUE(EndsWith(LineStartingWith(text.out, "d(TR)"), "A  (no tail checks)"));
+    EXPECT_TRUE(EndsWith(LineStartingWith(text.out, "d(AC)"), "A  (no additivity checks)"));
+    EXPECT_TRUE(EndsWith(LineStartingWith(text.out, "d(CK)"), "A"));
     EXPECT_NE(LineStartingWith(text.out, "q (quality factor)").find("\xE2\x89\xA5 1      \xE2\x89\xA5 0"),
               std::string::npos);
     EXPECT_EQ(text.out.find('\033'), std::string::npos);  // not a terminal: no colour
