@@ -10,6 +10,7 @@
 #include "DocumentJson.h"
 #include "DocumentText.h"
 #include "analysis/AnalysisRun.h"
+#include "text/TextEncoding.h"
 
 namespace korvanes::cli {
 namespace {
@@ -50,7 +51,7 @@ int Analyze(const AnalyzeArguments& args)
     CKorvanesToolDoc doc(criteria);
     const OpenStatus status = doc.Open(args.file);
     if (!status.readable) {
-        std::cerr << "korvanes: " << status.error << '\n';
+        std::cerr << "korvanes: " << Printable(ToUtf8(status.error)) << '\n';
         return kExitUnreadable;
     }
     ApplyAnalysisOptions(args.options, criteria, doc);
@@ -59,11 +60,11 @@ int Analyze(const AnalyzeArguments& args)
         std::cout << DumpJson(DocumentToJson(doc, args.file, status.warnings, args.options.range)) << '\n';
     } else {
         for (const ReadWarning& w : status.warnings) {
-            std::cerr << "korvanes: " << args.file;
+            std::cerr << "korvanes: " << Printable(ToUtf8(args.file));
             if (w.line > 0) {
                 std::cerr << ':' << w.line;
             }
-            std::cerr << ": warning: " << w.text << '\n';
+            std::cerr << ": warning: " << Printable(ToUtf8(w.text)) << '\n';
         }
         TextContext context;
         context.colour = ColourWanted();

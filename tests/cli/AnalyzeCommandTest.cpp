@@ -204,6 +204,22 @@ TEST(Analyze, NonUtf8NameComesOutAsUtf8)
     EXPECT_NE(text.out.find("no alteration check"), std::string::npos);
 }
 
+TEST(Analyze, ControlCharactersOfTheFileDoNotReachTheTerminal)
+{
+    // ESC and BEL in the specimen name, an ESC in the file name.
+    const fs::path file = WriteFile("esc\x1B.kvd", "Korvanes-kvd\n40 0 0 0 0\n"
+                                                  "S\x1B[2J\x07\t20.00\t100\t0\t45\n"
+                                                  "S\x1B[2J\x07\t100.00\t90\t0\t45\n"
+                                                  "S\x1B[2J\x07\t100.11\t95\t0\t60\n");
+    const RunResult text = RunProgram({"analyze", file.string()});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.out.find('\x1B'), std::string::npos);
+    EXPECT_EQ(text.out.find('\x07'), std::string::npos);
+    EXPECT_NE(text.out.find("Specimen:                  S?[2J?\n"), std::string::npos) << text.out;
+    // JSON keeps the name itself, escaped as JSON escapes it.
+    EXPECT_EQ(AnalyzeJson({}, file.string())["specimenName"], "S\x1B[2J\x07");
+}
+
 TEST(Analyze, ReaderWarningsAndDegenerateFiles)
 {
     const fs::path file = WriteFile("warn.kvd", "Korvanes-kvd\r\n35 0 0 0 0\r\nS\t20 100 0 45\r\nS\t100 1e39 0 45\r\n"
