@@ -1,10 +1,34 @@
 #include "AnalysisOptions.h"
 
+#include <cmath>
+#include <cstdlib>
+#include <limits>
 #include <map>
 
 #include "criteria/CriteriaFile.h"
 
 namespace korvanes::cli {
+
+namespace {
+
+// The laboratory field is kept as a 32-bit float: "nan", "inf" or a value
+// beyond the float range would carry a non-number into every result.
+CLI::Validator FiniteFloat()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            char* end = nullptr;
+            const double value = std::strtod(text.c_str(), &end);
+            if (end == text.c_str() || !std::isfinite(value) ||
+                std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {
+                return "needs a finite number of at most 3.4e38 in magnitude, not '" + text + "'";
+            }
+            return std::string();
+        },
+        "FINITE");
+}
+
+}  // namespace
 
 void AddAnalysisOptions(CLI::App& cmd, CliAnalysisOptions& options)
 {
@@ -25,7 +49,8 @@ void AddAnalysisOptions(CLI::App& cmd, CliAnalysisOptions& options)
     cmd.add_option_function<double>(
            "--labfield", [&options](double value) { options.labField = value; },
            "Laboratory field in µT (instead of the file's header value)")
-        ->type_name("MICROTESLA");
+        ->type_name("MICROTESLA")
+        ->check(FiniteFloat());
     cmd.add_option("--criteria", options.criteriaPath, "Criteria file (.cri); default: the built-in values");
 }
 

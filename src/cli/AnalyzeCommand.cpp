@@ -1,3 +1,7 @@
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <memory>
 
@@ -6,6 +10,7 @@
 #include "DocumentJson.h"
 #include "DocumentText.h"
 #include "analysis/AnalysisRun.h"
+#include "text/TextEncoding.h"
 
 namespace korvanes::cli {
 namespace {
@@ -16,9 +21,27 @@ struct AnalyzeArguments {
     CliAnalysisOptions options;
 };
 
+// Colour only for a terminal, and not when the user asked for none
+// (NO_COLOR set and not empty, or a dumb terminal).
+bool ColourWanted()
+{
+    if (::isatty(STDOUT_FILENO) == 0) {
+        return false;
+    }
+    const char* noColour = std::getenv("NO_COLOR");
+    const char* term = std::getenv("TERM");
+    return (noColour == nullptr || *noColour == '\0') && (term == nullptr || std::strcmp(term, "dumb") != 0);
+}
+
 // Opens, analyses and prints one data file; returns the exit status.
 int Analyze(const AnalyzeArguments& args)
 {
+    if (args.options.range && args.options.range->first > args.options.range->second) {
+        // As the form refuses a "from" above "to"; equal ends are accepted.
+        std::cerr << "korvanes: Check your temperature range ! (--range " << args.options.range->first << ' '
+                  << args.options.range->second << ": the lower end is above the upper end)\n";
+        return kExitUsage;
+    }
     CCriteriaSet criteria;
     std::string error;
     if (!LoadCliCriteria(args.options, criteria, error)) {
@@ -28,22 +51,26 @@ int Analyze(const AnalyzeArguments& args)
     CKorvanesToolDoc doc(criteria);
     const OpenStatus status = doc.Open(args.file);
     if (!status.readable) {
-        std::cerr << "korvanes: " << status.error << '\n';
+        std::cerr << "korvanes: " << Printable(ToUtf8(status.error)) << '\n';
         return kExitUnreadable;
     }
     ApplyAnalysisOptions(args.options, criteria, doc);
     RunAnalysis(doc);
     if (args.json) {
-        std::cout << DumpJson(DocumentToJson(doc, args.file, status.warnings)) << '\n';
+        std::cout << DumpJson(DocumentToJson(doc, args.file, status.warnings, args.options.range)) << '\n';
     } else {
         for (const ReadWarning& w : status.warnings) {
-            std::cerr << "korvanes: " << args.file;
+            std::cerr << "korvanes: " << Printable(ToUtf8(args.file));
             if (w.line > 0) {
                 std::cerr << ':' << w.line;
             }
-            std::cerr << ": warning: " << w.text << '\n';
+            std::cerr << ": warning: " << Printable(ToUtf8(w.text)) << '\n';
         }
-        std::cout << DocumentToText(doc, args.file);
+        TextContext context;
+        context.colour = ColourWanted();
+        context.requestedRange = args.options.range;
+        context.checkCorrectionRequested = args.options.checkCorrected;
+        std::cout << DocumentToText(doc, args.file, context);
     }
     std::cout.flush();
     return kExitOk;

@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include "results/CriteriaMarks.h"
+#include "results/FormLines.h"
+#include "results/ResultsTable.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes::cli {
@@ -141,16 +144,61 @@ Json ListsToJson(const CKorvanesToolDoc& doc)
     return lists;
 }
 
-Json DocumentToJson(const CKorvanesToolDoc& doc, const std::string& file, const std::vector<ReadWarning>& warnings)
+Json MarksToJson(const CSpecimenResult& result, const CCriteriaSet& criteria)
+{
+    Json statistics = Json::array();
+    for (const MarkedStatistic& m : CriteriaMarks(result, criteria)) {
+        statistics.push_back(Json{{"name", m.label},
+                                  {"value", JsonNumber(m.value)},
+                                  {"mark", CriteriaMarkName(m.mark)},
+                                  {"graded", m.label != "MAD'"}});
+    }
+    return Json{{"shown", MarksShown(result)}, {"statistics", statistics}};
+}
+
+Json RangeToJson(const CKorvanesToolDoc& doc, const std::optional<std::pair<int, int>>& requested)
+{
+    Json json;
+    const bool manual = doc.m_options.m_rangeMode == kSelectedRange;
+    json["mode"] = manual ? "manual" : "automatic";
+    if (manual && requested) {
+        json["requested"] = Json{{"tMin", requested->first}, {"tMax", requested->second}};
+    }
+    json["used"] = Json{{"tMin", doc.m_result.tMin}, {"tMax", doc.m_result.tMax}};
+    return json;
+}
+
+std::string ResultsLineUtf8(const CKorvanesToolDoc& doc)
+{
+    std::string line = FormatResultLine(ResultValuesFromDocument(doc));
+    if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0) {
+        line.resize(line.size() - 2);
+    }
+    return ToUtf8(line);
+}
+
+Json LinesToJson(const std::vector<std::string>& lines)
+{
+    return ListToJson(lines, [](const std::string& line) { return Json(ToUtf8(line)); });
+}
+
+Json DocumentToJson(const CKorvanesToolDoc& doc, const std::string& file, const std::vector<ReadWarning>& warnings,
+                    const std::optional<std::pair<int, int>>& requestedRange)
 {
     Json json;
     json["file"] = ToUtf8(file);
     json["specimenName"] = ToUtf8(doc.m_header.m_specimenName);
     json["checkMethodText"] = ToUtf8(doc.m_header.m_checkMethodText);
     json["methodType"] = ToUtf8(doc.m_result.methodType);
+    json["resultClass"] = ToUtf8(doc.m_result.resultClass);
     json["header"] = HeaderToJson(doc.m_header);
     json["options"] = OptionsToJson(doc.m_options);
+    json["range"] = RangeToJson(doc, requestedRange);
     json["result"] = ResultToJson(doc.m_result);
+    json["marks"] = MarksToJson(doc.m_result, doc.m_criteria);
+    json["resultsLine"] = ResultsLineUtf8(doc);
+    json["stepLines"] = LinesToJson(StepLines(doc));
+    json["tailLines"] = LinesToJson(TailLines(doc));
     json["plotBounds"] = PlotBoundsToJson(doc.m_plotBounds);
     json["lists"] = ListsToJson(doc);
     json["warnings"] = WarningsToJson(warnings);

@@ -6,7 +6,9 @@
 // specimen name go through ToUtf8).
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document/Document.h"
@@ -42,9 +44,28 @@ Json ListToJson(const std::vector<Item>& list, Writer write)
 // The measurement list and every derived list under its name without "m_".
 Json ListsToJson(const CKorvanesToolDoc& doc);
 
-// The whole document: file, specimenName, checkMethodText, methodType,
-// header, options, result, plotBounds, lists and warnings.
-Json DocumentToJson(const CKorvanesToolDoc& doc, const std::string& file, const std::vector<ReadWarning>& warnings);
+// The criteria marks of the result form: {"shown": whether the form draws
+// them (paleointensity not 0), "statistics": [{"name", "value", "mark":
+// "none"|"yellow"|"red", "graded": false only for MAD'}]}. The marks are
+// listed as computed even when they are not shown.
+Json MarksToJson(const CSpecimenResult& result, const CCriteriaSet& criteria);
+
+// How the range was found: {"mode": "automatic"|"manual", "requested":
+// {"tMin", "tMax"} (manual mode, when known), "used": {"tMin", "tMax"}}.
+Json RangeToJson(const CKorvanesToolDoc& doc, const std::optional<std::pair<int, int>>& requested);
+
+// The result line that saving appends, without its CR LF, as UTF-8.
+std::string ResultsLineUtf8(const CKorvanesToolDoc& doc);
+
+// Each line as UTF-8 (the degree sign 0xB0 becomes U+00B0).
+Json LinesToJson(const std::vector<std::string>& lines);
+
+// The whole document after its analysis: file, specimenName,
+// checkMethodText, methodType, resultClass, header, options (as the analysis
+// left them), range, result, marks, resultsLine, stepLines, tailLines,
+// plotBounds, lists and warnings.
+Json DocumentToJson(const CKorvanesToolDoc& doc, const std::string& file, const std::vector<ReadWarning>& warnings,
+                    const std::optional<std::pair<int, int>>& requestedRange = std::nullopt);
 
 // Serialises with two-space indent; invalid UTF-8 (which should not occur)
 // is replaced rather than thrown on.

@@ -1,88 +1,17 @@
 // Runs `korvanes analyze` on the example files and on broken input.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <nlohmann/json.hpp>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "CliTestSupport.h"
+
 namespace {
 
-namespace fs = std::filesystem;
-using nlohmann::json;
-
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Quote(const std::string& arg)
-{
-    std::string q = "'";
-    for (char c : arg) {
-        if (c == '\'') {
-            q += "'\\''";
-        } else {
-            q += c;
-        }
-    }
-    return q + "'";
-}
-
-fs::path TempDir()
-{
-    const fs::path dir = fs::temp_directory_path() / ("korvanes_cli_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    return dir;
-}
-
-RunResult RunProgram(const std::vector<std::string>& args)
-{
-    const fs::path dir = TempDir();
-    const fs::path out = dir / "stdout";
-    const fs::path err = dir / "stderr";
-    std::string command = Quote(KORVANES_PROGRAM);
-    for (const std::string& a : args) {
-        command += ' ' + Quote(a);
-    }
-    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
-    RunResult r;
-    const int raw = std::system(command.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = ReadAll(out);
-    r.err = ReadAll(err);
-    return r;
-}
-
-std::string Example(const char* name)
-{
-    return std::string(KORVANES_SOURCE_DIR) + "/examples/" + name;
-}
-
-fs::path WriteFile(const std::string& name, const std::string& bytes)
-{
-    const fs::path path = TempDir() / name;
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
-}
+using namespace clitest;
 
 bool IsValidUtf8(const std::string& s)
 {
@@ -127,28 +56,6 @@ std::set<std::string> Keys(const json& object)
     return keys;
 }
 
-json AnalyzeJson(const std::vector<std::string>& extra, const std::string& file)
-{
-    std::vector<std::string> args{"analyze", file, "--json"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    const RunResult r = RunProgram(args);
-    EXPECT_EQ(r.status, 0) << r.err;
-    return json::parse(r.out);  // throws on invalid UTF-8 as well
-}
-
-struct ExampleCase {
-    const char* file;
-    const char* name;
-    const char* methodType;
-    const char* checkText;
-};
-
-const ExampleCase kExamples[] = {
-    {"basalt-mt1.kvd", "BV12a", "MT1", "in-field alteration check"},
-    {"tuff-mt3.kvd", "TF07b", "MT3", "in-field alteration check"},
-    {"andesite-mt4.kvd", "AN03c", "MT4", "in-field alteration check"},
-};
-
 TEST(Analyze, ExamplesAsText)
 {
     for (const ExampleCase& e : kExamples) {
@@ -160,7 +67,10 @@ TEST(Analyze, ExamplesAsText)
         EXPECT_NE(r.out.find(std::string("Method type:") + std::string(15, ' ') + e.methodType), std::string::npos);
         EXPECT_NE(r.out.find(e.checkText), std::string::npos);
         for (const char* section : {"Measurements (", "Steps (", "Arai points (", "pTRM checks (", "Additivity checks (",
-                                    "Tail checks (", "Plot bounds", "Result", "laboratory field"}) {
+                                    "Tail checks (", "Plot bounds", "Determination", "laboratory field",
+                                    "Repeated demagnetizations (", "pTRM-check differences", "Check-corrected pTRM",
+                                    "Further pTRM checks, corrected (", "Additivity-check results (",
+                                    "Arai fit details"}) {
             EXPECT_NE(r.out.find(section), std::string::npos) << section;
         }
     }
@@ -168,8 +78,10 @@ TEST(Analyze, ExamplesAsText)
 
 TEST(Analyze, ExamplesAsJsonHaveTheFullShape)
 {
-    const std::set<std::string> top{"file",   "specimenName", "checkMethodText", "methodType", "header",
-                                    "options", "result",      "plotBounds",      "lists",      "warnings"};
+    const std::set<std::string> top{"file",      "specimenName", "checkMethodText", "methodType", "resultClass",
+                                    "header",    "options",      "range",           "result",     "marks",
+                                    "resultsLine", "stepLines",  "tailLines",       "plotBounds", "lists",
+                                    "warnings"};
     const std::set<std::string> header{"labField", "coreAzimuth", "coreDip", "beddingDipDirection", "beddingDip"};
     const std::set<std::string> options{"coordinates",    "plotType",       "rangeMode",
                                         "checkCorrected", "showAdditivityChecks", "onlyZComponent",
@@ -290,6 +202,22 @@ TEST(Analyze, NonUtf8NameComesOutAsUtf8)
     EXPECT_TRUE(IsValidUtf8(text.out));
     EXPECT_NE(text.out.find("Bj\xC3\xB6rk\xC2\xB0" "1"), std::string::npos);
     EXPECT_NE(text.out.find("no alteration check"), std::string::npos);
+}
+
+TEST(Analyze, ControlCharactersOfTheFileDoNotReachTheTerminal)
+{
+    // ESC and BEL in the specimen name, an ESC in the file name.
+    const fs::path file = WriteFile("esc\x1B.kvd", "Korvanes-kvd\n40 0 0 0 0\n"
+                                                  "S\x1B[2J\x07\t20.00\t100\t0\t45\n"
+                                                  "S\x1B[2J\x07\t100.00\t90\t0\t45\n"
+                                                  "S\x1B[2J\x07\t100.11\t95\t0\t60\n");
+    const RunResult text = RunProgram({"analyze", file.string()});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.out.find('\x1B'), std::string::npos);
+    EXPECT_EQ(text.out.find('\x07'), std::string::npos);
+    EXPECT_NE(text.out.find("Specimen:                  S?[2J?\n"), std::string::npos) << text.out;
+    // JSON keeps the name itself, escaped as JSON escapes it.
+    EXPECT_EQ(AnalyzeJson({}, file.string())["specimenName"], "S\x1B[2J\x07");
 }
 
 TEST(Analyze, ReaderWarningsAndDegenerateFiles)

@@ -1,0 +1,180 @@
+// `korvanes batch`: the results file it creates and appends to, its summary
+// and exit status, and the refusal of a file that is no results file.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CliTestSupport.h"
+
+namespace {
+
+using namespace clitest;
+
+const std::string kHeader =
+    "Name\tLabfield\tPaleoint\tStddev\tTmin\tTmax\tN\tslope\tStd/slope\tf\tg\tq\tw\tTRM\tNRMt\t"
+    "Inc anchored\tDec anchored\tMad anchored\tInc free\tDec free\tMad free\tAlpha\tCoordinates\tType\tClass\t"
+    "CK-error\tCK-diff\tDrat\td(t*)\td(TR)\td(AC)";
+
+// The lines of a results file, each without its CR LF; fails the test for a
+// line end other than CR LF.
+std::vector<std::string> CrLfLines(const std::string& bytes)
+{
+    std::vector<std::string> lines = Split(bytes, "\r\n");
+    EXPECT_EQ(lines.back(), "") << "the file does not end with CR LF";
+    lines.pop_back();
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find('\n'), std::string::npos) << "a bare LF in: " << line;
+        EXPECT_EQ(line.find('\r'), std::string::npos) << "a bare CR in: " << line;
+    }
+    return lines;
+}
+
+std::vector<std::string> ExampleFiles()
+{
+    std::vector<std::string> files;
+    for (const ExampleCase& e : kExamples) {
+        files.push_back(Example(e.file));
+    }
+    return files;
+}
+
+// Latin-1 bytes as UTF-8 (enough for the Windows-1252 bytes 0xA0 to 0xFF).
+std::string Latin1ToUtf8(const std::string& bytes)
+{
+    std::string out;
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (b >> 6));
+            out += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return out;
+}
+
+TEST(Batch, ThreeExamplesAndAMissingFile)
+{
+    const fs::path dir = TestDir();
+    const fs::path results = dir / "site.krv";
+    const std::string missing = (dir / "missing.kvd").string();
+    std::vector<std::string> args{"batch"};
+    for (const std::string& f : ExampleFiles()) {
+        args.push_back(f);
+        if (args.size() == 3) {
+            args.push_back(missing);  // between the examples: the run goes on after it
+        }
+    }
+    args.push_back("--results");
+    args.push_back(results.string());
+
+    const RunResult first = RunProgram(args);
+    EXPECT_EQ(first.status, 0) << first.err;  // a skipped file is reported, not fatal
+    EXPECT_NE(first.out.find("Specimens read: 3\n"), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("  class A: 3\n"), std::string::npos);
+    EXPECT_NE(first.out.find("  no result: 0\n"), std::string::npos);
+    EXPECT_NE(first.out.find("Unreadable files: 1\n"), std::string::npos);
+    EXPECT_NE(first.out.find("Results file: " + results.string()), std::string::npos);
+    EXPECT_NE(first.err.find("skipped " + missing), std::string::npos) << first.err;
+
+    std::vector<std::string> lines = CrLfLines(ReadAll(results));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], kHeader);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::vector<std::string> fields = Split(lines[i + 1], "\t");
+        ASSERT_EQ(fields.size(), 31u);
+        EXPECT_EQ(fields[0], kExamples[i].name);
+        EXPECT_EQ(fields[23], kExamples[i].methodType);
+        EXPECT_EQ(fields[24], "A");
+    }
+
+    // A second run appends its lines and no second header.
+    const RunResult second = RunProgram(args);
+    EXPECT_EQ(second.status, 0);
+    const std::vector<std::string> again = CrLfLines(ReadAll(results));
+    ASSERT_EQ(again.size(), 7u);
+    EXPECT_EQ(again[0], kHeader);
+    for (std::size_t i = 1; i < 4; ++i) {
+        EXPECT_EQ(again[i], lines[i]);
+        EXPECT_EQ(again[i + 3], lines[i]);
+    }
+}
+
+TEST(Batch, ItsLinesAreTheResultsLinesOfAnalyze)
+{
+    const fs::path dir = TestDir();
+    // The basalt under a Windows-1252 name: ö and the degree sign.
+    std::string data = ReadAll(Example("basalt-mt1.kvd"));
+    for (std::size_t at = data.find("BV12a"); at != std::string::npos; at = data.find("BV12a", at)) {
+        data.replace(at, 5, "Bj\xF6rk\xB0" "1");
+    }
+    const fs::path renamed = WriteFile(dir / "renamed.kvd", data);
+
+    std::vector<std::string> files = ExampleFiles();
+    files.push_back(renamed.string());
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{}, {"--coords", "bedding", "--range", "105", "500"}, {"--check-corrected"}}) {
+        const fs::path results = dir / "r.krv";
+        fs::remove(results);
+        std::vector<std::string> args{"batch"};
+        args.insert(args.end(), files.begin(), files.end());
+        args.insert(args.end(), {"--results", results.string()});
+        args.insert(args.end(), options.begin(), options.end());
+        const RunResult r = RunProgram(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::vector<std::string> lines = CrLfLines(ReadAll(results));
+        ASSERT_EQ(lines.size(), files.size() + 1);
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const json j = AnalyzeJson(options, files[i]);
+            EXPECT_EQ(j["resultsLine"].get<std::string>(), Latin1ToUtf8(lines[i + 1])) << files[i];
+        }
+        EXPECT_EQ(lines.back().substr(0, 8), "Bj\xF6rk\xB0" "1\t");  // the name's bytes as in the data file
+    }
+}
+
+TEST(Batch, AFileThatIsNoResultsFileIsRefusedAndLeftAlone)
+{
+    const fs::path dir = TestDir();
+    const std::vector<std::string> refused{
+        "Korvanes-kvd\r\n35 0 0 0 0\r\nS\t20.00\t100\t0\t45\r\n",  // a data file
+        "Paleoint\tName\r\n",                                      // the keyword at the very start
+        "",                                                         // empty
+        "no header here\nBV12a\t35.0\r\n",
+    };
+    for (const std::string& bytes : refused) {
+        const fs::path results = WriteFile(dir / "not.krv", bytes);
+        const RunResult r = RunProgram({"batch", Example("basalt-mt1.kvd"), "--results", results.string()});
+        EXPECT_EQ(r.status, 2) << bytes;
+        EXPECT_NE(r.err.find("This is not a Korvanes-Data-File !!"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadAll(results), bytes);
+    }
+    // Any first line with "Paleoint" after its first character is accepted.
+    const std::string foreign = "x Paleoint\n";
+    const fs::path accepted = WriteFile(dir / "foreign.krv", foreign);
+    const RunResult r = RunProgram({"batch", Example("basalt-mt1.kvd"), "--results", accepted.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string after = ReadAll(accepted);
+    EXPECT_EQ(after.substr(0, foreign.size()), foreign);
+    EXPECT_EQ(CrLfLines(after.substr(foreign.size())).size(), 1u);
+}
+
+TEST(Batch, UsageAndUnwritableResults)
+{
+    const fs::path dir = TestDir();
+    EXPECT_EQ(RunProgram({"batch", Example("basalt-mt1.kvd")}).status, 1);  // --results missing
+    EXPECT_EQ(RunProgram({"batch", "--results", (dir / "r.krv").string()}).status, 1);
+    const RunResult unwritable =
+        RunProgram({"batch", Example("basalt-mt1.kvd"), "--results", (dir / "no" / "r.krv").string()});
+    EXPECT_EQ(unwritable.status, 2);
+    EXPECT_NE(unwritable.err, "");
+    // Nothing readable: no line, and the results file is not created.
+    const RunResult none = RunProgram({"batch", (dir / "missing.kvd").string(), "--results", (dir / "r.krv").string()});
+    EXPECT_NE(none.out.find("Specimens read: 0"), std::string::npos);
+    EXPECT_NE(none.out.find("Unreadable files: 1"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "r.krv"));
+}
+
+}  // namespace
