@@ -125,20 +125,7 @@ Json ListsToJson(const CKorvanesToolDoc& doc)
 {
     Json lists;
     lists["measurements"] = ListToJson(doc.m_measurements, MeasurementToJson);
-    const std::pair<const char*, const std::vector<CStepVector>*> stepLists[] = {
-        {"steps", &doc.m_steps},
-        {"zeroFieldSteps", &doc.m_zeroFieldSteps},
-        {"ptrmGained", &doc.m_ptrmGained},
-        {"ptrmChecks", &doc.m_ptrmChecks},
-        {"tailChecks", &doc.m_tailChecks},
-        {"additivityChecks", &doc.m_additivityChecks},
-        {"tailCheckStats", &doc.m_tailCheckStats},
-        {"ptrmCheckDiffs", &doc.m_ptrmCheckDiffs},
-        {"correctedPtrm", &doc.m_correctedPtrm},
-        {"correctedChecks", &doc.m_correctedChecks},
-        {"additivityResults", &doc.m_additivityResults},
-    };
-    for (const auto& [name, list] : stepLists) {
+    for (const auto& [name, list] : doc.DerivedLists()) {
         lists[name] = ListToJson(*list, StepVectorToJson);
     }
     return lists;

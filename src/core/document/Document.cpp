@@ -15,4 +15,21 @@ OpenStatus CKorvanesToolDoc::Open(const std::string& path)
     return ReadDataFile(path, *this);
 }
 
+std::array<NamedStepList, 11> CKorvanesToolDoc::DerivedLists() const
+{
+    return {{
+        {"steps", &m_steps},
+        {"zeroFieldSteps", &m_zeroFieldSteps},
+        {"ptrmGained", &m_ptrmGained},
+        {"ptrmChecks", &m_ptrmChecks},
+        {"tailChecks", &m_tailChecks},
+        {"additivityChecks", &m_additivityChecks},
+        {"tailCheckStats", &m_tailCheckStats},
+        {"ptrmCheckDiffs", &m_ptrmCheckDiffs},
+        {"correctedPtrm", &m_correctedPtrm},
+        {"correctedChecks", &m_correctedChecks},
+        {"additivityResults", &m_additivityResults},
+    }};
+}
+
 }  // namespace korvanes

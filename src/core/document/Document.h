@@ -3,6 +3,7 @@
 // the derived lists that every analysis run rebuilds, the result, the
 // criteria copy, the plot extents and the options.
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,12 @@ struct OpenStatus {
     std::vector<ReadWarning> warnings;  // in line order; may be empty
 };
 
+// A derived list with the name that output and tests know it by.
+struct NamedStepList {
+    const char* name;
+    const std::vector<CStepVector>* list;
+};
+
 class CKorvanesToolDoc {
 public:
     // An empty document that takes a copy of the given criteria.
@@ -36,6 +43,10 @@ public:
     // Reads the data file at `path` into the measurement list and the header
     // (once; nothing is ever written back). Stores the path in m_pathName.
     OpenStatus Open(const std::string& path);
+
+    // Every derived list, in the order of the members below, with its name
+    // without the m_ prefix ("steps", "zeroFieldSteps", ...).
+    std::array<NamedStepList, 11> DerivedLists() const;
 
     // Input, in file order.
     std::vector<CMeasurement> m_measurements;

@@ -25,6 +25,7 @@
 #include "analysis/AnalysisRun.h"
 #include "document/Coordinates.h"
 #include "document/Document.h"
+#include "support/SyntheticSpecimen.h"
 
 namespace korvanes {
 namespace {
@@ -93,20 +94,7 @@ std::string Dump(const CKorvanesToolDoc& doc)
     }
     out << '\n';
 
-    const std::pair<const char*, const std::vector<CStepVector>*> lists[] = {
-        {"steps", &doc.m_steps},
-        {"zeroFieldSteps", &doc.m_zeroFieldSteps},
-        {"ptrmGained", &doc.m_ptrmGained},
-        {"ptrmChecks", &doc.m_ptrmChecks},
-        {"tailChecks", &doc.m_tailChecks},
-        {"additivityChecks", &doc.m_additivityChecks},
-        {"tailCheckStats", &doc.m_tailCheckStats},
-        {"ptrmCheckDiffs", &doc.m_ptrmCheckDiffs},
-        {"correctedPtrm", &doc.m_correctedPtrm},
-        {"correctedChecks", &doc.m_correctedChecks},
-        {"additivityResults", &doc.m_additivityResults},
-    };
-    for (const auto& [name, list] : lists) {
+    for (const auto& [name, list] : doc.DerivedLists()) {
         char hash[32];
         std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(ListHash(*list)));
         out << "list " << name << ' ' << list->size() << ' ' << hash << '\n';
@@ -114,73 +102,12 @@ std::string Dump(const CKorvanesToolDoc& doc)
     return out.str();
 }
 
-// Generated double-heating experiments: a smooth unblocking spectrum with a
-// small deterministic wobble, pTRM along the laboratory field (mostly z).
-struct Experiment {
-    double nrm0 = 1500.0;
-    double curie = 590.0;
-    double shape = 2.2;
-    double ratio = 0.8;
-    double nrmDec = 350.0;
-    double nrmInc = 40.0;
-    double alteration = 0.0;  // extra pTRM per °C above 400, as a fraction
-
-    double Remaining(int t) const
-    {
-        const double u = std::fmin(std::fmax((t - 20.0) / (curie - 20.0), 0.0), 1.0);
-        return nrm0 * (1.0 - std::pow(u, shape)) * (1.0 + 0.006 * std::sin(0.37 * t));
-    }
-    Vector3 Nrm(int t) const { return VectorFromDirection(nrmDec, nrmInc, Remaining(t)); }
-    Vector3 Ptrm(int t) const
-    {
-        const double grown = t > 400 ? 1.0 + alteration * (t - 400) : 1.0;
-        const double gained = ratio * (nrm0 - Remaining(t)) * grown * (1.0 + 0.004 * std::cos(0.53 * t));
-        return {0.01 * gained, -0.02 * gained, gained};
-    }
-};
-
-Vector3 Sum(const Vector3& a, const Vector3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-
-CMeasurement Line(double code, const Vector3& v)
-{
-    const Direction d = DirectionFromVector(v.x, v.y, v.z);
-    CMeasurement m;
-    m.treatmentCode = static_cast<float>(code);
-    m.moment = static_cast<float>(std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z));
-    m.declination = static_cast<float>(d.declination);
-    m.inclination = static_cast<float>(d.inclination);
-    return m;
-}
+using synthetic::Experiment;
 
 std::vector<CMeasurement> Generate(const Experiment& e, int count, int from, int to, int checkEvery, int tailEvery,
                                    bool additivity)
 {
-    std::vector<CMeasurement> lines;
-    lines.push_back(Line(20.0, e.Nrm(20)));
-    std::vector<int> temperatures;
-    for (int i = 0; i < count; ++i) {
-        temperatures.push_back(from + (to - from) * i / (count - 1));
-    }
-    for (std::size_t i = 0; i < temperatures.size(); ++i) {
-        const int t = temperatures[i];
-        lines.push_back(Line(t, e.Nrm(t)));
-        if (i >= 2 && checkEvery > 0 && i % static_cast<std::size_t>(checkEvery) == 0) {
-            const int back = temperatures[i - 2];
-            lines.push_back(Line(back + 0.12, Sum(e.Nrm(t), e.Ptrm(back))));
-        }
-        lines.push_back(Line(t + 0.11, Sum(e.Nrm(t), e.Ptrm(t))));
-        if (tailEvery > 0 && i % static_cast<std::size_t>(tailEvery) == static_cast<std::size_t>(tailEvery - 1)) {
-            const Vector3 n = e.Nrm(t);
-            lines.push_back(Line(t + 0.13, {n.x * 1.01, n.y * 1.01, n.z * 1.01}));
-        }
-        if (additivity && i >= 2 && i % 3 == 1) {
-            const int back = temperatures[i - 2];
-            const Vector3 p = e.Ptrm(t);
-            const Vector3 q = e.Ptrm(back);
-            lines.push_back(Line(back + 0.14, Sum(e.Nrm(t), {p.x - q.x, p.y - q.y, p.z - q.z})));
-        }
-    }
-    return lines;
+    return synthetic::Generate(e, synthetic::Temperatures(count, from, to), checkEvery, tailEvery, additivity);
 }
 
 CKorvanesToolDoc Example(const char* name)
