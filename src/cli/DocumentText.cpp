@@ -6,7 +6,7 @@
 
 #include "document/Coordinates.h"
 #include "results/FormLines.h"
-#include "results/OutputNumbers.h"
+#include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes::cli {

@@ -15,7 +15,7 @@ constexpr double kAbsentFrom = 900.0;
 
 double VectorMagnitude(const Vector3& v, bool onlyZ)
 {
-    return onlyZ ? std::fabs(v.z) : std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return DifferenceMagnitude(v.x, v.y, v.z, onlyZ);
 }
 
 // +1 when the directions of a and b are less than 90 degrees apart, else -1.

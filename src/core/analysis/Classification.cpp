@@ -26,7 +26,7 @@ CStepVector Difference(const CStepVector& a, const CStepVector& b, int stepType,
     item.x = a.x - b.x;
     item.y = a.y - b.y;
     item.z = a.z - b.z;
-    item.magnitude = onlyZ ? std::fabs(item.z) : Length(item.x, item.y, item.z);
+    item.magnitude = DifferenceMagnitude(item.x, item.y, item.z, onlyZ);
     item.stepType = stepType;
     item.temperature = temperature;
     item.stepTemperature = stepTemperature;
@@ -58,6 +58,11 @@ struct RunningRange {
 };
 
 }  // namespace
+
+double DifferenceMagnitude(double x, double y, double z, bool onlyZ)
+{
+    return onlyZ ? std::fabs(z) : Length(x, y, z);
+}
 
 std::int32_t TemperatureOfCode(float treatmentCode)
 {

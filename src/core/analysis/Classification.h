@@ -16,6 +16,10 @@ inline constexpr std::int32_t kMaxTemperatureMagnitude = 1000000000;
 // ±kMaxTemperatureMagnitude; 0 for a non-finite code.
 std::int32_t TemperatureOfCode(float treatmentCode);
 
+// Magnitude of a pTRM or check difference vector: its length, or with the
+// only-z option the absolute z difference alone.
+double DifferenceMagnitude(double x, double y, double z, bool onlyZ);
+
 // Step type (0..4) of a treatment code, from its fractional part read as a
 // three-digit number L = fmod(code·1000, T·1000), computed in double:
 // L < 99 zero-field, < 111 in-field, < 121 pTRM check, < 131 tail check,

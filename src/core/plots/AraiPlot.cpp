@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "plots/PlotLayout.h"
+#include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes {
@@ -157,13 +158,6 @@ void DrawFittedLine(DrawingSurface& surface, const AraiGeometry& g, const CSpeci
     surface.SelectPen(PenStyle::kSolid, kBlack, 1);
 }
 
-// A finite value for the result text; the analysis never leaves NaN there,
-// but a text must not show one either.
-double Printable(double v)
-{
-    return std::isfinite(v) ? v : 0.0;
-}
-
 void DrawTexts(DrawingSurface& surface, const AraiGeometry& g, const CKorvanesToolDoc& doc)
 {
     const DiagramRect& r = g.rect;
@@ -185,8 +179,8 @@ void DrawTexts(DrawingSurface& surface, const AraiGeometry& g, const CKorvanesTo
     surface.Text(textX, r.top, name);
     // "%.2f ± %.2f µT " in Windows-1252: ± is 0xB1, µ is 0xB5.
     surface.Text(textX, TruncateToInt(r.top + 0.07 * H),
-                 StringPrintf("%.2f \xB1 %.2f \xB5T ", Printable(doc.m_result.paleointensity),
-                              Printable(doc.m_result.stdDev)));
+                 StringPrintf("%.2f \xB1 %.2f \xB5T ", FiniteOrZero(doc.m_result.paleointensity),
+                              FiniteOrZero(doc.m_result.stdDev)));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "results/FormLines.h"
 
 #include "document/Coordinates.h"
-#include "results/OutputNumbers.h"
+#include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "results/OutputNumbers.h"
+#include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes {
@@ -71,39 +71,11 @@ const char* CoordinateCode(int coordinates)
 
 ResultValues ResultValuesFromDocument(const CKorvanesToolDoc& doc)
 {
-    const CSpecimenResult& r = doc.m_result;
     ResultValues v;
     v.name = doc.m_header.m_specimenName;
     v.labField = static_cast<double>(doc.m_header.m_labField);
-    v.paleointensity = r.paleointensity;
-    v.stdDev = r.stdDev;
-    v.tMin = r.tMin;
-    v.tMax = r.tMax;
-    v.n = r.n;
-    v.slope = r.slope;
-    v.slopeRelStd = r.slopeRelStd;
-    v.f = r.f;
-    v.g = r.g;
-    v.q = r.q;
-    v.w = r.w;
-    v.trm = r.trm;
-    v.nrmT = r.nrmT;
-    v.incAnchored = r.incAnchored;
-    v.decAnchored = r.decAnchored;
-    v.madAnchored = r.madAnchored;
-    v.incFree = r.incFree;
-    v.decFree = r.decFree;
-    v.madFree = r.madFree;
-    v.alpha = r.alpha;
     v.coordinates = CoordinateCode(doc.m_options.m_coordinates);
-    v.methodType = r.methodType;
-    v.resultClass = r.resultClass;
-    v.ckError = r.ckError;
-    v.ckDiff = r.ckDiff;
-    v.drat = r.drat;
-    v.dTStar = r.dTStar;
-    v.dTR = r.dTR;
-    v.dAC = r.dAC;
+    v.result = doc.m_result;
     return v;
 }
 
@@ -118,23 +90,24 @@ const std::string& ResultsHeaderLine()
 
 std::string FormatResultLine(const ResultValues& v)
 {
+    const CSpecimenResult& r = v.result;
     const auto num = FiniteOrZero;
     // The texts are appended as they are rather than through %s, so that any
     // byte of a name survives.
     std::string line = v.name;
     line += StringPrintf("\t%.1f\t%.2f\t%.2f\t%d\t%d\t%d\t%.2f\t%.2f\t%.2f\t%.2f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t"
                          "%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t",
-                         num(v.labField), num(v.paleointensity), num(v.stdDev), v.tMin, v.tMax, v.n, num(v.slope),
-                         num(v.slopeRelStd), num(v.f), num(v.g), num(v.q), num(v.w), num(v.trm), num(v.nrmT),
-                         num(v.incAnchored), num(v.decAnchored), num(v.madAnchored), num(v.incFree), num(v.decFree),
-                         num(v.madFree), num(v.alpha));
+                         num(v.labField), num(r.paleointensity), num(r.stdDev), r.tMin, r.tMax, r.n, num(r.slope),
+                         num(r.slopeRelStd), num(r.f), num(r.g), num(r.q), num(r.w), num(r.trm), num(r.nrmT),
+                         num(r.incAnchored), num(r.decAnchored), num(r.madAnchored), num(r.incFree), num(r.decFree),
+                         num(r.madFree), num(r.alpha));
     line += v.coordinates;
     line += '\t';
-    line += v.methodType;
+    line += r.methodType;
     line += '\t';
-    line += v.resultClass;
-    line += StringPrintf("\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\r\n", num(v.ckError), num(v.ckDiff), num(v.drat),
-                         num(v.dTStar), num(v.dTR), num(v.dAC));
+    line += r.resultClass;
+    line += StringPrintf("\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\r\n", num(r.ckError), num(r.ckDiff), num(r.drat),
+                         num(r.dTStar), num(r.dTR), num(r.dAC));
     return line;
 }
 

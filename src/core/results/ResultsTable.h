@@ -14,39 +14,13 @@ namespace korvanes {
 // The refusal for a file whose first line does not look like our header.
 inline constexpr std::string_view kNotAResultsFileMessage = "This is not a Korvanes-Data-File !!";
 
-// The values of one result line, in line order: what the result form holds.
+// The values of one result line: what the result form holds. The line takes
+// the statistics from `result` in its own order.
 struct ResultValues {
     std::string name;  // bytes as in the data file
     double labField = 0.0;
-    double paleointensity = 0.0;
-    double stdDev = 0.0;
-    std::int32_t tMin = 0;
-    std::int32_t tMax = 0;
-    std::int32_t n = 0;
-    double slope = 0.0;
-    double slopeRelStd = 0.0;
-    double f = 0.0;
-    double g = 0.0;
-    double q = 0.0;
-    double w = 0.0;
-    double trm = 0.0;
-    double nrmT = 0.0;
-    double incAnchored = 0.0;
-    double decAnchored = 0.0;
-    double madAnchored = 0.0;
-    double incFree = 0.0;
-    double decFree = 0.0;
-    double madFree = 0.0;
-    double alpha = 0.0;
     std::string coordinates;  // "CC", "IS" or "BC"
-    std::string methodType;
-    std::string resultClass;
-    double ckError = 0.0;
-    double ckDiff = 0.0;
-    double drat = 0.0;
-    double dTStar = 0.0;
-    double dTR = 0.0;
-    double dAC = 0.0;
+    CSpecimenResult result;
 };
 
 // "CC" core, "IS" geographic, "BC" bedding; any other value counts as core.
