@@ -5,14 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <random>
 #include <system_error>
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <unistd.h>
-#endif
-
+#include "io/FileReplace.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes {
@@ -240,57 +235,9 @@ CriteriaFileResult ReadCriteria(const std::string& path, TagCheck tagCheck)
 
 CriteriaWriteStatus WriteCriteria(const std::string& path, const CCriteriaSet& criteria)
 {
-    namespace fs = std::filesystem;
-    const std::string bytes = EncodeCriteria(criteria);
-    auto failed = [&path](const char* what, int error) {
-        return CriteriaWriteStatus{false, StringPrintf("Cannot write the criteria file \"%s\": %s: %s.", path.c_str(),
-                                                       what, SystemReason(error).c_str())};
-    };
-
-    // A new file beside the target, so that the final rename stays on one file system.
-    std::random_device random;
-    std::string tempPath;
-    std::FILE* file = nullptr;
-    int openError = 0;
-    for (int attempt = 0; attempt < 8 && file == nullptr; ++attempt) {
-        tempPath = StringPrintf("%s.%08x.tmp", path.c_str(), static_cast<unsigned>(random()));
-        file = std::fopen(tempPath.c_str(), "wbx");
-        openError = errno;
-        if (file == nullptr && openError != EEXIST) {
-            break;
-        }
-    }
-    if (file == nullptr) {
-        return failed("cannot create a file in its folder", openError);
-    }
-
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    int error = errno;
-    if (written && std::fflush(file) != 0) {
-        written = false;
-        error = errno;
-    }
-#if defined(__unix__) || defined(__APPLE__)
-    if (written && ::fsync(fileno(file)) != 0) {
-        written = false;
-        error = errno;
-    }
-#endif
-    if (std::fclose(file) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    std::error_code ec;
-    if (!written) {
-        fs::remove(tempPath, ec);
-        return failed("writing failed", error);
-    }
-    fs::rename(tempPath, path, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(tempPath, ignored);
+    if (const auto reason = ReplaceFileContents(path, EncodeCriteria(criteria))) {
         return CriteriaWriteStatus{false, StringPrintf("Cannot write the criteria file \"%s\": %s.", path.c_str(),
-                                                       ec.message().c_str())};
+                                                       reason->c_str())};
     }
     return CriteriaWriteStatus{true, {}};
 }

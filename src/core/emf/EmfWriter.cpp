@@ -1,18 +1,14 @@
 #include "emf/EmfWriter.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <limits>
-#include <random>
-#include <system_error>
 
 #include "emf/EmfBounds.h"
 #include "emf/EmfFormat.h"
 #include "emf/EmfRecordBuffer.h"
+#include "io/FileReplace.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes {
@@ -517,44 +513,9 @@ std::vector<std::uint8_t> EmfSurface::Finish()
 
 bool WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error)
 {
-    namespace fs = std::filesystem;
-    // A name of our own beside the target, so the rename stays on one file
-    // system; "x" refuses to open a file that already exists.
-    std::random_device random;
-    std::string temporary;
-    std::FILE* file = nullptr;
-    int openError = 0;
-    for (int attempt = 0; attempt < 16 && file == nullptr; ++attempt) {
-        temporary = path + StringPrintf(".%08x.tmp", static_cast<unsigned>(random()));
-        errno = 0;
-        file = std::fopen(temporary.c_str(), "wbx");
-        openError = errno;
-        if (file == nullptr && openError != EEXIST) {
-            break;
-        }
-    }
-    if (file == nullptr) {
-        error = "Cannot write " + path + ": " + std::strerror(openError);
-        return false;
-    }
-    errno = 0;
-    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const int writeError = errno;
-    const bool closed = std::fclose(file) == 0;
-    const int closeError = errno;
-    if (!written || !closed) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        const int reason = !written ? writeError : closeError;
-        error = "Cannot write " + path + ": " + (reason != 0 ? std::strerror(reason) : "incomplete write");
-        return false;
-    }
-    std::error_code renameError;
-    fs::rename(temporary, path, renameError);
-    if (renameError) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        error = "Cannot write " + path + ": " + renameError.message();
+    const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (const auto reason = ReplaceFileContents(path, content)) {
+        error = "Cannot write " + path + ": " + *reason;
         return false;
     }
     return true;
