@@ -2,8 +2,6 @@
 // into a picture file (EMF, SVG, PNG or PDF, chosen by the extension).
 
 #include <array>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -124,15 +122,10 @@ int RunPlot(const PlotArguments& args)
         std::cerr << "korvanes plot: " << error << '\n';
         return kExitUnreadable;
     }
-    std::error_code ignored;
-    if (std::filesystem::is_directory(args.file, ignored) || !std::ifstream(args.file).is_open()) {
-        std::cerr << "korvanes plot: cannot read the data file '" << args.file << "'\n";
-        return kExitUnreadable;
-    }
     CKorvanesToolDoc doc(criteria);
     const OpenStatus status = doc.Open(args.file);
     if (!status.readable) {
-        std::cerr << "korvanes plot: cannot read the data file '" << args.file << "': " << status.error << '\n';
+        std::cerr << "korvanes plot: " << status.error << '\n';
         return kExitUnreadable;
     }
     ApplyAnalysisOptions(args.analysis, criteria, doc);
