@@ -40,10 +40,7 @@ std::string RandomLine(Random& r)
                                           "1e30", "3.4e38", "1e-45", "999999999", "\r"};
     std::string line;
     if (r.Below(3) != 0) {
-        // Appended piecewise: GCC 12 warns falsely on operator+ with a literal here.
-        line.push_back('S');
-        line += std::to_string(r.Below(4));
-        line.push_back('\t');
+        line = "S" + std::to_string(r.Below(4)) + "\t";
     }
     const std::size_t pieces = r.Below(14);
     for (std::size_t i = 0; i < pieces; ++i) {
