@@ -12,6 +12,6 @@ $SUDO apt-get install -y --no-install-recommends \
     libgtest-dev libgmock-dev libbenchmark-dev \
     nlohmann-json3-dev libcli11-dev \
     qt6-base-dev qt6-svg-dev libqt6svg6-dev libgl-dev \
-    fonts-liberation2 fontconfig \
+    fonts-liberation2 fontconfig locales \
     libuemf-dev emf2svg \
     xvfb xauth

@@ -1,7 +1,9 @@
 #include "text/TextEncoding.h"
 
+#include <clocale>
 #include <cstdarg>
 #include <cstdio>
+#include <locale.h>
 
 namespace korvanes {
 namespace {
@@ -118,6 +120,10 @@ std::u16string ToUtf16(std::string_view bytes)
 
 std::string StringPrintf(const char* format, ...)
 {
+    // Numbers go into files and onto pictures with a decimal point whatever
+    // locale the process runs in (the desktop toolkit adopts the user's).
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    const locale_t previous = uselocale(cLocale);
     va_list args;
     va_start(args, format);
     va_list copy;
@@ -131,6 +137,7 @@ std::string StringPrintf(const char* format, ...)
         out.resize(static_cast<std::size_t>(length));
     }
     va_end(args);
+    uselocale(previous);
     return out;
 }
 

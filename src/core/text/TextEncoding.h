@@ -13,7 +13,8 @@ std::u32string DecodeText(std::string_view bytes);
 std::string ToUtf8(std::string_view bytes);
 std::u16string ToUtf16(std::string_view bytes);
 
-// printf-style formatting into a std::string (C locale number formats).
+// printf-style formatting into a std::string, with the C locale's number
+// formats (a decimal point) whatever locale the process has set.
 std::string StringPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace korvanes
