@@ -1,0 +1,41 @@
+#include "KorvanesToolApp.h"
+
+#include <QtGlobal>
+
+#include "MainFrame.h"
+
+// The icons are compiled into the program's library, which the linker keeps
+// only when something asks for them by name.
+static void InitResources() { Q_INIT_RESOURCE(korvanestool); }
+
+namespace korvanes::gui {
+
+CKorvanesToolApp::CKorvanesToolApp(std::unique_ptr<SettingsStore> settings) : m_settings(std::move(settings))
+{
+    InitResources();
+}
+
+CKorvanesToolApp::~CKorvanesToolApp() = default;
+
+bool CKorvanesToolApp::InitInstance(const QStringList& files)
+{
+    m_windowSettings.Load(*m_settings);
+    LoadStartupCriteria(m_criteria, *m_settings);
+    m_recentFiles.Load(*m_settings);
+    m_mainFrame = std::make_unique<CMainFrame>(*this);
+    m_mainFrame->OpenFiles(files);
+    m_mainFrame->ShowWithPlacement();
+    return true;
+}
+
+void CKorvanesToolApp::ExitInstance()
+{
+    if (m_exited) {
+        return;
+    }
+    m_exited = true;
+    m_windowSettings.Store(*m_settings);
+    StoreCriteriaPath(m_criteria, *m_settings);
+}
+
+}  // namespace korvanes::gui

@@ -1,0 +1,51 @@
+#pragma once
+// The desktop program as a whole: start-up, exit and what lives as long as
+// the program runs — the settings, the application's criteria, the settings
+// of document windows, the recent-file list and the main window.
+
+#include <QStringList>
+#include <memory>
+
+#include "DocumentWindowSettings.h"
+#include "RecentFileList.h"
+#include "criteria/ApplicationCriteria.h"
+
+namespace korvanes::gui {
+
+class CMainFrame;
+
+// The program's version as the about box and --version show it.
+inline constexpr const char* kProgramVersion = "4.1";
+
+class CKorvanesToolApp {
+public:
+    // `settings` is where settings are read and written; the program passes
+    // its QSettings store, tests may pass another.
+    explicit CKorvanesToolApp(std::unique_ptr<SettingsStore> settings);
+    ~CKorvanesToolApp();
+
+    // Start-up: reads the settings, loads the criteria of the last run,
+    // creates the main window, opens the data files named in `files` and
+    // shows the main window with its stored placement.
+    bool InitInstance(const QStringList& files);
+
+    // Exit: writes the document-window settings that changed and the
+    // criteria path. Safe to call more than once.
+    void ExitInstance();
+
+    CMainFrame* MainFrame() const { return m_mainFrame.get(); }
+    SettingsStore& Settings() { return *m_settings; }
+    ApplicationCriteria& Criteria() { return m_criteria; }
+    DocumentWindowSettings& WindowSettings() { return m_windowSettings; }
+    RecentFileList& RecentFiles() { return m_recentFiles; }
+
+private:
+    std::unique_ptr<SettingsStore> m_settings;
+    ApplicationCriteria m_criteria;
+    DocumentWindowSettings m_windowSettings;
+    RecentFileList m_recentFiles;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+    bool m_exited = false;
+};
+
+}  // namespace korvanes::gui

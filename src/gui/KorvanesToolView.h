@@ -1,0 +1,49 @@
+#pragma once
+// The plot pane of a document window: a scrolling area of 1000 × 1000
+// logical units on which every paint runs the document's whole analysis and
+// draws the diagram the form has chosen, then tells the document's other
+// views (the form refills itself from the new result).
+
+#include <QAbstractScrollArea>
+#include <QPointer>
+
+#include "OpenDocument.h"
+
+class QPainter;
+
+namespace korvanes::gui {
+
+class CKorvanesToolView final : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    // The size of the scrollable area in logical units.
+    static constexpr int kScrollExtent = 1000;
+
+    CKorvanesToolView(OpenDocument& document, QWidget* parent = nullptr);
+
+    OpenDocument& Document() { return m_document; }
+
+    // Fixes the scrollable area; called once the view sits in its window.
+    void OnInitialUpdate();
+
+    // One paint on `painter` (screen, printer, picture): the analysis, the
+    // diagram for a window of `client` pixels, and the change announcement.
+    void OnDraw(QPainter& painter, QSize client);
+
+    // Paints run so far, for tests and measurements.
+    int PaintCount() const { return m_paintCount; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void OnDocumentUpdated(QObject* sender);
+    void UpdateScrollBars();
+
+    OpenDocument& m_document;
+    int m_paintCount = 0;
+};
+
+}  // namespace korvanes::gui

@@ -1,0 +1,490 @@
+#include "MainFrame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QWindow>
+
+#include "AboutBox.h"
+#include "ChildFrame.h"
+#include "KorvanesToolApp.h"
+#include "Messages.h"
+#include "OpenDocument.h"
+#include "WindowPlacement.h"
+#include "criteria/ApplicationCriteria.h"
+
+namespace korvanes::gui {
+namespace {
+
+constexpr const char* kWindowPosKey = "WindowPos";
+
+QIcon ThemeIcon(const char* themeName, const char* ownName)
+{
+    return QIcon::fromTheme(QString::fromLatin1(themeName),
+                            QIcon(QStringLiteral(":/icons/%1.svg").arg(QString::fromLatin1(ownName))));
+}
+
+QAction* MakeAction(QObject* parent, const QString& text, const QString& statusTip, const QIcon& icon = {})
+{
+    auto* action = new QAction(icon, text, parent);
+    action->setStatusTip(statusTip);
+    return action;
+}
+
+// The data files among dropped URLs.
+QStringList LocalFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (data == nullptr || !data->hasUrls()) {
+        return files;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            files << url.toLocalFile();
+        }
+    }
+    return files;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiArea)
+{
+    setWindowTitle(kProgramName);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/korvanestool.svg")));
+    setObjectName(QStringLiteral("mainFrame"));
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setBackground(palette().brush(QPalette::Dark));
+    setCentralWidget(m_mdiArea);
+    setAcceptDrops(true);
+    setDockNestingEnabled(true);
+    m_lastFolder = QDir::currentPath();
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnActiveFrameChanged);
+    OnActiveFrameChanged();
+}
+
+void CMainFrame::CreateActions()
+{
+    Actions& a = m_actions;
+    a.newFile = MakeAction(this, tr("&New"), tr("Create a new document"), ThemeIcon("document-new", "new"));
+    a.newFile->setShortcuts(QKeySequence::New);
+    a.newFile->setEnabled(false);  // a document only comes from a data file
+
+    a.open = MakeAction(this, tr("&Open..."), tr("Open an existing data file"), ThemeIcon("document-open", "open"));
+    a.open->setShortcuts(QKeySequence::Open);
+    connect(a.open, &QAction::triggered, this, &CMainFrame::OnOpen);
+
+    a.close = MakeAction(this, tr("&Close"), tr("Close the active document window"));
+    a.close->setShortcuts(QKeySequence::Close);
+    connect(a.close, &QAction::triggered, m_mdiArea, &QMdiArea::closeActiveSubWindow);
+
+    a.saveGraph = MakeAction(this, tr("&Save Graph"), tr("Save Plot as enhanced metafile"),
+                             ThemeIcon("document-save-as", "save-graph"));
+    a.print = MakeAction(this, tr("&Print..."), tr("Print the active diagram"), ThemeIcon("document-print", "print"));
+    a.print->setShortcuts(QKeySequence::Print);
+    a.printPreview = MakeAction(this, tr("Print Pre&view"), tr("Show the page as it will be printed"),
+                                QIcon::fromTheme(QStringLiteral("document-print-preview")));
+    a.printSetup = MakeAction(this, tr("P&rint Setup..."), tr("Change the printer and printing options"));
+    for (QAction* pending : {a.saveGraph, a.print, a.printPreview, a.printSetup}) {
+        pending->setEnabled(false);
+    }
+
+    a.exit = MakeAction(this, tr("E&xit"), tr("Quit the application"), QIcon::fromTheme(QStringLiteral("application-exit")));
+    a.exit->setShortcuts(QKeySequence::Quit);
+    a.exit->setMenuRole(QAction::QuitRole);
+    connect(a.exit, &QAction::triggered, this, &QWidget::close);
+
+    // Editing commands that have nothing to act on in a diagram stay disabled.
+    a.undo = MakeAction(this, tr("&Undo"), tr("Undo the last action"), QIcon::fromTheme(QStringLiteral("edit-undo")));
+    a.undo->setShortcuts(QKeySequence::Undo);
+    a.cut = MakeAction(this, tr("Cu&t"), tr("Cut the selection and put it on the clipboard"), ThemeIcon("edit-cut", "cut"));
+    a.cut->setShortcuts(QKeySequence::Cut);
+    a.copy = MakeAction(this, tr("&Copy"), tr("Copy the diagram and put it on the clipboard"), ThemeIcon("edit-copy", "copy"));
+    a.copy->setShortcuts(QKeySequence::Copy);
+    a.paste = MakeAction(this, tr("&Paste"), tr("Insert the clipboard contents"), ThemeIcon("edit-paste", "paste"));
+    a.paste->setShortcuts(QKeySequence::Paste);
+    for (QAction* inactive : {a.undo, a.cut, a.copy, a.paste}) {
+        inactive->setEnabled(false);
+    }
+
+    a.criteria = MakeAction(this, tr("&Criteria"), tr("modify calculation criteria"), ThemeIcon("preferences-system", "criteria"));
+    a.criteria->setEnabled(false);
+
+    a.newWindow = MakeAction(this, tr("&New Window"), tr("Open another window for the active document"),
+                             QIcon::fromTheme(QStringLiteral("window-new")));
+    connect(a.newWindow, &QAction::triggered, this, &CMainFrame::OnNewWindow);
+    a.cascade = MakeAction(this, tr("&Cascade"), tr("Arrange windows so they overlap"));
+    connect(a.cascade, &QAction::triggered, m_mdiArea, &QMdiArea::cascadeSubWindows);
+    a.tile = MakeAction(this, tr("&Tile"), tr("Arrange windows as non-overlapping tiles"));
+    connect(a.tile, &QAction::triggered, m_mdiArea, &QMdiArea::tileSubWindows);
+    // Minimised windows line up by themselves, and the panes of a document
+    // window are fixed: these two have nothing to do.
+    a.arrangeIcons = MakeAction(this, tr("&Arrange Icons"), tr("Arrange icons at the bottom of the window"));
+    a.split = MakeAction(this, tr("S&plit"), tr("Split the active window into panes"));
+    a.arrangeIcons->setEnabled(false);
+    a.split->setEnabled(false);
+
+    a.about = MakeAction(this, tr("&About KorvanesTool..."), tr("Display program information and version number"),
+                         ThemeIcon("help-about", "about"));
+    a.about->setMenuRole(QAction::AboutRole);
+    connect(a.about, &QAction::triggered, this, &CMainFrame::OnAbout);
+
+    for (int i = 0; i < RecentFileList::kSize; ++i) {
+        QAction* recent = MakeAction(this, QString(), tr("Open this data file"));
+        connect(recent, &QAction::triggered, this, [this, recent] { OpenDocumentFile(recent->data().toString()); });
+        a.recent.push_back(recent);
+    }
+}
+
+void CMainFrame::CreateMenus()
+{
+    Actions& a = m_actions;
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addActions({a.newFile, a.open, a.close, a.saveGraph});
+    file->addSeparator();
+    file->addActions({a.print, a.printPreview, a.printSetup});
+    a.recentSeparator = file->addSeparator();
+    for (QAction* recent : a.recent) {
+        file->addAction(recent);
+    }
+    file->addSeparator();
+    file->addAction(a.exit);
+    UpdateRecentFileMenu();
+
+    m_editMenu = menuBar()->addMenu(tr("&Edit"));
+    m_editMenu->addAction(a.undo);
+    m_editMenu->addSeparator();
+    m_editMenu->addActions({a.cut, a.copy, a.paste});
+
+    QMenu* options = menuBar()->addMenu(tr("&Options"));
+    options->addAction(a.criteria);
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->setObjectName(QStringLiteral("viewMenu"));
+
+    m_windowMenu = menuBar()->addMenu(tr("&Window"));
+    m_windowMenu->addActions({a.newWindow, a.cascade, a.tile, a.arrangeIcons, a.split});
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateWindowMenu);
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(a.about);
+}
+
+void CMainFrame::CreateToolBar()
+{
+    Actions& a = m_actions;
+    QToolBar* toolBar = addToolBar(tr("Toolbar"));
+    toolBar->setObjectName(QStringLiteral("toolBar"));
+    toolBar->addActions({a.newFile, a.open, a.saveGraph});
+    toolBar->addSeparator();
+    toolBar->addActions({a.cut, a.copy, a.paste});
+    toolBar->addSeparator();
+    toolBar->addAction(a.print);
+    toolBar->addSeparator();
+    toolBar->addActions({a.about, a.criteria});
+
+    QMenu* view = menuBar()->findChild<QMenu*>(QStringLiteral("viewMenu"));
+    QAction* toggle = toolBar->toggleViewAction();
+    toggle->setText(tr("&Toolbar"));
+    toggle->setStatusTip(tr("Show or hide the toolbar"));
+    view->addAction(toggle);
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    // Between prompts the status bar says that the program waits for the user.
+    connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& text) {
+        if (text.isEmpty()) {
+            bar->showMessage(tr("Ready"));
+        }
+    });
+    bar->showMessage(tr("Ready"));
+
+    QMenu* view = menuBar()->findChild<QMenu*>(QStringLiteral("viewMenu"));
+    QAction* toggle = view->addAction(tr("&Status Bar"));
+    toggle->setCheckable(true);
+    toggle->setChecked(true);
+    toggle->setStatusTip(tr("Show or hide the status bar"));
+    connect(toggle, &QAction::toggled, bar, &QWidget::setVisible);
+}
+
+int CMainFrame::OpenFiles(const QStringList& paths)
+{
+    int opened = 0;
+    for (const QString& path : paths) {
+        if (OpenDocumentFile(path) != nullptr) {
+            ++opened;
+        }
+    }
+    return opened;
+}
+
+CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    for (CChildFrame* frame : Frames()) {
+        if (QFileInfo(frame->Document()->Path()) == QFileInfo(absolute)) {
+            m_mdiArea->setActiveSubWindow(frame);
+            return frame;
+        }
+    }
+    QString error;
+    std::shared_ptr<OpenDocument> document = OpenDocument::Open(absolute, m_app.Criteria(), error);
+    if (!document) {
+        m_app.RecentFiles().Remove(QFile::encodeName(absolute).toStdString());
+        m_app.RecentFiles().Store(m_app.Settings());
+        UpdateRecentFileMenu();
+        if (!error.isEmpty()) {
+            error[0] = error[0].toUpper();
+        }
+        ShowMessage(this, tr("The data file \"%1\" could not be opened.").arg(QDir::toNativeSeparators(absolute)),
+                    error, QMessageBox::Warning);
+        return nullptr;
+    }
+    m_lastFolder = QFileInfo(absolute).absolutePath();
+    m_app.RecentFiles().Add(QFile::encodeName(absolute).toStdString());
+    m_app.RecentFiles().Store(m_app.Settings());
+    UpdateRecentFileMenu();
+    CChildFrame* frame = AddFrame(document);
+    return frame;
+}
+
+CChildFrame* CMainFrame::AddFrame(const std::shared_ptr<OpenDocument>& document)
+{
+    auto* frame = new CChildFrame(document, m_app.WindowSettings());
+    m_mdiArea->addSubWindow(frame);
+    NumberWindows(*document);
+    connect(frame, &QObject::destroyed, this, [this, raw = document.get()] {
+        // The frame has gone; renumber the windows left on its document.
+        for (CChildFrame* other : Frames()) {
+            if (other->Document().get() == raw) {
+                NumberWindows(*raw);
+                break;
+            }
+        }
+        OnActiveFrameChanged();
+    });
+    frame->ShowAsRemembered();
+    return frame;
+}
+
+void CMainFrame::NumberWindows(const OpenDocument& document)
+{
+    std::vector<CChildFrame*> windows;
+    for (CChildFrame* frame : Frames()) {
+        if (frame->Document().get() == &document) {
+            windows.push_back(frame);
+        }
+    }
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        windows[i]->SetWindowNumber(windows.size() == 1 ? 0 : static_cast<int>(i) + 1);
+    }
+    OnActiveFrameChanged();
+}
+
+CChildFrame* CMainFrame::ActiveFrame() const
+{
+    return qobject_cast<CChildFrame*>(m_mdiArea->activeSubWindow());
+}
+
+std::vector<CChildFrame*> CMainFrame::Frames() const
+{
+    std::vector<CChildFrame*> frames;
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* frame = qobject_cast<CChildFrame*>(window)) {
+            frames.push_back(frame);
+        }
+    }
+    return frames;
+}
+
+void CMainFrame::OnOpen()
+{
+    const QStringList files = QFileDialog::getOpenFileNames(this, tr("Open"), m_lastFolder,
+                                                            tr("Korvanes Files (*.kvd);;All Files (*)"));
+    OpenFiles(files);
+}
+
+void CMainFrame::OnNewWindow()
+{
+    if (CChildFrame* active = ActiveFrame()) {
+        AddFrame(active->Document());
+    }
+}
+
+void CMainFrame::OnAbout()
+{
+    AboutBox box(this);
+    box.exec();
+}
+
+void CMainFrame::OnActiveFrameChanged()
+{
+    CChildFrame* active = ActiveFrame();
+    const bool hasDocument = active != nullptr;
+    for (QAction* documentAction : {m_actions.close, m_actions.saveGraph, m_actions.print, m_actions.printPreview}) {
+        documentAction->setVisible(hasDocument);
+    }
+    m_editMenu->menuAction()->setVisible(hasDocument);
+    m_windowMenu->menuAction()->setVisible(hasDocument);
+    m_actions.newWindow->setEnabled(hasDocument);
+    // The title shows the program's name; while a document window is
+    // maximised the window area adds its name: "KorvanesTool - [name.kvd]".
+}
+
+void CMainFrame::UpdateRecentFileMenu()
+{
+    const std::vector<std::string>& entries = m_app.RecentFiles().Entries();
+    for (std::size_t i = 0; i < m_actions.recent.size(); ++i) {
+        QAction* action = m_actions.recent[i];
+        if (i < entries.size()) {
+            const QString path = QFile::decodeName(QByteArray::fromStdString(entries[i]));
+            QString shown = QDir::toNativeSeparators(path);
+            shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+            action->setData(path);
+            action->setVisible(true);
+        } else {
+            action->setVisible(false);
+        }
+    }
+    m_actions.recentSeparator->setVisible(!entries.empty());
+}
+
+void CMainFrame::UpdateWindowMenu()
+{
+    for (QAction* action : m_windowListActions) {
+        m_windowMenu->removeAction(action);
+        delete action;
+    }
+    m_windowListActions.clear();
+    const std::vector<CChildFrame*> frames = Frames();
+    if (frames.empty()) {
+        return;
+    }
+    m_windowListActions.push_back(m_windowMenu->addSeparator());
+    auto* group = new QActionGroup(m_windowMenu);
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        CChildFrame* frame = frames[i];
+        QString title = frame->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = m_windowMenu->addAction(i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title) : title);
+        action->setCheckable(true);
+        action->setChecked(frame == ActiveFrame());
+        action->setActionGroup(group);
+        connect(action, &QAction::triggered, this, [this, frame] { m_mdiArea->setActiveSubWindow(frame); });
+        m_windowListActions.push_back(action);
+    }
+}
+
+void CMainFrame::ShowWithPlacement()
+{
+    const std::string stored = m_app.Settings().ReadText(kSettingsSection, kWindowPosKey, "");
+    const std::optional<WindowPlacement> placement = ParseWindowPlacement(stored);
+    if (!placement) {
+        // The first start: room for the plot pane and the whole form, within
+        // the screen, in the middle of it.
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect available = screen->availableGeometry();
+            const QSize size = QSize(1760, 1000).boundedTo(available.size() * 19 / 20);
+            setGeometry(QRect(QPoint(0, 0), size).translated(available.center() - QRect(QPoint(0, 0), size).center()));
+        }
+        show();
+        return;
+    }
+    QRect normal(QPoint(placement->left, placement->top), QPoint(placement->right - 1, placement->bottom - 1));
+    // A window left on a screen that is no longer there comes back onto the
+    // primary one.
+    bool onScreen = false;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        onScreen = onScreen || screen->availableGeometry().intersects(normal);
+    }
+    if (!onScreen) {
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect available = screen->availableGeometry();
+            normal.setSize(normal.size().boundedTo(available.size()));
+            normal.moveCenter(available.center());
+        }
+    }
+    setGeometry(normal);
+    switch (placement->showCmd) {
+    case kShowMaximized:
+        showMaximized();
+        break;
+    case kShowMinimized:
+        showMinimized();
+        break;
+    default:
+        showNormal();
+        break;
+    }
+}
+
+void CMainFrame::StorePlacement()
+{
+    WindowPlacement placement;
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    placement.flags = isMaximized() ? kRestoreToMaximized : 0;
+    // A program that starts minimised would look as if it had not started:
+    // a minimised window is stored as it will be restored.
+    placement.showCmd = isMaximized() ? kShowMaximized : kShowNormal;
+    placement.left = normal.left();
+    placement.top = normal.top();
+    placement.right = normal.left() + normal.width();
+    placement.bottom = normal.top() + normal.height();
+    m_app.Settings().WriteText(kSettingsSection, kWindowPosKey, FormatWindowPlacement(placement));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    StorePlacement();
+    for (CChildFrame* frame : Frames()) {
+        frame->StopRemembering();
+    }
+    m_mdiArea->closeAllSubWindows();
+    if (!m_mdiArea->subWindowList().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!LocalFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QStringList files = LocalFiles(event->mimeData());
+    if (files.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    activateWindow();
+    // Opened once the drop has ended: a message about a file that cannot be
+    // read must not hold the other program's drag.
+    QTimer::singleShot(0, this, [this, files] { OpenFiles(files); });
+}
+
+}  // namespace korvanes::gui

@@ -1,0 +1,97 @@
+#pragma once
+// The main window: menus, toolbar and status bar around the area in which
+// the document windows live. It opens data files (the Open command, the
+// recent-file list, files dropped on it) and keeps its own placement in the
+// settings.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+namespace korvanes::gui {
+
+class CChildFrame;
+class CKorvanesToolApp;
+class OpenDocument;
+
+class CMainFrame final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CKorvanesToolApp& app);
+
+    // Opens each file in its own document window. A file that cannot be read
+    // is reported (naming the file and the reason) and the others are still
+    // opened. Returns the number of files opened.
+    int OpenFiles(const QStringList& paths);
+    // Opens one data file, or brings its window forward when it is open
+    // already. Null when the file could not be read (reported).
+    CChildFrame* OpenDocumentFile(const QString& path);
+
+    // Shows the window with the placement stored at the last close.
+    void ShowWithPlacement();
+
+    // The active document window, or null.
+    CChildFrame* ActiveFrame() const;
+    std::vector<CChildFrame*> Frames() const;
+    QMdiArea* MdiArea() const { return m_mdiArea; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+
+    void OnOpen();
+    void OnNewWindow();
+    void OnAbout();
+    void OnActiveFrameChanged();
+    void UpdateRecentFileMenu();
+    void UpdateWindowMenu();
+    CChildFrame* AddFrame(const std::shared_ptr<OpenDocument>& document);
+    void NumberWindows(const OpenDocument& document);
+    void StorePlacement();
+
+    CKorvanesToolApp& m_app;
+    QMdiArea* m_mdiArea;
+    QString m_lastFolder;
+
+    struct Actions {
+        QAction* newFile = nullptr;
+        QAction* open = nullptr;
+        QAction* close = nullptr;
+        QAction* saveGraph = nullptr;
+        QAction* print = nullptr;
+        QAction* printPreview = nullptr;
+        QAction* printSetup = nullptr;
+        QAction* exit = nullptr;
+        QAction* undo = nullptr;
+        QAction* cut = nullptr;
+        QAction* copy = nullptr;
+        QAction* paste = nullptr;
+        QAction* criteria = nullptr;
+        QAction* newWindow = nullptr;
+        QAction* cascade = nullptr;
+        QAction* tile = nullptr;
+        QAction* arrangeIcons = nullptr;
+        QAction* split = nullptr;
+        QAction* about = nullptr;
+        QAction* recentSeparator = nullptr;
+        std::vector<QAction*> recent;
+    } m_actions;
+    QMenu* m_editMenu = nullptr;
+    QMenu* m_windowMenu = nullptr;
+    std::vector<QAction*> m_windowListActions;
+};
+
+}  // namespace korvanes::gui

@@ -1,0 +1,321 @@
+#include "ResultForm.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "Messages.h"
+#include "results/FormLines.h"
+#include "text/TextEncoding.h"
+
+namespace korvanes::gui {
+namespace {
+
+// The result fields and the result values they show.
+struct ResultFieldValue {
+    int controlId;
+    double CSpecimenResult::*number;
+    std::int32_t CSpecimenResult::*integer;
+    std::string CSpecimenResult::*text;
+};
+
+constexpr ResultFieldValue kResultFields[] = {
+    {1021, nullptr, &CSpecimenResult::n, nullptr},
+    {1022, &CSpecimenResult::slope, nullptr, nullptr},
+    {1023, &CSpecimenResult::slopeRelStd, nullptr, nullptr},
+    {1020, &CSpecimenResult::stdDev, nullptr, nullptr},
+    {1019, &CSpecimenResult::paleointensity, nullptr, nullptr},
+    {1027, &CSpecimenResult::q, nullptr, nullptr},
+    {1028, &CSpecimenResult::w, nullptr, nullptr},
+    {1026, &CSpecimenResult::g, nullptr, nullptr},
+    {1025, &CSpecimenResult::f, nullptr, nullptr},
+    {1024, nullptr, nullptr, &CSpecimenResult::resultClass},
+    {1037, nullptr, nullptr, &CSpecimenResult::methodType},
+    {1029, &CSpecimenResult::trm, nullptr, nullptr},
+    {1030, &CSpecimenResult::nrmT, nullptr, nullptr},
+    {1036, &CSpecimenResult::madAnchored, nullptr, nullptr},
+    {1034, &CSpecimenResult::incAnchored, nullptr, nullptr},
+    {1033, &CSpecimenResult::decAnchored, nullptr, nullptr},
+    {1032, &CSpecimenResult::ckDiff, nullptr, nullptr},
+    {1031, &CSpecimenResult::ckError, nullptr, nullptr},
+    {1038, &CSpecimenResult::dAC, nullptr, nullptr},
+    {1040, &CSpecimenResult::dTR, nullptr, nullptr},
+    {1075, &CSpecimenResult::drat, nullptr, nullptr},
+    {1074, &CSpecimenResult::alpha, nullptr, nullptr},
+    {1077, &CSpecimenResult::dTStar, nullptr, nullptr},
+    {1041, &CSpecimenResult::decFree, nullptr, nullptr},
+    {1042, &CSpecimenResult::incFree, nullptr, nullptr},
+    {1043, &CSpecimenResult::madFree, nullptr, nullptr},
+};
+
+QString ResultText(const CSpecimenResult& result, const ResultFieldValue& field)
+{
+    if (field.number != nullptr) {
+        return FormatFormNumber(result.*field.number);
+    }
+    if (field.integer != nullptr) {
+        return QString::number(result.*field.integer);
+    }
+    return QString::fromStdU16String(ToUtf16(result.*field.text));
+}
+
+QString ProgramText(const std::string& bytes) { return QString::fromStdU16String(ToUtf16(bytes)); }
+
+std::string MethodText(const CKorvanesToolDoc& doc)
+{
+    const std::string& text = doc.m_header.m_checkMethodText;
+    return text.empty() ? std::string("no alteration check") : text;
+}
+
+// Chooses button `id` of an exclusive group, or none for -1.
+void CheckButton(QButtonGroup& group, int id)
+{
+    if (group.checkedId() == id) {
+        return;
+    }
+    group.setExclusive(false);
+    for (QAbstractButton* button : group.buttons()) {
+        button->setChecked(group.id(button) == id);
+    }
+    group.setExclusive(true);
+}
+
+void SetListLines(QListWidget& list, std::vector<std::string>& shown, std::vector<std::string> lines)
+{
+    if (lines == shown) {
+        return;
+    }
+    shown = std::move(lines);
+    list.clear();
+    for (const std::string& line : shown) {
+        list.addItem(ProgramText(line));
+    }
+}
+
+}  // namespace
+
+CResultForm::CResultForm(OpenDocument& document, QWidget* parent) : QScrollArea(parent), m_document(document)
+{
+    BuildLayout();
+    ConnectHandlers();
+    connect(&m_document, &OpenDocument::Updated, this, [this] { OnUpdate(); });
+}
+
+ResultField* CResultForm::Field(int controlId) const
+{
+    const auto it = m_fields.find(controlId);
+    return it == m_fields.end() ? nullptr : it->second;
+}
+
+void CResultForm::OnInitialUpdate()
+{
+    DisplayValues();
+    OnUpdate();
+    SetRangeFieldsEnabled(false);
+    ReadFields();
+
+    const CKorvanesToolDoc& doc = m_document.Doc();
+    m_held.plotIndex = doc.m_options.m_plotType;
+    m_held.coordinateIndex = doc.m_options.m_coordinates;
+    m_held.rangeIndex = doc.m_options.m_rangeMode;
+    m_held.showAdditivityChecks = doc.m_options.m_showAdditivityChecks != 0;
+    m_held.checkCorrected = doc.m_options.m_checkCorrected != 0;
+    m_held.onlyZComponent = doc.m_options.m_onlyZComponent != 0;
+    m_held.labField = doc.m_header.m_labField;
+    m_held.sample = doc.m_header.m_specimenName;
+    m_held.methodText = MethodText(doc);
+    // A window opened on a document that another window has switched to a
+    // chosen range starts with the range fields open.
+    SetRangeFieldsEnabled(m_held.rangeIndex == kSelectedRange);
+    AnnounceChange();
+}
+
+void CResultForm::OnUpdate()
+{
+    const CKorvanesToolDoc& doc = m_document.Doc();
+    m_held.checkCorrected = doc.m_options.m_checkCorrected != 0;
+    m_includeCheckCorrection->setVisible(doc.m_criteria.allowMt4CheckCorrection != 0 &&
+                                         doc.m_result.methodType == "MT4");
+    m_held.result = doc.m_result;
+    m_held.from = doc.m_result.tMin;
+    m_held.to = doc.m_result.tMax;
+    m_held.methodText = MethodText(doc);
+    DrawMarks();
+    FillLists();
+    DisplayValues();
+}
+
+void CResultForm::DisplayValues()
+{
+    // Text typed into an input and not yet taken by an action stays; a
+    // repaint of the plot pane must not throw it away.
+    if (!m_labField->isModified()) {
+        m_labField->setText(FormatLabField(m_held.labField));
+    }
+    if (!m_from->isModified()) {
+        m_from->setText(QString::number(m_held.from));
+    }
+    if (!m_to->isModified()) {
+        m_to->setText(QString::number(m_held.to));
+    }
+    m_sample->SetText(ProgramText(m_held.sample));
+    CheckButton(m_plotGroup, m_held.plotIndex);
+    CheckButton(m_coordinateGroup, m_held.coordinateIndex);
+    CheckButton(m_rangeGroup, m_held.rangeIndex);
+    m_showAdditivityChecks->setChecked(m_held.showAdditivityChecks);
+    m_checkCorrected->setChecked(m_held.checkCorrected);
+    m_onlyZComponent->setChecked(m_held.onlyZComponent);
+    m_includeCheckCorrection->setChecked(m_held.includeCheckCorrection);
+    for (const ResultFieldValue& field : kResultFields) {
+        m_fields.at(field.controlId)->SetText(ResultText(m_held.result, field));
+    }
+    m_methodText->SetText(ProgramText(m_held.methodText));
+}
+
+bool CResultForm::ReadFields()
+{
+    const std::optional<float> labField = ParseFormFloat(m_labField->text());
+    if (!labField) {
+        ReportBadField(m_labField, tr("Please enter a number."));
+        return false;
+    }
+    m_held.labField = *labField;
+    m_labField->setModified(false);
+    m_held.plotIndex = m_plotGroup.checkedId();
+    m_held.coordinateIndex = m_coordinateGroup.checkedId();
+    m_held.showAdditivityChecks = m_showAdditivityChecks->isChecked();
+    m_held.checkCorrected = m_checkCorrected->isChecked();
+    m_held.onlyZComponent = m_onlyZComponent->isChecked();
+    m_held.rangeIndex = m_rangeGroup.checkedId();
+    for (auto [edit, held] : {std::pair{m_from, &m_held.from}, std::pair{m_to, &m_held.to}}) {
+        const std::optional<int> value = ParseFormInteger(edit->text());
+        if (!value) {
+            ReportBadField(edit, tr("Please enter an integer."));
+            return false;
+        }
+        *held = *value;
+        edit->setModified(false);
+    }
+    m_held.includeCheckCorrection = m_includeCheckCorrection->isChecked();
+    return true;
+}
+
+void CResultForm::ReportBadField(QLineEdit* field, const QString& message)
+{
+    ShowMessage(this, message);
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+}
+
+void CResultForm::FillLists()
+{
+    SetListLines(*m_steps, m_stepLines, StepLines(m_document.Doc()));
+    SetListLines(*m_tailChecks, m_tailLines, TailLines(m_document.Doc()));
+}
+
+void CResultForm::DrawMarks()
+{
+    for (auto& [id, field] : m_fields) {
+        field->SetMark(CriteriaMark::kNone);
+    }
+    if (!MarksShown(m_held.result)) {
+        return;
+    }
+    for (const MarkedStatistic& statistic : CriteriaMarks(m_held.result, m_document.Doc().m_criteria)) {
+        if (ResultField* field = Field(statistic.controlId)) {
+            field->SetMark(statistic.mark);
+        }
+    }
+}
+
+void CResultForm::SetRangeFieldsEnabled(bool enabled)
+{
+    m_from->setEnabled(enabled);
+    m_to->setEnabled(enabled);
+    m_includeCheckCorrection->setEnabled(!enabled);
+}
+
+void CResultForm::AnnounceChange() { m_document.UpdateAllViews(this); }
+
+void CResultForm::ConnectHandlers()
+{
+    connect(&m_plotGroup, &QButtonGroup::idClicked, this, &CResultForm::OnPlotChosen);
+    connect(&m_coordinateGroup, &QButtonGroup::idClicked, this, &CResultForm::OnCoordinatesChosen);
+    connect(&m_rangeGroup, &QButtonGroup::idClicked, this, &CResultForm::OnRangeModeChosen);
+    for (QCheckBox* box : {m_showAdditivityChecks, m_checkCorrected, m_onlyZComponent}) {
+        connect(box, &QCheckBox::clicked, this, &CResultForm::OnOptionToggled);
+    }
+    connect(m_includeCheckCorrection, &QCheckBox::clicked, this, &CResultForm::OnIncludeCheckCorrection);
+    connect(m_apply, &QPushButton::clicked, this, &CResultForm::OnApplyChanges);
+    connect(m_saveResults, &QPushButton::clicked, this, &CResultForm::SaveResultsRequested);
+    connect(m_viewRawData, &QPushButton::clicked, this, &CResultForm::ViewRawDataRequested);
+    // Enter in an input field applies it.
+    for (QLineEdit* edit : {static_cast<QLineEdit*>(m_labField), static_cast<QLineEdit*>(m_from),
+                            static_cast<QLineEdit*>(m_to)}) {
+        connect(edit, &QLineEdit::returnPressed, this, &CResultForm::OnApplyChanges);
+    }
+}
+
+void CResultForm::OnPlotChosen(int)
+{
+    ReadFields();
+    m_document.Doc().m_options.m_plotType = m_held.plotIndex;
+    AnnounceChange();
+}
+
+void CResultForm::OnCoordinatesChosen(int)
+{
+    ReadFields();
+    m_document.Doc().m_options.m_coordinates = m_held.coordinateIndex;
+    AnnounceChange();
+}
+
+void CResultForm::OnOptionToggled()
+{
+    ReadFields();
+    CAnalysisOptions& options = m_document.Doc().m_options;
+    const QObject* box = sender();
+    if (box == m_showAdditivityChecks) {
+        options.m_showAdditivityChecks = m_held.showAdditivityChecks ? 1 : 0;
+    } else if (box == m_checkCorrected) {
+        options.m_checkCorrected = m_held.checkCorrected ? 1 : 0;
+    } else if (box == m_onlyZComponent) {
+        options.m_onlyZComponent = m_held.onlyZComponent ? 1 : 0;
+    }
+    AnnounceChange();
+}
+
+void CResultForm::OnIncludeCheckCorrection()
+{
+    ReadFields();
+    m_document.Doc().m_options.m_includeCheckCorrection = m_held.includeCheckCorrection ? 1 : 0;
+    AnnounceChange();
+}
+
+void CResultForm::OnRangeModeChosen(int)
+{
+    // "automatic calculation" closes the range fields and offers the check
+    // correction; "select temperature range" does the opposite. The states
+    // follow the mode the form holds, so they always match the buttons.
+    ReadFields();
+    m_document.Doc().m_options.m_rangeMode = m_held.rangeIndex;
+    SetRangeFieldsEnabled(m_held.rangeIndex == kSelectedRange);
+    AnnounceChange();
+}
+
+void CResultForm::OnApplyChanges()
+{
+    ReadFields();
+    if (m_held.from > m_held.to) {
+        ShowMessage(this, tr("Check your temperature range !"));
+        return;
+    }
+    CKorvanesToolDoc& doc = m_document.Doc();
+    doc.m_header.m_labField = m_held.labField;
+    doc.m_result.tMin = m_held.from;
+    doc.m_result.tMax = m_held.to;
+    AnnounceChange();
+}
+
+}  // namespace korvanes::gui

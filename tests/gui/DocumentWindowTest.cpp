@@ -1,0 +1,281 @@
+// The document window driven as a user drives it: the form shows what the
+// command line computes, every option repaints the plot pane once, ranges
+// and the laboratory field are taken or refused with the program's messages.
+
+#include <QCheckBox>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+
+#include "DocumentNotice.h"
+#include "FormFields.h"
+#include "GuiTestSupport.h"
+
+namespace korvanes::guitest {
+namespace {
+
+class DocumentWindow : public ::testing::Test {
+protected:
+    void SetUp() override { ForgetSettings(); }
+
+    // Clicks the form's button or box with `text` and lets the paint run.
+    template <typename T = QAbstractButton>
+    void Click(RunningProgram& program, const QString& text)
+    {
+        T* button = ByText<T>(program.Form(), text);
+        ASSERT_NE(button, nullptr);
+        button->click();
+        Settle();
+    }
+
+    static void Type(QLineEdit* edit, const QString& text)
+    {
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+};
+
+// The result fields and the JSON names of the values they show.
+const std::pair<int, const char*> kNumberFields[] = {
+    {1019, "paleointensity"}, {1020, "stdDev"}, {1022, "slope"},       {1023, "slopeRelStd"}, {1025, "f"},
+    {1026, "g"},              {1027, "q"},      {1028, "w"},           {1029, "trm"},         {1030, "nrmT"},
+    {1031, "ckError"},        {1032, "ckDiff"}, {1033, "decAnchored"}, {1034, "incAnchored"}, {1036, "madAnchored"},
+    {1041, "decFree"},        {1042, "incFree"}, {1043, "madFree"},    {1074, "alpha"},       {1075, "drat"},
+    {1038, "dAC"},            {1040, "dTR"},    {1077, "dTStar"},
+};
+
+void ExpectFormShows(RunningProgram& program, const QJsonObject& analysis)
+{
+    const QJsonObject result = analysis[QStringLiteral("result")].toObject();
+    for (const auto& [id, name] : kNumberFields) {
+        EXPECT_EQ(program.FieldText(id), FormatFormNumber(result[QLatin1String(name)].toDouble())) << name;
+    }
+    EXPECT_EQ(program.FieldText(1021), QString::number(result[QStringLiteral("n")].toInt()));
+    EXPECT_EQ(program.FieldText(1024), result[QStringLiteral("resultClass")].toString());
+    EXPECT_EQ(program.FieldText(1037), result[QStringLiteral("methodType")].toString());
+    const QJsonArray stepLines = analysis[QStringLiteral("stepLines")].toArray();
+    QListWidget* steps = program.Form().findChildren<QListWidget*>().value(0);
+    ASSERT_EQ(steps->count(), stepLines.size());
+    for (int i = 0; i < steps->count(); ++i) {
+        EXPECT_EQ(steps->item(i)->text(), stepLines[i].toString());
+    }
+}
+
+TEST_F(DocumentWindow, FormShowsWhatTheCommandLineComputes)
+{
+    for (const char* example : {"basalt-mt1.kvd", "tuff-mt3.kvd", "andesite-mt4.kvd"}) {
+        RunningProgram program({Example(example)});
+        SCOPED_TRACE(example);
+        const QJsonObject analysis = AnalyzeJson({Example(example)});
+        ExpectFormShows(program, analysis);
+        const QJsonObject result = analysis[QStringLiteral("result")].toObject();
+        EXPECT_EQ(program.Form().HeldValues().from, result[QStringLiteral("tMin")].toInt());
+        EXPECT_EQ(program.Form().HeldValues().to, result[QStringLiteral("tMax")].toInt());
+        // Sample name and alteration-check method are shown as the file has them.
+        const QString method = analysis[QStringLiteral("checkMethodText")].toString();
+        EXPECT_NE(ByText<QLineEdit>(program.Form(), analysis[QStringLiteral("specimenName")].toString()), nullptr);
+        EXPECT_NE(ByText<QLineEdit>(program.Form(), method.isEmpty() ? QStringLiteral("no alteration check") : method),
+                  nullptr);
+    }
+}
+
+TEST_F(DocumentWindow, EachOptionRepaintsThePlotPaneOnceAndTheFormFollows)
+{
+    RunningProgram program({Example("tuff-mt3.kvd")});
+    CKorvanesToolView& view = *program.Frame().View();
+    const auto paintsAfter = [&](const std::function<void()>& action) {
+        const int before = view.PaintCount();
+        action();
+        Settle();
+        return view.PaintCount() - before;
+    };
+
+    EXPECT_EQ(paintsAfter([&] { ByText<QRadioButton>(program.Form(), QStringLiteral("Geo"))->click(); }), 1);
+    EXPECT_EQ(program.Doc().m_options.m_coordinates, kGeographic);
+    ExpectFormShows(program, AnalyzeJson({Example("tuff-mt3.kvd"), QStringLiteral("--coords"), QStringLiteral("geo")}));
+
+    const QString plots[] = {QStringLiteral("Zij Plot"), QStringLiteral("Decay Plot"),
+                             QStringLiteral("Additional Plots"), QStringLiteral("All Plots"), QStringLiteral("Arai Plot")};
+    const int types[] = {kZijderveldPlot, kDecayPlot, kAdditionalPlots, kAllPlots, kAraiPlot};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(paintsAfter([&] { ByText<QRadioButton>(program.Form(), plots[i])->click(); }), 1);
+        EXPECT_EQ(program.Doc().m_options.m_plotType, types[i]);
+    }
+    EXPECT_EQ(paintsAfter([&] { ByText<QCheckBox>(program.Form(), QStringLiteral("only z-comp."))->click(); }), 1);
+    EXPECT_EQ(program.Doc().m_options.m_onlyZComponent, 1);
+    EXPECT_EQ(paintsAfter([&] { ByText<QCheckBox>(program.Form(), QStringLiteral("show AC"))->click(); }), 1);
+    EXPECT_EQ(program.Doc().m_options.m_showAdditivityChecks, 0);
+
+    // A quiet window does not repaint by itself: the paint's own change
+    // announcement does not start another paint.
+    EXPECT_EQ(paintsAfter([] {}), 0);
+}
+
+TEST_F(DocumentWindow, ChosenTemperatureRangeIsAppliedOrRefused)
+{
+    ModalAnswerer answerer;
+    RunningProgram program({Example("tuff-mt3.kvd")});
+    QList<QLineEdit*> edits;
+    for (QLineEdit* edit : program.Form().findChildren<QLineEdit*>()) {
+        if (!edit->isReadOnly()) {
+            edits << edit;
+        }
+    }
+    ASSERT_EQ(edits.size(), 3);  // laboratory field, from, to
+    QLineEdit* labField = edits[0];
+    QLineEdit* from = edits[1];
+    QLineEdit* to = edits[2];
+    EXPECT_FALSE(from->isEnabled());
+    EXPECT_FALSE(to->isEnabled());
+
+    Click(program, QStringLiteral("select temperature range"));
+    EXPECT_TRUE(from->isEnabled());
+    EXPECT_EQ(program.Doc().m_options.m_rangeMode, kSelectedRange);
+
+    Type(from, QStringLiteral("300"));
+    Type(to, QStringLiteral("550"));
+    Click(program, QStringLiteral("Apply changes"));
+    EXPECT_TRUE(answerer.texts.isEmpty());
+    ExpectFormShows(program, AnalyzeJson({Example("tuff-mt3.kvd"), QStringLiteral("--range"), QStringLiteral("300"),
+                                          QStringLiteral("550")}));
+
+    // from > to: the message, and the document keeps its range.
+    Type(from, QStringLiteral("500"));
+    Type(to, QStringLiteral("400"));
+    Click(program, QStringLiteral("Apply changes"));
+    EXPECT_EQ(answerer.texts, QStringList{QStringLiteral("Check your temperature range !")});
+    EXPECT_EQ(answerer.captions.value(0), QStringLiteral("KorvanesTool"));
+    EXPECT_EQ(program.Doc().m_result.tMin, 300);
+
+    // Equal ends are a range.
+    answerer.texts.clear();
+    Type(from, QStringLiteral("400"));
+    Click(program, QStringLiteral("Apply changes"));
+    EXPECT_TRUE(answerer.texts.isEmpty());
+
+    // Not a number in the laboratory field: the message, the focus on the
+    // field, and the held value stays.
+    Type(labField, QStringLiteral("35 uT"));
+    Click(program, QStringLiteral("Apply changes"));
+    EXPECT_EQ(answerer.texts, QStringList{QStringLiteral("Please enter a number.")});
+    EXPECT_EQ(program.Main().focusWidget(), labField);
+    EXPECT_EQ(program.Form().HeldValues().labField, 40.0f);  // the file's value
+    EXPECT_EQ(program.Doc().m_header.m_labField, 40.0f);
+
+    answerer.texts.clear();
+    Type(labField, QStringLiteral(" 45 "));
+    Type(to, QStringLiteral("5x"));
+    Click(program, QStringLiteral("Apply changes"));
+    EXPECT_EQ(answerer.texts, QStringList{QStringLiteral("Please enter an integer.")});
+    EXPECT_EQ(program.Main().focusWidget(), to);
+    EXPECT_EQ(program.Doc().m_header.m_labField, 45.0f);  // read before the bad field, then applied
+
+    // Back to automatic: the fields close and show the range the search chose.
+    answerer.texts.clear();
+    Type(to, QStringLiteral("550"));
+    Click(program, QStringLiteral("automatic calculation"));
+    EXPECT_FALSE(from->isEnabled());
+    EXPECT_EQ(from->text().toInt(), program.Doc().m_result.tMin);
+}
+
+TEST_F(DocumentWindow, TypedTextSurvivesARepaint)
+{
+    RunningProgram program({Example("basalt-mt1.kvd")});
+    QLineEdit* labField = nullptr;
+    for (QLineEdit* edit : program.Form().findChildren<QLineEdit*>()) {
+        if (!edit->isReadOnly()) {
+            labField = edit;
+            break;
+        }
+    }
+    ASSERT_NE(labField, nullptr);
+    labField->selectAll();
+    QTest::keyClicks(labField, QStringLiteral("42"));
+    program.Frame().View()->viewport()->repaint();
+    Settle();
+    EXPECT_EQ(labField->text(), QStringLiteral("42"));
+}
+
+TEST_F(DocumentWindow, MarksFollowTheCriteria)
+{
+    // MAD' is marked but not graded, so changing its limits leaves the
+    // search's range as it is.
+    RunningProgram program({Example("basalt-mt1.kvd")});
+    ResultField* n = program.Form().Field(1043);
+    ASSERT_EQ(program.FieldText(1043).left(4), QStringLiteral("3.13"));
+    EXPECT_EQ(n->Mark(), CriteriaMark::kNone);
+
+    CCriteriaSet& criteria = program.Doc().m_criteria;
+    criteria.classA.maxMadFree = 3;
+    program.Frame().Document()->UpdateAllViews(nullptr);
+    Settle();
+    EXPECT_EQ(n->Mark(), CriteriaMark::kYellow);
+    criteria.classB.maxMadFree = 3;
+    program.Frame().Document()->UpdateAllViews(nullptr);
+    Settle();
+    EXPECT_EQ(n->Mark(), CriteriaMark::kRed);
+    // Marks are painted as wide as their field, under it.
+    QImage image(n->size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    n->render(&image);
+    const QRect edit = n->Edit()->geometry();
+    EXPECT_EQ(image.pixelColor(edit.center().x(), edit.bottom() + 2), QColor(255, 0, 0));
+    EXPECT_EQ(image.pixelColor(edit.center().x(), edit.bottom() + 1), QColor(0, 0, 0));  // outline
+}
+
+TEST_F(DocumentWindow, CheckCorrectionIsOfferedForMt4DataWhenTheCriteriaAllowIt)
+{
+    for (int allow : {0, 1}) {
+        for (const char* example : {"andesite-mt4.kvd", "basalt-mt1.kvd"}) {
+            RunningProgram program;
+            program.app.Criteria().criteria.allowMt4CheckCorrection = allow;
+            program.Main().OpenDocumentFile(Example(example));
+            Settle();
+            QCheckBox* box = ByText<QCheckBox>(program.Form(), QStringLiteral("include check correction"));
+            const bool mt4 = std::string(example) == "andesite-mt4.kvd";
+            EXPECT_EQ(box->isVisible(), allow == 1 && mt4) << example << " allow " << allow;
+        }
+    }
+}
+
+TEST_F(DocumentWindow, NothingToAnalyseShowsAnEmptyDiagramAndZeros)
+{
+    const QString folder = QDir::tempPath() + QStringLiteral("/korvanes-gui-empty");
+    QDir().mkpath(folder);
+    struct Case {
+        const char* name;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"empty.kvd", ""},
+        {"infield-only.kvd", "Korvanes-kvd\n35 0 0 0 0\nS1\t100.11\t10\t0\t90\nS1\t200.11\t20\t0\t90\n"},
+        {"warnings.kvd", "Korvanes-kvd\n35 0 0\nS1\t20.00\t100\t0\t45\nno-name-line\nS1\t100.00\t90\n"},
+    };
+    for (const Case& c : cases) {
+        const QString path = folder + QLatin1Char('/') + QLatin1String(c.name);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.text);
+        file.close();
+        RunningProgram program({path});
+        SCOPED_TRACE(c.name);
+        EXPECT_GE(program.Frame().View()->PaintCount(), 1);
+        EXPECT_EQ(program.FieldText(1019), QStringLiteral("0"));
+        EXPECT_EQ(program.FieldText(1024), QString());
+        EXPECT_EQ(program.Form().Field(1021)->Mark(), CriteriaMark::kNone);
+    }
+    // The reader's remarks are shown without blocking, with the lines on request.
+    RunningProgram program({folder + QStringLiteral("/warnings.kvd")});
+    DocumentNotice* notice = program.Frame().Notice();
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->Summary().contains(QStringLiteral("line 2")));
+    EXPECT_EQ(notice->Details().size(), 3);
+    EXPECT_TRUE(notice->Details().value(1).startsWith(QStringLiteral("line 4: ")));
+    QDir(folder).removeRecursively();
+}
+
+}  // namespace
+}  // namespace korvanes::guitest
