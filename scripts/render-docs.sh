@@ -1,10 +1,17 @@
 #!/bin/sh
-# Renders the README's pictures of an example specimen into docs/.
-# Usage: scripts/render-docs.sh [path of the korvanes program]
+# Renders the README's pictures of an example specimen into docs/: the
+# diagrams through `korvanes plot`, and the desktop program's main window
+# (drawn offscreen by the GUI test program, so no display is needed).
+# Usage: scripts/render-docs.sh [build folder, default build/release]
 set -eu
 cd "$(dirname "$0")/.."
-KORVANES="${1:-build/release/bin/korvanes}"
+BUILD="${1:-build/release}"
 EXAMPLE=examples/andesite-mt4.kvd
 for type in arai zijderveld decay additional all; do
-    "$KORVANES" plot "$EXAMPLE" --type "$type" --out "docs/andesite-$type.png"
+    "$BUILD/bin/korvanes" plot "$EXAMPLE" --type "$type" --out "docs/andesite-$type.png"
 done
+SHOTS=$(mktemp -d)
+QT_QPA_PLATFORM=offscreen KORVANES_SCREENSHOT_DIR="$SHOTS" "$BUILD/bin/test_gui" \
+    --gtest_also_run_disabled_tests --gtest_filter='DocsScreenshots.*' >/dev/null
+cp "$SHOTS/desktop-arai.png" docs/desktop.png
+rm -rf "$SHOTS"

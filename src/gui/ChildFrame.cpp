@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "DocumentNotice.h"
+#include "KorvanesToolApp.h"
 #include "KorvanesToolView.h"
 #include "ResultForm.h"
 
@@ -20,6 +21,7 @@ CChildFrame::CChildFrame(std::shared_ptr<OpenDocument> document, DocumentWindowS
       m_notice(new DocumentNotice),
       m_splitter(new QSplitter(Qt::Horizontal))
 {
+    InitGuiResources();
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral(":/icons/korvanestool.svg")));
     SetWindowNumber(0);

@@ -10,9 +10,18 @@ static void InitResources() { Q_INIT_RESOURCE(korvanestool); }
 
 namespace korvanes::gui {
 
+void InitGuiResources()
+{
+    static const bool done = [] {
+        InitResources();
+        return true;
+    }();
+    (void)done;
+}
+
 CKorvanesToolApp::CKorvanesToolApp(std::unique_ptr<SettingsStore> settings) : m_settings(std::move(settings))
 {
-    InitResources();
+    InitGuiResources();
 }
 
 CKorvanesToolApp::~CKorvanesToolApp() = default;

@@ -14,6 +14,9 @@ namespace korvanes::gui {
 
 class CMainFrame;
 
+// Makes the program's icons available (once; any later call does nothing).
+void InitGuiResources();
+
 // The program's version as the about box and --version show it.
 inline constexpr const char* kProgramVersion = "4.1";
 

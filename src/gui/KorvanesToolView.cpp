@@ -38,6 +38,7 @@ void CKorvanesToolView::paintEvent(QPaintEvent*)
     QPainter painter(viewport());
     painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
     OnDraw(painter, viewport()->size());
+    emit Painted();
 }
 
 void CKorvanesToolView::resizeEvent(QResizeEvent* event)

@@ -33,6 +33,10 @@ public:
     // Paints run so far, for tests and measurements.
     int PaintCount() const { return m_paintCount; }
 
+signals:
+    // After every paint on the screen.
+    void Painted();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -6,7 +6,11 @@
 #include <QIcon>
 #include <clocale>
 
+#include <QTimer>
+
+#include "ChildFrame.h"
 #include "KorvanesToolApp.h"
+#include "KorvanesToolView.h"
 #include "MainFrame.h"
 #include "QtSettingsStore.h"
 
@@ -30,6 +34,11 @@ int main(int argc, char** argv)
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Data files (.kvd) to open."),
                                  QStringLiteral("[FILE.kvd...]"));
+    // For measuring the start: ends the program once the first document
+    // window has painted (or the main window has appeared, without a file).
+    QCommandLineOption quitAfterFirstPaint(QStringLiteral("quit-after-first-paint"));
+    quitAfterFirstPaint.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(quitAfterFirstPaint);
     parser.process(application);
 
     CKorvanesToolApp app(std::make_unique<QtSettingsStore>());
@@ -37,6 +46,15 @@ int main(int argc, char** argv)
         return 1;
     }
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&app] { app.ExitInstance(); });
+    if (parser.isSet(quitAfterFirstPaint)) {
+        const std::vector<CChildFrame*> frames = app.MainFrame()->Frames();
+        if (frames.empty()) {
+            QTimer::singleShot(0, &application, &QCoreApplication::quit);
+        } else {
+            QObject::connect(frames.front()->View(), &CKorvanesToolView::Painted, &application,
+                             &QCoreApplication::quit, Qt::QueuedConnection);
+        }
+    }
     const int status = QApplication::exec();
     app.ExitInstance();
     return status;
