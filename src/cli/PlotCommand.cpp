@@ -10,6 +10,7 @@
 
 #include "AnalysisOptions.h"
 #include "Commands.h"
+#include "plots/PaintSequence.h"
 
 #ifdef KORVANES_WITH_QT
 #include <QGuiApplication>
@@ -23,19 +24,14 @@ namespace {
 struct PlotTypeName {
     const char* name;
     PlotType type;
-    int defaultWidth;
-    int defaultHeight;
 };
 
-// Default picture sizes: the diagram rectangle with room for its labels (the
-// all-plots page has its diagrams at fixed centres up to 550 units plus half
-// a diagram).
 constexpr std::array<PlotTypeName, 5> kPlotTypes{{
-    {"arai", kAraiPlot, 520, 420},
-    {"zijderveld", kZijderveldPlot, 540, 540},
-    {"decay", kDecayPlot, 520, 420},
-    {"additional", kAdditionalPlots, 520, 420},
-    {"all", kAllPlots, 760, 760},
+    {"arai", kAraiPlot},
+    {"zijderveld", kZijderveldPlot},
+    {"decay", kDecayPlot},
+    {"additional", kAdditionalPlots},
+    {"all", kAllPlots},
 }};
 
 const PlotTypeName* FindPlotType(const std::string& name)
@@ -104,7 +100,8 @@ int RunPlot(const PlotArguments& args)
                   << "' (use the extension .emf, .svg, .png or .pdf)\n";
         return kExitUsage;
     }
-    PictureSize size{type->defaultWidth, type->defaultHeight};
+    const ClientSize defaultSize = DefaultPictureSize(type->type);
+    PictureSize size{defaultSize.width, defaultSize.height};
     if (!args.size.empty()) {
         const auto parsed = ParseSize(args.size);
         if (!parsed || parsed->first < 1 || parsed->second < 1 || parsed->first > kMaxPictureSide ||

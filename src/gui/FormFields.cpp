@@ -126,16 +126,24 @@ QString FormatLabField(float value)
     return QString::fromStdString(StringPrintf("%.6g", FiniteOrZero(static_cast<double>(value))));
 }
 
-std::optional<float> ParseFormFloat(const QString& text)
+std::optional<double> ParseFormDouble(const QString& text)
 {
     const std::string s = NumberText(text);
     double value = 0.0;
     const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::general);
-    if (s.empty() || error != std::errc() || end != s.data() + s.size() || !std::isfinite(value) ||
-        std::fabs(value) > FLT_MAX) {
+    if (s.empty() || error != std::errc() || end != s.data() + s.size() || !std::isfinite(value)) {
         return std::nullopt;
     }
-    return static_cast<float>(value);
+    return value;
+}
+
+std::optional<float> ParseFormFloat(const QString& text)
+{
+    const std::optional<double> value = ParseFormDouble(text);
+    if (!value || std::fabs(*value) > FLT_MAX) {
+        return std::nullopt;
+    }
+    return static_cast<float>(*value);
 }
 
 std::optional<int> ParseFormInteger(const QString& text)

@@ -62,8 +62,9 @@ QString FormatFormNumber(double value);
 QString FormatLabField(float value);
 
 // A field's text read as a number: blanks and tabs around it are skipped,
-// anything else makes it no number. A float must be finite and within the
-// single-precision range; an integer within 32 bits.
+// anything else makes it no number. A number must be finite, a float within
+// the single-precision range, an integer within 32 bits.
+std::optional<double> ParseFormDouble(const QString& text);
 std::optional<float> ParseFormFloat(const QString& text);
 std::optional<int> ParseFormInteger(const QString& text);
 

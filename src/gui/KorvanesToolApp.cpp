@@ -37,6 +37,14 @@ bool CKorvanesToolApp::InitInstance(const QStringList& files)
     return true;
 }
 
+QPrinter& CKorvanesToolApp::Printer()
+{
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    }
+    return *m_printer;
+}
+
 void CKorvanesToolApp::ExitInstance()
 {
     if (m_exited) {

@@ -3,6 +3,7 @@
 // the program runs — the settings, the application's criteria, the settings
 // of document windows, the recent-file list and the main window.
 
+#include <QPrinter>
 #include <QStringList>
 #include <memory>
 
@@ -41,12 +42,19 @@ public:
     ApplicationCriteria& Criteria() { return m_criteria; }
     DocumentWindowSettings& WindowSettings() { return m_windowSettings; }
     RecentFileList& RecentFiles() { return m_recentFiles; }
+    // The printer that Print Setup sets up and Print and Print Preview use.
+    QPrinter& Printer();
+    // The name the results-file chooser offers: the last chosen file's name
+    // (without its folder), for every document, as long as the program runs.
+    QString& ResultsFileName() { return m_resultsFileName; }
 
 private:
     std::unique_ptr<SettingsStore> m_settings;
     ApplicationCriteria m_criteria;
     DocumentWindowSettings m_windowSettings;
     RecentFileList m_recentFiles;
+    std::unique_ptr<QPrinter> m_printer;
+    QString m_resultsFileName = QStringLiteral("*.krv");
     std::unique_ptr<CMainFrame> m_mainFrame;
     bool m_exited = false;
 };

@@ -16,8 +16,20 @@
 #include <QToolBar>
 #include <QWindow>
 
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+
 #include "AboutBox.h"
 #include "ChildFrame.h"
+#include "CriteriaDialog.h"
+#include "GraphExport.h"
+#include "KorvanesToolView.h"
+#include "Printing.h"
+#include "RawDataViewer.h"
+#include "ResultForm.h"
+#include "ResultsSaving.h"
+#include "text/TextEncoding.h"
 #include "KorvanesToolApp.h"
 #include "Messages.h"
 #include "OpenDocument.h"
@@ -102,9 +114,10 @@ void CMainFrame::CreateActions()
     a.printPreview = MakeAction(this, tr("Print Pre&view"), tr("Show the page as it will be printed"),
                                 QIcon::fromTheme(QStringLiteral("document-print-preview")));
     a.printSetup = MakeAction(this, tr("P&rint Setup..."), tr("Change the printer and printing options"));
-    for (QAction* pending : {a.saveGraph, a.print, a.printPreview, a.printSetup}) {
-        pending->setEnabled(false);
-    }
+    connect(a.saveGraph, &QAction::triggered, this, &CMainFrame::OnSaveGraph);
+    connect(a.print, &QAction::triggered, this, &CMainFrame::OnPrint);
+    connect(a.printPreview, &QAction::triggered, this, &CMainFrame::OnPrintPreview);
+    connect(a.printSetup, &QAction::triggered, this, &CMainFrame::OnPrintSetup);
 
     a.exit = MakeAction(this, tr("E&xit"), tr("Quit the application"), QIcon::fromTheme(QStringLiteral("application-exit")));
     a.exit->setShortcuts(QKeySequence::Quit);
@@ -125,7 +138,7 @@ void CMainFrame::CreateActions()
     }
 
     a.criteria = MakeAction(this, tr("&Criteria"), tr("modify calculation criteria"), ThemeIcon("preferences-system", "criteria"));
-    a.criteria->setEnabled(false);
+    connect(a.criteria, &QAction::triggered, this, &CMainFrame::OnCriteria);
 
     a.newWindow = MakeAction(this, tr("&New Window"), tr("Open another window for the active document"),
                              QIcon::fromTheme(QStringLiteral("window-new")));
@@ -271,6 +284,8 @@ CChildFrame* CMainFrame::AddFrame(const std::shared_ptr<OpenDocument>& document)
 {
     auto* frame = new CChildFrame(document, m_app.WindowSettings());
     m_mdiArea->addSubWindow(frame);
+    connect(frame->Form(), &CResultForm::SaveResultsRequested, this, [this, frame] { OnSaveResults(frame); });
+    connect(frame->Form(), &CResultForm::ViewRawDataRequested, this, [this, frame] { OnViewRawData(frame); });
     NumberWindows(*document);
     connect(frame, &QObject::destroyed, this, [this, raw = document.get()] {
         // The frame has gone; renumber the windows left on its document.
@@ -323,6 +338,122 @@ void CMainFrame::OnOpen()
     OpenFiles(files);
 }
 
+void CMainFrame::OnSaveGraph()
+{
+    CChildFrame* frame = ActiveFrame();
+    if (frame == nullptr) {
+        return;
+    }
+    QFileDialog dialog(this, tr("Save Graph"), m_lastFolder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(GraphFileFilters());
+    dialog.setDefaultSuffix(QStringLiteral("emf"));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        const int star = filter.indexOf(QStringLiteral("*."));
+        dialog.setDefaultSuffix(filter.mid(star + 2, filter.indexOf(QLatin1Char(')'), star) - star - 2));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    QString path = dialog.selectedFiles().front();
+    const PictureFormat format = GraphFormat(path, dialog.selectedNameFilter());
+    QString error;
+    if (!SaveGraphFile(*frame->View(), path, format, error)) {
+        ShowMessage(this, tr("The diagram could not be saved."), error, QMessageBox::Warning);
+        return;
+    }
+    statusBar()->showMessage(tr("Diagram saved to %1").arg(QDir::toNativeSeparators(path)), 5000);
+}
+
+void CMainFrame::OnPrint()
+{
+    CChildFrame* frame = ActiveFrame();
+    if (frame == nullptr) {
+        return;
+    }
+    QPrinter& printer = m_app.Printer();
+    printer.setDocName(frame->windowTitle());
+    QPrintDialog dialog(&printer, this);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    if (!PrintPage(printer, *frame->View())) {
+        ShowMessage(this, tr("The printer could not be started."), QMessageBox::Warning);
+    }
+}
+
+void CMainFrame::OnPrintPreview()
+{
+    CChildFrame* frame = ActiveFrame();
+    if (frame == nullptr) {
+        return;
+    }
+    QPrinter& printer = m_app.Printer();
+    printer.setDocName(frame->windowTitle());
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle(tr("Print Preview - %1").arg(frame->windowTitle()));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [frame](QPrinter* target) { PrintPage(*target, *frame->View()); });
+    preview.resize(900, 1000);
+    preview.exec();
+}
+
+void CMainFrame::OnPrintSetup()
+{
+    QPageSetupDialog dialog(&m_app.Printer(), this);
+    dialog.exec();
+}
+
+void CMainFrame::OnCriteria()
+{
+    CChildFrame* frame = ActiveFrame();
+    if (frame == nullptr) {
+        return;
+    }
+    OpenDocument& document = *frame->Document();
+    CCriteriaDialog dialog(m_app.Criteria(), document.Doc(), this);
+    dialog.exec();
+    // Applied or not, the document is evaluated again.
+    document.UpdateAllViews(nullptr);
+}
+
+void CMainFrame::OnSaveResults(CChildFrame* frame)
+{
+    QFileDialog dialog(this, tr("Save results"), m_resultsFolder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // results are appended, never overwritten
+    dialog.setDefaultSuffix(QStringLiteral("krv"));
+    dialog.selectFile(m_app.ResultsFileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    const QString path = dialog.selectedFiles().front();
+    m_app.ResultsFileName() = QFileInfo(path).fileName();
+    m_resultsFolder = QFileInfo(path).absolutePath();
+    const AppendStatus status = SaveResults(frame->Form()->HeldValues(), path);
+    const QString message = QString::fromStdU16String(ToUtf16(status.message));
+    switch (status.outcome) {
+    case AppendOutcome::kOk:
+        statusBar()->showMessage(tr("Result appended to %1").arg(QDir::toNativeSeparators(path)), 5000);
+        break;
+    case AppendOutcome::kRefused:
+        ShowMessage(this, message);
+        break;
+    case AppendOutcome::kError:
+        ShowMessage(this, tr("The result was not saved."), message, QMessageBox::Warning);
+        break;
+    }
+}
+
+void CMainFrame::OnViewRawData(CChildFrame* frame)
+{
+    QString error;
+    if (!ViewRawData(frame->Document()->Path(), error)) {
+        statusBar()->showMessage(error, 10000);
+    }
+}
+
 void CMainFrame::OnNewWindow()
 {
     if (CChildFrame* active = ActiveFrame()) {
@@ -342,7 +473,11 @@ void CMainFrame::OnActiveFrameChanged()
     const bool hasDocument = active != nullptr;
     for (QAction* documentAction : {m_actions.close, m_actions.saveGraph, m_actions.print, m_actions.printPreview}) {
         documentAction->setVisible(hasDocument);
+        documentAction->setEnabled(hasDocument);
     }
+    // The criteria belong to a document: without one there is nothing to
+    // apply them to.
+    m_actions.criteria->setEnabled(hasDocument);
     m_editMenu->menuAction()->setVisible(hasDocument);
     m_windowMenu->menuAction()->setVisible(hasDocument);
     m_actions.newWindow->setEnabled(hasDocument);

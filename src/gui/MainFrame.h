@@ -53,6 +53,13 @@ private:
     void CreateStatusBar();
 
     void OnOpen();
+    void OnSaveGraph();
+    void OnPrint();
+    void OnPrintPreview();
+    void OnPrintSetup();
+    void OnCriteria();
+    void OnSaveResults(CChildFrame* frame);
+    void OnViewRawData(CChildFrame* frame);
     void OnNewWindow();
     void OnAbout();
     void OnActiveFrameChanged();
@@ -65,6 +72,7 @@ private:
     CKorvanesToolApp& m_app;
     QMdiArea* m_mdiArea;
     QString m_lastFolder;
+    QString m_resultsFolder;
 
     struct Actions {
         QAction* newFile = nullptr;

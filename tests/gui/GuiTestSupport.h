@@ -8,11 +8,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -25,6 +27,9 @@
 #include "MainFrame.h"
 #include "QtSettingsStore.h"
 #include "ResultForm.h"
+
+// Readable failure messages for Qt's strings.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace korvanes::guitest {
 
@@ -53,7 +58,7 @@ inline bool WaitFor(const std::function<bool()>& done, int ms = 5000)
 inline void Settle() { QTest::qWait(50); }
 
 // While alive, answers every modal message box and dialog with its default
-// (OK) button and keeps their texts.
+// (OK) button and keeps their texts; file choosers get `fileToChoose`.
 class ModalAnswerer {
 public:
     ModalAnswerer()
@@ -61,7 +66,15 @@ public:
         m_timer.setInterval(10);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             QWidget* modal = QApplication::activeModalWidget();
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            if (auto* chooser = qobject_cast<QFileDialog*>(modal)) {
+                captions << chooser->windowTitle();
+                if (fileToChoose.isEmpty()) {
+                    chooser->reject();
+                } else {
+                    chooser->selectFile(fileToChoose);
+                    static_cast<QDialog*>(chooser)->accept();
+                }
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 texts << box->text();
                 captions << box->windowTitle();
                 box->accept();
@@ -72,6 +85,13 @@ public:
                         texts << label->text();
                     }
                 }
+                // The default button, as Enter would press it.
+                for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+                    if (button->isDefault()) {
+                        button->click();
+                        return;
+                    }
+                }
                 dialog->accept();
             }
         });
@@ -80,6 +100,8 @@ public:
 
     QStringList texts;
     QStringList captions;
+    // What file choosers are answered with; empty: they are cancelled.
+    QString fileToChoose;
 
 private:
     QTimer m_timer;

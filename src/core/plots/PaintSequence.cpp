@@ -48,6 +48,31 @@ void DrawAllPlots(DrawingSurface& surface, int scaleUnit, const CKorvanesToolDoc
     surface.ReleaseFont();
 }
 
+int MeasureScaleUnit(DrawingSurface& surface)
+{
+    if (!surface.HasReferenceDevice()) {
+        return 1;
+    }
+    surface.SelectFontPoints(10);
+    const int c = ScaleUnitFromZeroWidth(surface.TextWidth("0"));
+    surface.ReleaseFont();
+    return c;
+}
+
+ClientSize DefaultPictureSize(int plotType)
+{
+    // The diagram rectangle with room for its labels; the all-plots page has
+    // its diagrams at fixed centres up to 550 units plus half a diagram.
+    switch (plotType) {
+    case kZijderveldPlot:
+        return {540, 540};
+    case kAllPlots:
+        return {760, 760};
+    default:
+        return {520, 420};
+    }
+}
+
 void PaintPlot(DrawingSurface& surface, CKorvanesToolDoc& doc, ClientSize client,
                const std::function<void()>& notifyOtherViews)
 {

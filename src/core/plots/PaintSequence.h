@@ -16,4 +16,14 @@ namespace korvanes {
 void PaintPlot(DrawingSurface& surface, CKorvanesToolDoc& doc, ClientSize client,
                const std::function<void()>& notifyOtherViews = {});
 
+// The scale unit c that a paint on `surface` uses: the width of "0" in Arial
+// at 10 points for the surface's device over 7, truncated (1 on a 96-dpi
+// screen, about 6 on a 600-dpi printer); 1 on a surface without a reference
+// device. Leaves the surface's font as it was.
+int MeasureScaleUnit(DrawingSurface& surface);
+
+// The size of a picture that holds the diagram(s) of `plotType` with their
+// labels, in units of c = 1: the diagram centred, or the all-plots page.
+ClientSize DefaultPictureSize(int plotType);
+
 }  // namespace korvanes
