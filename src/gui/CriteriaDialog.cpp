@@ -193,24 +193,22 @@ bool CCriteriaDialog::ReadValues()
 {
     for (const Field& field : m_fields) {
         ClassThresholds& block = field.classB ? m_values.classB : m_values.classA;
+        const QString text = field.edit->text();
+        bool read = false;
         if (field.integer != nullptr) {
-            const std::optional<int> value = ParseFormInteger(field.edit->text());
-            if (!value) {
-                ShowMessage(this, tr("Please enter an integer."));
-                field.edit->setFocus(Qt::OtherFocusReason);
-                field.edit->selectAll();
-                return false;
-            }
-            block.*field.integer = *value;
+            const std::optional<int> value = ParseFormInteger(text);
+            read = value.has_value();
+            block.*field.integer = value.value_or(block.*field.integer);
         } else {
-            const std::optional<double> value = ParseFormDouble(field.edit->text());
-            if (!value) {
-                ShowMessage(this, tr("Please enter a number."));
-                field.edit->setFocus(Qt::OtherFocusReason);
-                field.edit->selectAll();
-                return false;
-            }
-            block.*field.number = *value;
+            const std::optional<double> value = ParseFormDouble(text);
+            read = value.has_value();
+            block.*field.number = value.value_or(block.*field.number);
+        }
+        if (!read) {
+            ShowMessage(this, field.integer != nullptr ? tr("Please enter an integer.") : tr("Please enter a number."));
+            field.edit->setFocus(Qt::OtherFocusReason);
+            field.edit->selectAll();
+            return false;
         }
     }
     m_values.maximizeQ = m_maximize->checkedId() == 1 ? 1 : 0;
