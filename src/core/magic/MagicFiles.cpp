@@ -8,6 +8,31 @@
 
 namespace korvanes::magic {
 
+namespace {
+
+// Reads the MagIC file at `path` into `text` and finds its first table named
+// one of `names`; `error` says why when there is none.
+const MagicTable* LoadTable(const std::string& path, const char* kind, std::initializer_list<std::string_view> names,
+                            std::optional<MagicText>& text, std::string& error)
+{
+    text = ReadMagicFile(path);
+    if (!text->ok()) {
+        error = text->error;
+        return nullptr;
+    }
+    const MagicTable* table = text->Find(names);
+    if (table == nullptr) {
+        std::string wanted;
+        for (std::string_view name : names) {
+            wanted += (wanted.empty() ? "\"" : " or \"") + std::string(name) + "\"";
+        }
+        error = "'" + path + "' holds no " + kind + " table (" + wanted + "); tables found: " + text->TableNames();
+    }
+    return table;
+}
+
+}  // namespace
+
 MagicImport ImportMagicFiles(const MagicSources& sources)
 {
     MagicImport failed;
@@ -21,29 +46,15 @@ MagicImport ImportMagicFiles(const MagicSources& sources)
     const MagicTable* samplesTable = nullptr;
     const MagicTable* sitesTable = nullptr;
     if (!sources.samples.empty()) {
-        samples = ReadMagicFile(sources.samples);
-        if (!samples->ok()) {
-            failed.error = samples->error;
-            return failed;
-        }
-        samplesTable = samples->Find({"samples", "er_samples"});
+        samplesTable = LoadTable(sources.samples, "samples", {"samples", "er_samples"}, samples, failed.error);
         if (samplesTable == nullptr) {
-            failed.error = "'" + sources.samples + "' holds no samples table (\"samples\" or \"er_samples\"); tables "
-                           "found: " + samples->TableNames();
             return failed;
         }
         sitesTable = samples->Find({"sites", "er_sites"});
     }
     if (!sources.sites.empty()) {
-        sites = ReadMagicFile(sources.sites);
-        if (!sites->ok()) {
-            failed.error = sites->error;
-            return failed;
-        }
-        sitesTable = sites->Find({"sites", "er_sites"});
+        sitesTable = LoadTable(sources.sites, "sites", {"sites", "er_sites"}, sites, failed.error);
         if (sitesTable == nullptr) {
-            failed.error = "'" + sources.sites + "' holds no sites table (\"sites\" or \"er_sites\"); tables found: " +
-                           sites->TableNames();
             return failed;
         }
     }

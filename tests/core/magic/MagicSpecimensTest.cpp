@@ -2,14 +2,12 @@
 // the values in the model's units, what stays empty, and appending.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "MagicTestTables.h"
+#include "core/results/TempDir.h"
 #include "analysis/AnalysisRun.h"
 #include "magic/MagicFiles.h"
 #include "magic/MagicSpecimens.h"
@@ -18,15 +16,7 @@ namespace {
 
 using namespace korvanes;
 using namespace korvanes::magic;
-namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using korvanes::testing::ReadBytes;
 
 // A document as an analysis leaves it, with one check of each kind below
 // the fitted range's upper end.
@@ -182,16 +172,14 @@ TEST(MagicSpecimens, RowValuesInTheModelsUnits)
 
 TEST(MagicSpecimens, AppendingKeepsOneHeadAndRefusesOtherTables)
 {
-    const fs::path dir = fs::temp_directory_path() / ("korvanes_magic_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const korvanes::testing::TempDir dir;
     const std::string row = SpecimenLine(SpecimenRow(AnalysedDocument(), "x").value());
 
-    const std::string path = (dir / "specimens.txt").string();
+    const std::string path = dir.File("specimens.txt");
     EXPECT_FALSE(CheckSpecimensFile(path).has_value());
     EXPECT_FALSE(AppendSpecimenLines(path, {row}).has_value());
     EXPECT_FALSE(AppendSpecimenLines(path, {row, row}).has_value());
-    EXPECT_EQ(ReadAll(path), SpecimensTableHead() + row + row + row);
+    EXPECT_EQ(ReadBytes(path), SpecimensTableHead() + row + row + row);
 
     const std::pair<const char*, const char*> refused[] = {
         {"tab\tsamples\nsample\nA\n", "is not one MagIC specimens table (tables found: samples)"},
@@ -199,19 +187,18 @@ TEST(MagicSpecimens, AppendingKeepsOneHeadAndRefusesOtherTables)
         {"Name\tLabfield\tPaleoint\n", "is no MagIC specimens table: line 1"},
     };
     for (const auto& [content, message] : refused) {
-        const std::string other = (dir / "other.txt").string();
-        std::ofstream(other, std::ios::binary) << content;
+        const std::string other = dir.File("other.txt");
+        korvanes::testing::WriteBytes(other, content);
         const std::optional<std::string> refusal = AppendSpecimenLines(other, {row});
         ASSERT_TRUE(refusal.has_value()) << content;
         EXPECT_NE(refusal->find(message), std::string::npos) << *refusal;
-        EXPECT_EQ(ReadAll(other), content);
+        EXPECT_EQ(ReadBytes(other), content);
     }
     // An empty file has nothing to keep and gets the head.
-    const std::string empty = (dir / "empty.txt").string();
-    std::ofstream(empty, std::ios::binary).flush();
+    const std::string empty = dir.File("empty.txt");
+    korvanes::testing::WriteBytes(empty, "");
     EXPECT_FALSE(AppendSpecimenLines(empty, {row}).has_value());
-    EXPECT_EQ(ReadAll(empty), SpecimensTableHead() + row);
-    fs::remove_all(dir);
+    EXPECT_EQ(ReadBytes(empty), SpecimensTableHead() + row);
 }
 
 }  // namespace
