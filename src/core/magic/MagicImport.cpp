@@ -29,8 +29,6 @@ constexpr Treatment kTreatments[] = {
 
 constexpr const char* kOtherExperiment = "not of a thermal double-heating experiment (no LP-PI-TRM)";
 
-// The NRM is at room temperature unless its record says it is warmer.
-constexpr int kRoomTemperature = 20;
 // Heating temperatures outside these bounds (°C) are no kelvin values.
 constexpr int kLowestHeating = 1;
 constexpr int kHighestHeating = 2000;
@@ -269,7 +267,7 @@ public:
 
             int temperature = kRoomTemperature;
             const std::optional<double> kelvin = ParseNumber(m_t.Cell(row, m_c.treatTemp));
-            if (!kelvin && step != Step::kNrm) {
+            if (!kelvin && (step != Step::kNrm || !Trimmed(m_t.Cell(row, m_c.treatTemp)).empty())) {
                 return unusable("has no treat_temp number (" + Quoted(m_t.Cell(row, m_c.treatTemp)) + ")");
             }
             if (kelvin) {
@@ -347,7 +345,8 @@ public:
         if (fields.size() > 1) {
             std::string list;
             for (const auto& [tesla, count] : fields) {
-                list += (list.empty() ? "" : ", ") + FormatNumber(tesla * 1e6) + StringPrintf(" µT (%d steps)", count);
+                list += (list.empty() ? "" : ", ") + FormatNumber(tesla * 1e6) +
+                        StringPrintf(" µT (%d step%s)", count, count == 1 ? "" : "s");
             }
             return Refusal{"differing laboratory fields", fieldLine,
                            "its in-field steps were given different laboratory fields: " + list +

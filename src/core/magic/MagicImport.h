@@ -90,6 +90,8 @@ inline constexpr double kMomentToMilliAmperePerMetre = 1e8;
 inline constexpr double kVolumeToMilliAmperePerMetre = 1e3;
 // treat_temp (K) minus this is the data file's °C.
 inline constexpr int kKelvinOffset = 273;
+// The data file's temperature of the NRM, which MagIC records unheated.
+inline constexpr int kRoomTemperature = 20;
 
 // Imports the measurements table of `measurements` (a single table or one
 // table of a contribution). Table-level errors (no such table, a column the

@@ -21,7 +21,7 @@ namespace korvanes::magic {
 
 // Header core azimuth and core dip from MagIC azimuth and dip of X.
 inline double CoreAzimuthFromMagic(double azimuth) { return azimuth; }
-inline double CoreDipFromMagic(double dip) { return -dip; }
+inline double CoreDipFromMagic(double dip) { return 0.0 - dip; }  // a dip of 0 gives +0, not -0
 
 struct SpecimenOrientation {
     OrientationSource source = OrientationSource::kNone;

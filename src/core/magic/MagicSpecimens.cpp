@@ -21,6 +21,13 @@ std::string Number(double value) { return StringPrintf("%.8g", FiniteOrZero(valu
 
 std::string Integer(long long value) { return StringPrintf("%lld", value); }
 
+// A step's temperature as MagIC records it: kelvin, with the unheated NRM
+// step (room temperature) at 273 K, as the import reads it.
+std::string StepKelvin(int celsius)
+{
+    return Integer(celsius <= kRoomTemperature ? kKelvinOffset : static_cast<long long>(celsius) + kKelvinOffset);
+}
+
 // -1 core, 0 geographic, 100 tilt-corrected: the coordinates the direction
 // is really in.
 int TiltCorrection(const CKorvanesToolDoc& doc, const std::optional<MagicOrigin>& origin)
@@ -171,8 +178,8 @@ std::optional<std::vector<std::string>> SpecimenRow(const CKorvanesToolDoc& doc,
         Number(r.paleointensity * kTeslaPerMicrotesla),
         Number(r.stdDev * kTeslaPerMicrotesla),
         Integer(r.n),
-        Integer(static_cast<long long>(r.tMin) + kKelvinOffset),
-        Integer(static_cast<long long>(r.tMax) + kKelvinOffset),
+        StepKelvin(r.tMin),
+        StepKelvin(r.tMax),
         "K",
         Number(r.slope),
         Number(r.slopeRelStd * std::fabs(r.slope)),
