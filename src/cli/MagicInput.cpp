@@ -79,7 +79,8 @@ void PrintImportSummary(std::ostream& out, const std::string& file, const magic:
     if (samplesGiven == 0) {
         out << "Orientation: none (no --samples): the headers hold zeros, so only core coordinates are meaningful\n";
     } else {
-        out << "Orientation: " << oriented << " of " << imported.specimens.size() << " specimens from the samples table";
+        out << "Orientation: " << oriented << " of " << imported.specimens.size()
+            << " specimens from the samples table";
         std::string list;
         for (const auto& [method, count] : methods) {
             list += (list.empty() ? "" : ", ") + method + StringPrintf(" %zu", count);
@@ -101,7 +102,8 @@ void PrintImportSummary(std::ostream& out, const std::string& file, const magic:
                 out << "Notes:\n";
                 heading = true;
             }
-            out << "  " << Printable(ToUtf8(file + StringPrintf(":%d: specimen '", s.firstLine) + s.magicName + "': " + note))
+            out << "  "
+                << Printable(ToUtf8(file + StringPrintf(":%d: specimen '", s.firstLine) + s.magicName + "': " + note))
                 << '\n';
         }
     }

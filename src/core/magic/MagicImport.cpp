@@ -23,8 +23,12 @@ struct Treatment {
 };
 
 constexpr Treatment kTreatments[] = {
-    {"LT-NO", Step::kNrm, 0},           {"LT-T-Z", Step::kZeroField, 0},       {"LT-T-I", Step::kInField, 11},
-    {"LT-PTRM-I", Step::kPtrmCheck, 12}, {"LT-PTRM-MD", Step::kTailCheck, 13}, {"LT-PTRM-AC", Step::kAdditivityCheck, 14},
+    {"LT-NO", Step::kNrm, 0},
+    {"LT-T-Z", Step::kZeroField, 0},
+    {"LT-T-I", Step::kInField, 11},
+    {"LT-PTRM-I", Step::kPtrmCheck, 12},
+    {"LT-PTRM-MD", Step::kTailCheck, 13},
+    {"LT-PTRM-AC", Step::kAdditivityCheck, 14},
 };
 
 constexpr const char* kOtherExperiment = "not of a thermal double-heating experiment (no LP-PI-TRM)";
@@ -72,8 +76,9 @@ Columns FindColumns(const MagicTable& t, bool dataModel3, std::string& error)
     c.dec = pick("dir_dec", "measurement_dec");
     c.inc = pick("dir_inc", "measurement_inc");
     c.quality = pick("quality", "measurement_flag");
-    const std::vector<const char*> orderNames = dataModel3 ? std::vector<const char*>{"sequence", "treat_step_num", "measurement"}
-                                                           : std::vector<const char*>{"measurement_number"};
+    const std::vector<const char*> orderNames =
+        dataModel3 ? std::vector<const char*>{"sequence", "treat_step_num", "measurement"}
+                   : std::vector<const char*>{"measurement_number"};
     for (const char* name : orderNames) {
         if (t.Column(name) >= 0) {
             c.order.emplace_back(name, t.Column(name));
@@ -217,17 +222,16 @@ public:
             if (keys.size() != records.size()) {
                 continue;  // not every record has it: the next column, else file order
             }
-            std::stable_sort(keys.begin(), keys.end(),
-                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
             for (std::size_t k = 1; k < keys.size(); ++k) {
                 if (keys[k].first == keys[k - 1].first) {
                     const MagicRow& a = *records[keys[k - 1].second].row;
                     const MagicRow& b = *records[keys[k].second].row;
-                    return Refusal{"measurement order unclear", b.line,
-                                   StringPrintf("%s %s occurs twice (lines %d and %d), so the order of the "
-                                                "measurements is unclear",
-                                                name.c_str(), Quoted(Trimmed(m_t.Cell(b, column))).c_str(), a.line,
-                                                b.line)};
+                    return Refusal{
+                        "measurement order unclear", b.line,
+                        StringPrintf("%s %s occurs twice (lines %d and %d), so the order of the "
+                                     "measurements is unclear",
+                                     name.c_str(), Quoted(Trimmed(m_t.Cell(b, column))).c_str(), a.line, b.line)};
                 }
             }
             std::vector<Record> ordered;
@@ -292,8 +296,8 @@ public:
                                       !ParseNumber(m_t.Cell(row, m_c.moment));
                 if (massOnly) {
                     return Refusal{"magnetisation only per mass", row.line,
-                                   "the " + code + " record gives only magn_mass (Am²/kg), which cannot be turned "
-                                                   "into mA/m without the specimen's mass and volume"};
+                                   "the " + code + " record gives only magn_mass (Am²/kg), which cannot be " +
+                                       "turned into mA/m without the specimen's mass and volume"};
                 }
                 return unusable(std::string("has neither a magn_volume number for every record nor a magn_moment ") +
                                 "number (" + Quoted(momentCell) + ")");
@@ -316,8 +320,8 @@ public:
                 const std::optional<double> field = ParseNumber(m_t.Cell(row, m_c.dcField));
                 if (!field || *field <= 0.0) {
                     return Refusal{"laboratory field missing", row.line,
-                                   "the in-field " + code + " record has no laboratory field above 0 in "
-                                   "treat_dc_field (" + Quoted(m_t.Cell(row, m_c.dcField)) + ")"};
+                                   "the in-field " + code + " record has no laboratory field above 0 in " +
+                                       "treat_dc_field (" + Quoted(m_t.Cell(row, m_c.dcField)) + ")"};
                 }
                 if (*field > kHighestLabField) {
                     return Refusal{"laboratory field not in tesla", row.line,
@@ -348,14 +352,14 @@ public:
                 list += (list.empty() ? "" : ", ") + FormatNumber(tesla * 1e6) +
                         StringPrintf(" µT (%d step%s)", count, count == 1 ? "" : "s");
             }
-            return Refusal{"differing laboratory fields", fieldLine,
-                           "its in-field steps were given different laboratory fields: " + list +
-                               "; a data file holds one"};
+            return Refusal{
+                "differing laboratory fields", fieldLine,
+                "its in-field steps were given different laboratory fields: " + list + "; a data file holds one"};
         }
         if (!zeroField || !inField) {
             return Refusal{"no zero-field or in-field heating", records.front().row->line,
-                           std::string("its experiment has no ") + (zeroField ? "in-field (LT-T-I)" : "zero-field (LT-T-Z)") +
-                               " heating step"};
+                           std::string("its experiment has no ") +
+                               (zeroField ? "in-field (LT-T-I)" : "zero-field (LT-T-Z)") + " heating step"};
         }
         specimen.labField = fields.front().first * 1e6;
         return std::nullopt;
@@ -408,8 +412,10 @@ MagicImport ImportMeasurements(const MagicText& measurements, const OrientationT
     MagicImport result;
     const MagicTable* table = measurements.Find({"measurements", "magic_measurements"});
     if (table == nullptr) {
-        result.error = "no measurements table (data model 3 \"measurements\" or 2.5 \"magic_measurements\"); "
-                       "tables found: " + measurements.TableNames();
+        result.error =
+            "no measurements table (data model 3 \"measurements\" or 2.5 \"magic_measurements\"); "
+            "tables found: " +
+            measurements.TableNames();
         return result;
     }
     const MagicTable& t = *table;
@@ -490,11 +496,13 @@ MagicImport ImportMeasurements(const MagicText& measurements, const OrientationT
             g.siteHint = std::string(t.Cell(row, c.site));
         }
         const std::string experiment(Trimmed(t.Cell(row, c.experiment)));
-        if (!experiment.empty() && std::find(g.experiments.begin(), g.experiments.end(), experiment) == g.experiments.end()) {
+        if (!experiment.empty() &&
+            std::find(g.experiments.begin(), g.experiments.end(), experiment) == g.experiments.end()) {
             g.experiments.push_back(experiment);
         }
         for (const std::string& code : codes) {
-            if (StartsWith(code, "LP-PI") && std::find(g.lpPiCodes.begin(), g.lpPiCodes.end(), code) == g.lpPiCodes.end()) {
+            if (StartsWith(code, "LP-PI") &&
+                std::find(g.lpPiCodes.begin(), g.lpPiCodes.end(), code) == g.lpPiCodes.end()) {
                 g.lpPiCodes.push_back(code);
             }
         }
@@ -509,8 +517,9 @@ MagicImport ImportMeasurements(const MagicText& measurements, const OrientationT
             dropped.Add(kOtherExperiment, g.nrmCandidates.size());
         }
     }
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const Group* a, const Group* b) { return a->records.front().row->line < b->records.front().row->line; });
+    std::stable_sort(ordered.begin(), ordered.end(), [](const Group* a, const Group* b) {
+        return a->records.front().row->line < b->records.front().row->line;
+    });
 
     std::vector<std::string> names;
     for (const Group* g : ordered) {
@@ -549,12 +558,11 @@ MagicImport ImportMeasurements(const MagicText& measurements, const OrientationT
                 }
             }
         }
-        dropped.Add(kOtherExperiment,
-                    g.nrmCandidates.size() - (adopted != nullptr ? 1 : 0));
+        dropped.Add(kOtherExperiment, g.nrmCandidates.size() - (adopted != nullptr ? 1 : 0));
         if (adopted != nullptr) {
             records.insert(records.begin(), Record{adopted, &kNrm});
-            specimen.notes.push_back(StringPrintf("its NRM is the LT-NO record of line %d, outside the experiment",
-                                                  adopted->line));
+            specimen.notes.push_back(
+                StringPrintf("its NRM is the LT-NO record of line %d, outside the experiment", adopted->line));
         }
 
         std::vector<std::string> lines;
@@ -563,7 +571,8 @@ MagicImport ImportMeasurements(const MagicText& measurements, const OrientationT
         }
         if (refusal) {
             dropped.Add("specimen not written: " + refusal->category, records.size());
-            result.problems.push_back({refusal->line, g.name, "specimen " + Quoted(g.name) + " not written: " + refusal->text});
+            result.problems.push_back(
+                {refusal->line, g.name, "specimen " + Quoted(g.name) + " not written: " + refusal->text});
             continue;
         }
 
@@ -576,8 +585,8 @@ MagicImport ImportMeasurements(const MagicText& measurements, const OrientationT
         origin.bedding = specimen.orientation.bedding;
         const SpecimenOrientation& o = specimen.orientation;
         specimen.dataFile = std::string(kDataFileMagic) + FormatOriginNote(origin) + '\n' +
-                            FormatNumber(specimen.labField) + ' ' + FormatNumber(o.coreAzimuth) +
-                            ' ' + FormatNumber(o.coreDip) + ' ' + FormatNumber(o.beddingDipDirection) + ' ' +
+                            FormatNumber(specimen.labField) + ' ' + FormatNumber(o.coreAzimuth) + ' ' +
+                            FormatNumber(o.coreDip) + ' ' + FormatNumber(o.beddingDipDirection) + ' ' +
                             FormatNumber(o.beddingDip) + '\n';
         for (const std::string& line : lines) {
             specimen.dataFile += line + '\n';

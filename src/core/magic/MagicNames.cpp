@@ -60,7 +60,8 @@ std::string FittedDataFileName(std::string_view name)
 std::string SafeStem(std::string_view name)
 {
     std::string stem(name);
-    std::replace_if(stem.begin(), stem.end(), [](char c) { return !IsStemCharacter(c); }, '_');
+    std::replace_if(
+        stem.begin(), stem.end(), [](char c) { return !IsStemCharacter(c); }, '_');
     stem = stem.substr(0, kMaxFileStemBytes);
     if (stem.empty()) {
         return "_";

@@ -5,12 +5,11 @@
 #include <optional>
 #include <vector>
 
-
 namespace korvanes::magic {
 namespace {
 
 // Orientation methods from the most to the least trusted.
-constexpr std::array<std::string_view, 6> kMethodRanking = {"SO-SUN",        "SO-GPS-DIFF", "SO-SIGHT",
+constexpr std::array<std::string_view, 6> kMethodRanking = {"SO-SUN",        "SO-GPS-DIFF",  "SO-SIGHT",
                                                             "SO-SIGHT-BACK", "SO-CMD-NORTH", "SO-MAG"};
 
 std::optional<double> NumberIn(std::string_view cell, double low, double high)
@@ -87,9 +86,10 @@ SpecimenOrientation OrientationTables::For(std::string_view specimen, std::strin
         }
     }
     if (sample.empty()) {
-        result.problem = sampleHint.empty() ? "no sample is named for it (by the measurements, a specimens table or "
-                                              "the samples' specimens column)"
-                                            : "its sample '" + std::string(sampleHint) + "' is not in the samples table";
+        result.problem = sampleHint.empty()
+                             ? "no sample is named for it (by the measurements, a specimens table or "
+                               "the samples' specimens column)"
+                             : "its sample '" + std::string(sampleHint) + "' is not in the samples table";
         return result;
     }
 
@@ -127,9 +127,11 @@ SpecimenOrientation OrientationTables::For(std::string_view specimen, std::strin
     std::stable_sort(records.begin(), records.end(),
                      [](const SampleRecord& a, const SampleRecord& b) { return a.rank < b.rank; });
 
-    const auto oriented = std::find_if(records.begin(), records.end(), [](const SampleRecord& r) { return r.Oriented(); });
+    const auto oriented =
+        std::find_if(records.begin(), records.end(), [](const SampleRecord& r) { return r.Oriented(); });
     if (oriented == records.end()) {
-        result.problem = "sample '" + sample + "' has no record with a usable azimuth (0 to 360) and dip (-180 to 180)"
+        result.problem = "sample '" + sample +
+                         "' has no record with a usable azimuth (0 to 360) and dip (-180 to 180)"
                          " that is not flagged bad";
         return result;
     }

@@ -8,7 +8,10 @@ constexpr std::string_view kMethodCodesKey = "magic-method-codes=";
 constexpr std::string_view kOrientationKey = "orientation=";
 constexpr std::string_view kBeddingKey = "bedding=";
 
-const char* OrientationWord(OrientationSource source) { return source == OrientationSource::kSample ? "sample" : "none"; }
+const char* OrientationWord(OrientationSource source)
+{
+    return source == OrientationSource::kSample ? "sample" : "none";
+}
 
 const char* BeddingWord(BeddingSource source)
 {

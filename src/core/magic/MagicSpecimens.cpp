@@ -69,8 +69,9 @@ std::string MethodCodes(const CKorvanesToolDoc& doc, const std::optional<MagicOr
 std::string ListItem(std::string_view text)
 {
     std::string item(text);
-    std::replace_if(item.begin(), item.end(),
-                    [](char c) { return c == ':' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '_');
+    std::replace_if(
+        item.begin(), item.end(), [](char c) { return c == ':' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F; },
+        '_');
     return item;
 }
 
@@ -109,7 +110,8 @@ ExistingFile ReadExisting(const std::string& path)
     } else if (!std::equal(columns.begin(), columns.end(), text.tables.front().columns.begin(),
                            text.tables.front().columns.end(),
                            [](const SpecimenColumn& c, const std::string& name) { return c.name == name; })) {
-        file.refusal = "'" + path + "' is a specimens table with other columns than those written here; rows are "
+        file.refusal = "'" + path +
+                       "' is a specimens table with other columns than those written here; rows are "
                        "only appended to a table with the same columns";
     }
     return file;

@@ -42,9 +42,12 @@ bool IsTabCell(std::string_view cell)
     return StartsWithNoCase(t, "tab") && (t.size() == 3 || t[3] == ' ');
 }
 
+// Letters, digits and "_", starting with a letter (so that a data line's
+// number never passes for one).
 bool IsTableName(std::string_view name)
 {
-    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    return !name.empty() && letter(name.front()) && std::all_of(name.begin(), name.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
     });
 }
@@ -66,8 +69,9 @@ std::string ReadTable(const std::vector<std::string>& lines, std::size_t& k, Mag
     const int nameLine = static_cast<int>(k + 1);
     const std::vector<std::string_view> first = SplitCells(lines[k]);
     if (!IsTabCell(first[0]) || first.size() < 2 || !IsTableName(Trimmed(first[1]))) {
-        return LineError(nameLine, "a MagIC table begins with a line holding \"tab\", a tab and the table's name "
-                                   "(such as \"tab\\tmeasurements\")");
+        return LineError(nameLine,
+                         "a MagIC table begins with a line holding \"tab\", a tab and the table's name "
+                         "(such as \"tab\\tmeasurements\")");
     }
     table.name = std::string(Trimmed(first[1]));
     table.nameLine = nameLine;
@@ -86,10 +90,12 @@ std::string ReadTable(const std::vector<std::string>& lines, std::size_t& k, Mag
     for (std::size_t c = 0; c < names.size(); ++c) {
         const std::string_view name = Trimmed(names[c]);
         if (name.empty()) {
-            return LineError(columnLine, StringPrintf("column %zu of table '%s' has no name", c + 1, table.name.c_str()));
+            return LineError(columnLine,
+                             StringPrintf("column %zu of table '%s' has no name", c + 1, table.name.c_str()));
         }
         if (std::find(table.columns.begin(), table.columns.end(), name) != table.columns.end()) {
-            return LineError(columnLine, "column '" + std::string(name) + "' appears twice in table '" + table.name + "'");
+            return LineError(columnLine,
+                             "column '" + std::string(name) + "' appears twice in table '" + table.name + "'");
         }
         table.columns.emplace_back(name);
     }

@@ -179,16 +179,32 @@ TEST(MagicImport, HostileTablesGiveMessagesAndNoHalfSpecimen)
         {"no moment", [](auto& r) { r[2].moment = ""; }, 13, "unusable value", "neither a magn_volume"},
         {"celsius", [](auto& r) { r[1].kelvin = "100"; }, 12, "temperature not in kelvin", "treat_temp 100"},
         {"microtesla", [](auto& r) { r[2].field = "30"; }, 13, "laboratory field not in tesla", "treat_dc_field 30"},
-        {"per mass", [](auto& r) { r[2].moment = ""; r[2].mass = "2e-3"; }, 13, "magnetisation only per mass",
-         "only magn_mass"},
+        {"per mass",
+         [](auto& r) {
+             r[2].moment = "";
+             r[2].mass = "2e-3";
+         },
+         13, "magnetisation only per mass", "only magn_mass"},
         {"mixed fields", [](auto& r) { r[4].field = "4e-05"; }, 15, "differing laboratory fields",
          "30 µT (2 steps), 40 µT (1 step)"},
-        {"duplicated number", [](auto& r) { for (std::size_t i = 0; i < r.size(); ++i) r[i].sequence = std::to_string(i == 5 ? 3 : i); },
+        {"duplicated number",
+         [](auto& r) {
+             for (std::size_t i = 0; i < r.size(); ++i)
+                 r[i].sequence = std::to_string(i == 5 ? 3 : i);
+         },
          16, "measurement order unclear", "sequence '3' occurs twice (lines 14 and 16)"},
-        {"two experiments", [](auto& r) { r[0].experiment = "a"; r[5].experiment = "b"; }, 11,
-         "several double-heating experiments", "2 double-heating experiments (a; b)"},
-        {"no in-field step", [](auto& r) { r.erase(r.begin() + 4); r.erase(r.begin() + 2); }, 11,
-         "no zero-field or in-field heating", "no in-field (LT-T-I) heating step"},
+        {"two experiments",
+         [](auto& r) {
+             r[0].experiment = "a";
+             r[5].experiment = "b";
+         },
+         11, "several double-heating experiments", "2 double-heating experiments (a; b)"},
+        {"no in-field step",
+         [](auto& r) {
+             r.erase(r.begin() + 4);
+             r.erase(r.begin() + 2);
+         },
+         11, "no zero-field or in-field heating", "no in-field (LT-T-I) heating step"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -219,8 +235,8 @@ TEST(MagicImport, NamesAreKeptOrChangedVisiblyAndNeverMerged)
         "site 1/a",             // fits; its file name cannot hold "/" or " "
         "site_1_a",             // its file name meets the one above
         "Ab",
-        "aB",                   // same file name when case is ignored
-        "CON",                  // a reserved device name on Windows
+        "aB",                         // same file name when case is ignored
+        "CON",                        // a reserved device name on Windows
         "0123456789abcdefg\xC3\xA9",  // 19 bytes of UTF-8: not cut inside a character
     };
     const std::vector<SpecimenNames> names = AssignSpecimenNames(magic);

@@ -70,11 +70,11 @@ TEST(MagicOrientation, WhichSampleRecordAndWhereBeddingComesFrom)
         "tab\tsamples\nsample\tsite\tspecimens\tazimuth\tdip\tbed_dip_direction\tbed_dip\torientation_quality\t"
         "method_codes\n"
         "sa\tst\tx1:x2\t295\t-87\t\t\tg\tSO-MAG\n"
-        "sa\tst\t\t300\t-87\t\t\tb\tSO-SUN\n"         // flagged bad: passed over
+        "sa\tst\t\t300\t-87\t\t\tb\tSO-SUN\n"  // flagged bad: passed over
         "sa\tst\t\t310\t-87\t\t\tg\tFS-FD:SO-CMD-NORTH\n"
-        "sb\tst\tx3\t10\t\t120\t15\tg\tSO-SUN\n"      // no dip: no orientation
+        "sb\tst\tx3\t10\t\t120\t15\tg\tSO-SUN\n"  // no dip: no orientation
         "sc\tsu\tx4\t10\t5\t\t\tg\tSO-SUN\n"
-        "sc\tsu\t\t11\t5\t100\t12\tg\tSO-MAG\n");      // bedding from another record of the sample
+        "sc\tsu\t\t11\t5\t100\t12\tg\tSO-MAG\n");  // bedding from another record of the sample
     const MagicText sites = ParseMagicText("tab\tsites\nsite\tbed_dip_direction\tbed_dip\nst\t90\t20\nsu\t5\t5\n");
     const OrientationTables tables(&samples.tables.at(0), &sites.tables.at(0), nullptr);
 

@@ -7,8 +7,8 @@
 #include <nlohmann/json.hpp>
 
 #include "MagicTestTables.h"
-#include "core/results/TempDir.h"
 #include "analysis/AnalysisRun.h"
+#include "core/results/TempDir.h"
 #include "magic/MagicFiles.h"
 #include "magic/MagicSpecimens.h"
 
@@ -122,7 +122,8 @@ TEST(MagicSpecimens, RowValuesInTheModelsUnits)
 
     auto cell = [](const CKorvanesToolDoc& d, std::string_view column) {
         const auto& columns = SpecimenColumns();
-        const auto at = std::find_if(columns.begin(), columns.end(), [column](const auto& c) { return c.name == column; });
+        const auto at =
+            std::find_if(columns.begin(), columns.end(), [column](const auto& c) { return c.name == column; });
         return SpecimenRow(d, "x").value().at(static_cast<std::size_t>(at - columns.begin()));
     };
     // No check below the range's top: its statistics stay empty, not 0.

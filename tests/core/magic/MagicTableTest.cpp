@@ -39,7 +39,8 @@ TEST(MagicTable, SingleTablesAndContributions)
     EXPECT_TRUE(LooksLikeMagicText("tab\tmeasurements\n"));
     EXPECT_TRUE(LooksLikeMagicText("\xEF\xBB\xBFtab \tmagic_measurements\r\n"));
     EXPECT_FALSE(LooksLikeMagicText("Korvanes-kvd\n35 0 0 0 0\n"));
-    EXPECT_FALSE(LooksLikeMagicText("tab\t20.00\t1.5E+02\t10\t20\n"));  // a data line of specimen "tab"
+    EXPECT_FALSE(LooksLikeMagicText("tab\t20.00\t1.5E+02\t10\t20\n"));  // data lines of specimens "tab"
+    EXPECT_FALSE(LooksLikeMagicText("tab 2\t20\t150\t10\t20\n"));       // and "tab 2"
 }
 
 TEST(MagicTable, MalformedStructureIsRefusedWithItsLine)

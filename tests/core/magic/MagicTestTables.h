@@ -46,12 +46,14 @@ inline Row R(const std::string& specimen, const std::string& codes, const std::s
 
 inline std::string Measurements3(const std::vector<Row>& rows)
 {
-    std::string text = "tab\tmeasurements\nspecimen\texperiment\tmethod_codes\ttreat_temp\ttreat_dc_field\t"
-                       "magn_moment\tmagn_volume\tmagn_mass\tdir_dec\tdir_inc\tquality\tsequence\n";
+    std::string text =
+        "tab\tmeasurements\nspecimen\texperiment\tmethod_codes\ttreat_temp\ttreat_dc_field\t"
+        "magn_moment\tmagn_volume\tmagn_mass\tdir_dec\tdir_inc\tquality\tsequence\n";
     for (const Row& r : rows) {
         const std::string codes = r.protocol.empty() ? r.codes : r.codes + ":" + r.protocol;
         text += r.specimen + '\t' + r.experiment + '\t' + codes + '\t' + r.kelvin + '\t' + r.field + '\t' + r.moment +
-                '\t' + r.volume + '\t' + r.mass + '\t' + r.dec + '\t' + r.inc + '\t' + r.quality + '\t' + r.sequence + '\n';
+                '\t' + r.volume + '\t' + r.mass + '\t' + r.dec + '\t' + r.inc + '\t' + r.quality + '\t' + r.sequence +
+                '\n';
     }
     return text;
 }
@@ -83,8 +85,8 @@ inline std::vector<std::string> DataLines(const korvanes::magic::ImportedSpecime
         lines.push_back(s.dataFile.substr(start, end - start));
         start = end + 1;
     }
-    return std::vector<std::string>(lines.begin() + std::min<std::ptrdiff_t>(2, static_cast<std::ptrdiff_t>(lines.size())),
-                                    lines.end());
+    return std::vector<std::string>(
+        lines.begin() + std::min<std::ptrdiff_t>(2, static_cast<std::ptrdiff_t>(lines.size())), lines.end());
 }
 
 inline korvanes::magic::MagicImport Import(const std::string& text,
@@ -94,12 +96,15 @@ inline korvanes::magic::MagicImport Import(const std::string& text,
 }
 
 // The path of a published MagIC file (see SKIP_WITHOUT_MAGIC_DATA).
-inline std::string DataFile(const char* name) { return (std::filesystem::path(KORVANES_MAGIC_DATA_DIR) / name).string(); }
+inline std::string DataFile(const char* name)
+{
+    return (std::filesystem::path(KORVANES_MAGIC_DATA_DIR) / name).string();
+}
 
-#define SKIP_WITHOUT_MAGIC_DATA()                                                                            \
-    if (!std::filesystem::is_directory(KORVANES_MAGIC_DATA_DIR)) {                                           \
-        GTEST_SKIP() << "the published MagIC files are not at " KORVANES_MAGIC_DATA_DIR                       \
-                        " (set KORVANES_MAGIC_DATA_DIR); tests on them skipped";                             \
+#define SKIP_WITHOUT_MAGIC_DATA()                                                       \
+    if (!std::filesystem::is_directory(KORVANES_MAGIC_DATA_DIR)) {                      \
+        GTEST_SKIP() << "the published MagIC files are not at " KORVANES_MAGIC_DATA_DIR \
+                        " (set KORVANES_MAGIC_DATA_DIR); tests on them skipped";        \
     }
 
 }  // namespace magictest

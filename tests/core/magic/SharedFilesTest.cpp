@@ -28,11 +28,19 @@ TEST(MagicSharedFiles, ImportWithTheExpectedSummaryAndAnalyseCleanly)
 {
     SKIP_WITHOUT_MAGIC_DATA();
     const Expected files[] = {
-        {"thermal-izzi-measurements.txt", "", 659, 632, 26,
+        {"thermal-izzi-measurements.txt",
+         "",
+         659,
+         632,
+         26,
          {{"lab treatment LT-AF-Z is no double-heating step", 26},
           {"specimen not written: no zero-field or in-field heating", 1}},
          0},
-        {"zi-tails-magic_measurements.txt", "zi-tails-er_samples_orient.txt", 192, 152, 5,
+        {"zi-tails-magic_measurements.txt",
+         "zi-tails-er_samples_orient.txt",
+         192,
+         152,
+         5,
          {{"not of a thermal double-heating experiment (no LP-PI-TRM)", 40}},
          5},
     };
