@@ -4,12 +4,16 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "AnalysisOptions.h"
 #include "Commands.h"
 #include "DocumentJson.h"
 #include "DocumentText.h"
+#include "MagicInput.h"
 #include "analysis/AnalysisRun.h"
+#include "magic/MagicFiles.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes::cli {
@@ -19,7 +23,53 @@ struct AnalyzeArguments {
     std::string file;
     bool json = false;
     CliAnalysisOptions options;
+    MagicInputOptions magic;
 };
+
+// A specimen of a MagIC measurements file, imported in memory.
+struct MagicSpecimen {
+    std::string name;
+    std::vector<std::string> notes;
+};
+
+// Opens the specimen that --specimen names (or the only one) of a MagIC
+// measurements file into `doc`; the exit status when that fails.
+std::optional<int> OpenMagicSpecimen(const AnalyzeArguments& args, CKorvanesToolDoc& doc, OpenStatus& status,
+                                     MagicSpecimen& chosen)
+{
+    const magic::MagicImport imported = ImportMagicInput(args.file, args.magic);
+    if (!imported.ok()) {
+        std::cerr << "korvanes: " << Printable(ToUtf8(imported.error)) << '\n';
+        return kExitUnreadable;
+    }
+    const magic::ImportedSpecimen* specimen = nullptr;
+    if (!args.magic.specimen.empty()) {
+        specimen = imported.Find(args.magic.specimen);
+        if (specimen == nullptr) {
+            if (const magic::ImportMessage* problem = imported.ProblemOf(args.magic.specimen)) {
+                std::cerr << "korvanes: " << ProblemText(args.file, *problem) << '\n';
+                return kExitUnreadable;
+            }
+        }
+    } else if (imported.specimens.size() == 1) {
+        specimen = &imported.specimens.front();
+    }
+    if (specimen == nullptr) {
+        std::cerr << "korvanes: " << Printable(ToUtf8(args.file)) << ": "
+                  << (args.magic.specimen.empty() ? "name the specimen with --specimen; "
+                                                  : "no specimen '" + Printable(ToUtf8(args.magic.specimen)) + "'; ")
+                  << imported.specimens.size() << " specimens hold a thermal double-heating experiment";
+        for (std::size_t i = 0; i < imported.specimens.size() && i < 20; ++i) {
+            std::cerr << (i == 0 ? ": " : ", ") << Printable(ToUtf8(imported.specimens[i].magicName));
+        }
+        std::cerr << (imported.specimens.size() > 20 ? ", ..." : "") << '\n';
+        return kExitUsage;
+    }
+    status = magic::OpenImportedSpecimen(*specimen, args.file, doc);
+    chosen.name = specimen->magicName;
+    chosen.notes = specimen->AllNotes();
+    return std::nullopt;
+}
 
 // Colour only for a terminal, and not when the user asked for none
 // (NO_COLOR set and not empty, or a dumb terminal).
@@ -49,7 +99,20 @@ int Analyze(const AnalyzeArguments& args)
         return kExitUnreadable;
     }
     CKorvanesToolDoc doc(criteria);
-    const OpenStatus status = doc.Open(args.file);
+    OpenStatus status;
+    std::optional<MagicSpecimen> magicSpecimen;
+    if (IsMagicFile(args.file)) {
+        magicSpecimen.emplace();
+        if (const std::optional<int> failed = OpenMagicSpecimen(args, doc, status, *magicSpecimen)) {
+            return *failed;
+        }
+    } else if (!args.magic.specimen.empty() || !args.magic.samples.empty() || !args.magic.sites.empty()) {
+        std::cerr << "korvanes: --specimen, --samples and --sites apply to MagIC measurement files, and "
+                  << Printable(ToUtf8(args.file)) << " is none\n";
+        return kExitUsage;
+    } else {
+        status = doc.Open(args.file);
+    }
     if (!status.readable) {
         std::cerr << "korvanes: " << Printable(ToUtf8(status.error)) << '\n';
         return kExitUnreadable;
@@ -57,8 +120,21 @@ int Analyze(const AnalyzeArguments& args)
     ApplyAnalysisOptions(args.options, criteria, doc);
     RunAnalysis(doc);
     if (args.json) {
-        std::cout << DumpJson(DocumentToJson(doc, args.file, status.warnings, args.options.range)) << '\n';
+        Json json = DocumentToJson(doc, args.file, status.warnings, args.options.range);
+        if (magicSpecimen) {
+            json["magic"] = Json{{"specimen", ToUtf8(magicSpecimen->name)}, {"notes", Json::array()}};
+            for (const std::string& note : magicSpecimen->notes) {
+                json["magic"]["notes"].push_back(ToUtf8(note));
+            }
+        }
+        std::cout << DumpJson(json) << '\n';
     } else {
+        if (magicSpecimen) {
+            for (const std::string& note : magicSpecimen->notes) {
+                std::cerr << "korvanes: " << Printable(ToUtf8(args.file)) << ": specimen '"
+                          << Printable(ToUtf8(magicSpecimen->name)) << "': note: " << Printable(ToUtf8(note)) << '\n';
+            }
+        }
         for (const ReadWarning& w : status.warnings) {
             std::cerr << "korvanes: " << Printable(ToUtf8(args.file));
             if (w.line > 0) {
@@ -82,8 +158,9 @@ void RegisterAnalyzeCommand(CLI::App& app, int& status)
 {
     auto* cmd = app.add_subcommand("analyze", "Analyse one specimen data file");
     auto args = std::make_shared<AnalyzeArguments>();
-    cmd->add_option("FILE", args->file, "Specimen data file (.kvd)")->required();
+    cmd->add_option("FILE", args->file, "Specimen data file (.kvd) or MagIC measurements table")->required();
     AddAnalysisOptions(*cmd, args->options);
+    AddMagicInputOptions(*cmd, args->magic, true);
     cmd->add_flag("--json", args->json, "Write the document and its analysis as JSON");
     cmd->callback([args, &status]() { status = Analyze(*args); });
 }

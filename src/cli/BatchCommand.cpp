@@ -1,9 +1,13 @@
-// `korvanes batch FILES... --results OUT.krv`: analyses every file and
-// appends one result line per specimen.
+// `korvanes batch FILES... --results OUT.krv [--magic-specimens OUT.txt]`:
+// analyses every data file and every specimen of a MagIC measurements file,
+// appends one result line per specimen, and adds the results to a MagIC
+// specimens table.
 
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -11,7 +15,13 @@
 
 #include "AnalysisOptions.h"
 #include "Commands.h"
+#include "DocumentText.h"
+#include "MagicInput.h"
+#include "criteria/ApplicationCriteria.h"
+#include "magic/MagicFiles.h"
+#include "magic/MagicSpecimens.h"
 #include "results/Batch.h"
+#include "text/TextEncoding.h"
 
 namespace korvanes::cli {
 namespace {
@@ -19,18 +29,77 @@ namespace {
 struct BatchArguments {
     std::vector<std::string> files;
     std::string resultsPath;
+    std::string magicSpecimensPath;
     CliAnalysisOptions options;
+    MagicInputOptions magic;
 };
 
-void PrintSummary(const BatchSummary& s, const std::string& resultsPath)
+// The inputs of a run: data files as they are, MagIC measurement files as
+// their importable specimens.
+struct BatchInputs {
+    std::vector<std::string> labels;  // a path, or "PATH: specimen NAME"
+    std::vector<const magic::ImportedSpecimen*> specimens;  // null for a data file
+    std::vector<std::string> sources;                       // the file each input comes from
+    std::vector<std::unique_ptr<magic::MagicImport>> imports;
+    std::size_t notImported = 0;  // MagIC specimens not written by their import
+    std::size_t unreadable = 0;   // MagIC files that could not be imported at all
+};
+
+BatchInputs ExpandInputs(const BatchArguments& args, const std::string& prefix)
+{
+    BatchInputs inputs;
+    for (const std::string& file : args.files) {
+        if (!IsMagicFile(file)) {
+            inputs.labels.push_back(file);
+            inputs.specimens.push_back(nullptr);
+            inputs.sources.push_back(file);
+            continue;
+        }
+        auto imported = std::make_unique<magic::MagicImport>(ImportMagicInput(file, args.magic));
+        if (!imported->ok()) {
+            ++inputs.unreadable;
+            std::cerr << prefix << "korvanes batch: skipped " << Printable(ToUtf8(imported->error)) << '\n';
+            continue;
+        }
+        for (const magic::ImportMessage& problem : imported->problems) {
+            std::cerr << prefix << "korvanes batch: skipped " << ProblemText(file, problem) << '\n';
+        }
+        inputs.notImported += imported->problems.size();
+        for (const magic::ImportedSpecimen& specimen : imported->specimens) {
+            inputs.labels.push_back(file + ": specimen " + specimen.magicName);
+            inputs.specimens.push_back(&specimen);
+            inputs.sources.push_back(file);
+        }
+        inputs.imports.push_back(std::move(imported));
+    }
+    return inputs;
+}
+
+// The name the specimens table gives the criteria: the criteria file's name
+// without its folder, or that of the built-in values.
+std::string CriteriaName(const CliAnalysisOptions& options)
+{
+    if (options.criteriaPath.empty()) {
+        return std::string(kDefaultCriteriaPath);
+    }
+    return std::filesystem::path(options.criteriaPath).filename().string();
+}
+
+void PrintSummary(const BatchSummary& s, const BatchInputs& inputs, const BatchArguments& args, std::size_t rows)
 {
     std::cout << "Specimens read: " << s.specimensRead << '\n'
               << "  class A: " << s.gradedA << '\n'
               << "  class B: " << s.gradedB << '\n'
               << "  class C: " << s.gradedC << '\n'
               << "  no result: " << s.noResult << '\n'
-              << "Unreadable files: " << s.unreadable << '\n'
-              << "Results file: " << resultsPath << '\n';
+              << "Unreadable files: " << s.unreadable + inputs.unreadable << '\n';
+    if (!inputs.imports.empty()) {
+        std::cout << "MagIC specimens not imported: " << inputs.notImported << '\n';
+    }
+    std::cout << "Results file: " << args.resultsPath << '\n';
+    if (!args.magicSpecimensPath.empty()) {
+        std::cout << "MagIC specimens table: " << args.magicSpecimensPath << " (" << rows << " rows added)\n";
+    }
 }
 
 int RunBatchCommand(const BatchArguments& args)
@@ -42,7 +111,17 @@ int RunBatchCommand(const BatchArguments& args)
         return kExitUnreadable;
     }
 
+    if (!args.magicSpecimensPath.empty()) {
+        if (const std::optional<std::string> refusal = magic::CheckSpecimensFile(args.magicSpecimensPath)) {
+            std::cerr << "korvanes batch: " << Printable(ToUtf8(*refusal)) << "; nothing written\n";
+            return kExitUnreadable;
+        }
+    }
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
+    const BatchInputs inputs = ExpandInputs(args, terminal ? "\r\033[K" : "");
+    std::vector<std::string> rows;
+    const std::string criteriaName = CriteriaName(args.options);
+
     BatchSetup setup;
     setup.criteria = criteria;
     setup.configure = [&args, &criteria](CKorvanesToolDoc& doc) {
@@ -53,11 +132,24 @@ int RunBatchCommand(const BatchArguments& args)
     };
     if (terminal) {
         setup.progress = [](std::size_t done, std::size_t total, const std::string& path) {
-            std::cerr << "\r\033[K[" << done << '/' << total << "] " << path << std::flush;
+            std::cerr << "\r\033[K[" << done << '/' << total << "] " << Printable(ToUtf8(path)) << std::flush;
+        };
+    }
+    setup.open = [&inputs](std::size_t index, CKorvanesToolDoc& doc) {
+        if (inputs.specimens[index] == nullptr) {
+            return doc.Open(inputs.labels[index]);
+        }
+        return magic::OpenImportedSpecimen(*inputs.specimens[index], inputs.sources[index], doc);
+    };
+    if (!args.magicSpecimensPath.empty()) {
+        setup.analysed = [&rows, &criteriaName](const CKorvanesToolDoc& doc) {
+            if (const auto row = magic::SpecimenRow(doc, criteriaName)) {
+                rows.push_back(magic::SpecimenLine(*row));
+            }
         };
     }
 
-    const BatchSummary summary = RunBatch(args.files, args.resultsPath, setup);
+    const BatchSummary summary = RunBatch(inputs.labels, args.resultsPath, setup);
     if (terminal) {
         std::cerr << "\r\033[K" << std::flush;
     }
@@ -65,12 +157,19 @@ int RunBatchCommand(const BatchArguments& args)
         std::cerr << "korvanes batch: " << args.resultsPath << ": " << summary.results.message << '\n';
         return kExitUnreadable;
     }
-    PrintSummary(summary, args.resultsPath);
+    std::optional<std::string> magicFailure;
+    if (!args.magicSpecimensPath.empty() && !rows.empty()) {
+        magicFailure = magic::AppendSpecimenLines(args.magicSpecimensPath, rows);
+    }
+    PrintSummary(summary, inputs, args, magicFailure ? 0 : rows.size());
+    std::cout.flush();
     if (!summary.results.ok()) {
         std::cerr << "korvanes batch: " << summary.results.message << '\n';
-        return kExitUnreadable;
     }
-    return kExitOk;
+    if (magicFailure) {
+        std::cerr << "korvanes batch: " << Printable(ToUtf8(*magicFailure)) << "; no row added\n";
+    }
+    return summary.results.ok() && !magicFailure ? kExitOk : kExitUnreadable;
 }
 
 }  // namespace
@@ -79,10 +178,16 @@ void RegisterBatchCommand(CLI::App& app, int& status)
 {
     auto* cmd = app.add_subcommand("batch", "Analyse many specimen files and append their results to a results file");
     auto args = std::make_shared<BatchArguments>();
-    cmd->add_option("FILES", args->files, "Specimen data files (.kvd)")->required()->expected(-1);
+    cmd->add_option("FILES", args->files, "Specimen data files (.kvd) or MagIC measurements tables (all their "
+                                          "specimens)")
+        ->required()
+        ->expected(-1);
     cmd->add_option("--results", args->resultsPath, "Results file (.krv), created with its header when absent")
         ->required();
+    cmd->add_option("--magic-specimens", args->magicSpecimensPath,
+                    "Also add a row per specimen with a result to this MagIC specimens table (created when absent)");
     AddAnalysisOptions(*cmd, args->options);
+    AddMagicInputOptions(*cmd, args->magic, false);
     cmd->callback([args, &status]() { status = RunBatchCommand(*args); });
 }
 

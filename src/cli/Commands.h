@@ -15,5 +15,6 @@ void RegisterAnalyzeCommand(CLI::App& app, int& status);
 void RegisterBatchCommand(CLI::App& app, int& status);
 void RegisterCriteriaCommand(CLI::App& app, int& status);
 void RegisterPlotCommand(CLI::App& app, int& status);
+void RegisterImportMagicCommand(CLI::App& app, int& status);
 
 }  // namespace korvanes::cli

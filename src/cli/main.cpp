@@ -16,6 +16,7 @@ int main(int argc, char** argv)
     RegisterBatchCommand(app, status);
     RegisterCriteriaCommand(app, status);
     RegisterPlotCommand(app, status);
+    RegisterImportMagicCommand(app, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

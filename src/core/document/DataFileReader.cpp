@@ -1,14 +1,11 @@
 #include "document/DataFileReader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <system_error>
 
+#include "io/FileRead.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes {
@@ -204,6 +201,7 @@ std::vector<ReadWarning> ParseDataLines(const std::vector<std::string>& lines, C
     const bool hasHeader = !lines.empty() && lines[0].compare(0, kDataFileMagic.size(), kDataFileMagic) == 0;
     std::size_t first = 0;
     if (hasHeader) {
+        doc.m_header.m_fileNote = lines[0].substr(kDataFileMagic.size());
         if (lines.size() < 2) {
             warnings.Add(2, "the header line (laboratory field and orientation) is missing; default values used");
         } else {
@@ -255,31 +253,13 @@ std::vector<ReadWarning> ParseDataLines(const std::vector<std::string>& lines, C
 OpenStatus ReadDataFile(const std::string& path, CKorvanesToolDoc& doc)
 {
     OpenStatus status;
-    auto fail = [&status, &path](const char* verb, const std::string& reason) {
+    const FileBytes file = ReadFileBytes(path);
+    if (!file.ok()) {
         status.readable = false;
-        status.error = std::string("cannot ") + verb + " '" + path + "': " + reason;
+        status.error = file.error;
         return status;
-    };
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return fail("read", std::make_error_code(std::errc::is_a_directory).message());
     }
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        const int err = errno;
-        return fail("open", err != 0 ? std::generic_category().message(err) : std::string("cannot be opened"));
-    }
-    std::string bytes;
-    char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-    }
-    if (in.bad()) {
-        const int err = errno;
-        return fail("read", err != 0 ? std::generic_category().message(err) : std::string("read error"));
-    }
-    status.warnings = ParseDataLines(SplitLines(bytes), doc);
+    status.warnings = ParseDataLines(SplitLines(file.bytes), doc);
     return status;
 }
 

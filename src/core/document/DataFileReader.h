@@ -59,7 +59,7 @@ struct NumberScan {
 NumberScan ScanFloats(std::string_view text, float* values, int wanted);
 
 // Parses lines whose line ends are already removed into `doc`. Accepts any
-// bytes. Returns the problems met, each with its 1-based line number (0 for
+// bytes. The rest of a "Korvanes-kvd" line goes to m_header.m_fileNote. Returns the problems met, each with its 1-based line number (0 for
 // the file as a whole):
 // - a header line that is missing or holds fewer than five usable numbers
 //   (the missing header values keep the document's values: 35 µT and 0°);

@@ -45,6 +45,10 @@ struct CSpecimenHeader {
     float m_beddingDip = 0.0f;
     std::string m_specimenName;     // bytes as in the data file
     std::string m_checkMethodText;  // empty until a pTRM check is paired
+    // The rest of a "Korvanes-kvd" first line after its 12 bytes, as read
+    // (empty without that line). The analysis ignores it; tools that wrote
+    // the file may keep notes there (the MagIC import keeps the origin).
+    std::string m_fileNote;
 };
 
 enum Coordinates : std::int32_t { kCoreCoordinates = 0, kGeographic = 1, kBedding = 2 };

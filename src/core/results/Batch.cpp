@@ -38,7 +38,7 @@ BatchSummary RunBatch(const std::vector<std::string>& files, const std::string& 
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string& path = files[i];
         CKorvanesToolDoc doc(setup.criteria);
-        const OpenStatus opened = doc.Open(path);
+        const OpenStatus opened = setup.open ? setup.open(i, doc) : doc.Open(path);
         if (!opened.readable) {
             ++summary.unreadable;
             if (setup.unreadable) {
@@ -55,6 +55,9 @@ BatchSummary RunBatch(const std::vector<std::string>& files, const std::string& 
             }
             ++summary.specimensRead;
             CountClass(doc.m_result.resultClass, summary);
+            if (setup.analysed) {
+                setup.analysed(doc);
+            }
         }
         if (setup.progress) {
             setup.progress(i + 1, files.size(), path);

@@ -25,6 +25,13 @@ struct BatchSetup {
     // Called for each file that cannot be read, with its path and the
     // reason; may be empty.
     std::function<void(const std::string& path, const std::string& message)> unreadable;
+    // Fills the fresh document of input `index` instead of opening
+    // files[index] as a data file (inputs read some other way, such as
+    // specimens of a MagIC table); may be empty.
+    std::function<OpenStatus(std::size_t index, CKorvanesToolDoc&)> open;
+    // Called with each document after its analysis and the append of its
+    // line; may be empty.
+    std::function<void(const CKorvanesToolDoc&)> analysed;
 };
 
 struct BatchSummary {

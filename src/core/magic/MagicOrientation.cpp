@@ -1,0 +1,177 @@
+#include "magic/MagicOrientation.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace korvanes::magic {
+namespace {
+
+// Orientation methods from the most to the least trusted.
+constexpr std::array<std::string_view, 6> kMethodRanking = {"SO-SUN",        "SO-GPS-DIFF",  "SO-SIGHT",
+                                                            "SO-SIGHT-BACK", "SO-CMD-NORTH", "SO-MAG"};
+
+std::optional<double> NumberIn(std::string_view cell, double low, double high)
+{
+    const std::optional<double> value = ParseNumber(cell);
+    if (!value || *value < low || *value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+struct SampleRecord {
+    const MagicRow* row = nullptr;
+    std::optional<double> azimuth;
+    std::optional<double> dip;
+    std::optional<double> bedDipDirection;
+    std::optional<double> bedDip;
+    std::string method;
+    std::size_t rank = kMethodRanking.size();
+    bool flaggedBad = false;
+
+    bool Oriented() const { return !flaggedBad && azimuth && dip; }
+    bool HasBedding() const { return !flaggedBad && bedDip && (bedDipDirection || *bedDip == 0.0); }
+};
+
+bool Flagged(std::string_view cell) { return Trimmed(cell) == "b"; }
+
+}  // namespace
+
+OrientationTables::OrientationTables(const MagicTable* samples, const MagicTable* sites, const MagicTable* specimens)
+    : m_samples(samples), m_sites(sites), m_specimens(specimens)
+{
+}
+
+SpecimenOrientation OrientationTables::For(std::string_view specimen, std::string_view sampleHint,
+                                           std::string_view siteHint) const
+{
+    SpecimenOrientation result;
+    if (m_samples == nullptr) {
+        return result;
+    }
+    const MagicTable& samples = *m_samples;
+    const int sampleColumn = samples.Column({"sample", "er_sample_name"});
+    const int siteColumn = samples.Column({"site", "er_site_name"});
+    const int specimensColumn = samples.Column({"specimens", "er_specimen_names"});
+
+    auto sampleExists = [&](std::string_view name) {
+        return std::any_of(samples.rows.begin(), samples.rows.end(),
+                           [&](const MagicRow& row) { return samples.Cell(row, sampleColumn) == name; });
+    };
+    // The specimen's sample: the measurement's own column, a specimens
+    // table, or the samples' list of specimens.
+    std::string sample;
+    if (!sampleHint.empty() && sampleExists(sampleHint)) {
+        sample = std::string(sampleHint);
+    }
+    if (sample.empty() && m_specimens != nullptr) {
+        const int nameColumn = m_specimens->Column({"specimen", "er_specimen_name"});
+        const int ofColumn = m_specimens->Column({"sample", "er_sample_name"});
+        for (const MagicRow& row : m_specimens->rows) {
+            if (m_specimens->Cell(row, nameColumn) == specimen && !m_specimens->Cell(row, ofColumn).empty()) {
+                sample = std::string(m_specimens->Cell(row, ofColumn));
+                break;
+            }
+        }
+    }
+    if (sample.empty() && specimensColumn >= 0) {
+        for (const MagicRow& row : samples.rows) {
+            const std::vector<std::string> names = SplitList(samples.Cell(row, specimensColumn));
+            if (std::find(names.begin(), names.end(), specimen) != names.end()) {
+                sample = std::string(samples.Cell(row, sampleColumn));
+                break;
+            }
+        }
+    }
+    if (sample.empty()) {
+        result.problem = sampleHint.empty()
+                             ? "no sample is named for it (by the measurements, a specimens table or "
+                               "the samples' specimens column)"
+                             : "its sample '" + std::string(sampleHint) + "' is not in the samples table";
+        return result;
+    }
+
+    const int azimuthColumn = samples.Column({"azimuth", "sample_azimuth"});
+    const int dipColumn = samples.Column({"dip", "sample_dip"});
+    const int bedDipColumn = samples.Column({"bed_dip", "sample_bed_dip"});
+    const int bedDirectionColumn = samples.Column({"bed_dip_direction", "sample_bed_dip_direction"});
+    const int flagColumn = samples.Column({"orientation_quality", "sample_orientation_flag"});
+    const int methodColumn = samples.Column({"method_codes", "magic_method_codes"});
+    std::vector<SampleRecord> records;
+    std::string site(siteHint);
+    for (const MagicRow& row : samples.rows) {
+        if (samples.Cell(row, sampleColumn) != sample) {
+            continue;
+        }
+        SampleRecord r;
+        r.row = &row;
+        r.azimuth = NumberIn(samples.Cell(row, azimuthColumn), 0.0, 360.0);
+        r.dip = NumberIn(samples.Cell(row, dipColumn), -180.0, 180.0);
+        r.bedDip = NumberIn(samples.Cell(row, bedDipColumn), -90.0, 90.0);
+        r.bedDipDirection = NumberIn(samples.Cell(row, bedDirectionColumn), 0.0, 360.0);
+        r.flaggedBad = Flagged(samples.Cell(row, flagColumn));
+        for (const std::string& code : SplitList(samples.Cell(row, methodColumn))) {
+            const auto at = std::find(kMethodRanking.begin(), kMethodRanking.end(), code);
+            if (at != kMethodRanking.end() && static_cast<std::size_t>(at - kMethodRanking.begin()) < r.rank) {
+                r.rank = static_cast<std::size_t>(at - kMethodRanking.begin());
+                r.method = code;
+            }
+        }
+        if (const std::string_view own = samples.Cell(row, siteColumn); !own.empty()) {
+            site = std::string(own);  // the samples table knows the site better than the measurement
+        }
+        records.push_back(r);
+    }
+    std::stable_sort(records.begin(), records.end(),
+                     [](const SampleRecord& a, const SampleRecord& b) { return a.rank < b.rank; });
+
+    const auto oriented =
+        std::find_if(records.begin(), records.end(), [](const SampleRecord& r) { return r.Oriented(); });
+    if (oriented == records.end()) {
+        result.problem = "sample '" + sample +
+                         "' has no record with a usable azimuth (0 to 360) and dip (-180 to 180)"
+                         " that is not flagged bad";
+        return result;
+    }
+    result.source = OrientationSource::kSample;
+    result.coreAzimuth = CoreAzimuthFromMagic(*oriented->azimuth);
+    result.coreDip = CoreDipFromMagic(*oriented->dip);
+    result.method = oriented->method;
+
+    // Bedding: the record used first, then the sample's other records, then the site.
+    const SampleRecord* bedded = oriented->HasBedding() ? &*oriented : nullptr;
+    for (const SampleRecord& r : records) {
+        if (bedded == nullptr && r.HasBedding()) {
+            bedded = &r;
+        }
+    }
+    if (bedded != nullptr) {
+        result.bedding = BeddingSource::kSample;
+        result.beddingDip = *bedded->bedDip;
+        result.beddingDipDirection = bedded->bedDipDirection.value_or(0.0);
+        return result;
+    }
+    if (m_sites != nullptr && !site.empty()) {
+        const int nameColumn = m_sites->Column({"site", "er_site_name"});
+        const int dipColumnOfSite = m_sites->Column({"bed_dip", "site_bed_dip"});
+        const int directionColumnOfSite = m_sites->Column({"bed_dip_direction", "site_bed_dip_direction"});
+        for (const MagicRow& row : m_sites->rows) {
+            if (m_sites->Cell(row, nameColumn) != site) {
+                continue;
+            }
+            const std::optional<double> dip = NumberIn(m_sites->Cell(row, dipColumnOfSite), -90.0, 90.0);
+            const std::optional<double> direction = NumberIn(m_sites->Cell(row, directionColumnOfSite), 0.0, 360.0);
+            if (dip && (direction || *dip == 0.0)) {
+                result.bedding = BeddingSource::kSite;
+                result.beddingDip = *dip;
+                result.beddingDipDirection = direction.value_or(0.0);
+                return result;
+            }
+        }
+    }
+    return result;
+}
+
+}  // namespace korvanes::magic

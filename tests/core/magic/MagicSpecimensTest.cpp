@@ -1,0 +1,205 @@
+// The specimens-table export: its columns against the published data model,
+// the values in the model's units, what stays empty, and appending.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "MagicTestTables.h"
+#include "analysis/AnalysisRun.h"
+#include "core/results/TempDir.h"
+#include "magic/MagicFiles.h"
+#include "magic/MagicSpecimens.h"
+
+namespace {
+
+using namespace korvanes;
+using namespace korvanes::magic;
+using korvanes::testing::ReadBytes;
+
+// A document as an analysis leaves it, with one check of each kind below
+// the fitted range's upper end.
+CKorvanesToolDoc AnalysedDocument()
+{
+    CKorvanesToolDoc doc;
+    doc.m_header.m_specimenName = "BV12a";
+    CSpecimenResult& r = doc.m_result;
+    r.paleointensity = 28.456;
+    r.stdDev = 1.25;
+    r.n = 7;
+    r.tMin = 20;
+    r.tMax = 500;
+    r.slope = -0.8;
+    r.slopeRelStd = 0.05;
+    r.f = 0.625;
+    r.g = 0.75;
+    r.q = 9.375;
+    r.w = 4.1875;
+    r.madAnchored = 2.5;
+    r.madFree = 3.5;
+    r.alpha = 1.25;
+    r.ckError = 3.5;
+    r.ckDiff = 2.25;
+    r.drat = 4.5;
+    r.dTR = 1.5;
+    r.dTStar = 2.5;
+    r.dAC = 0.75;
+    r.decAnchored = 12.5;
+    r.incAnchored = 45.25;
+    r.resultClass = "A";
+    CStepVector check;
+    check.temperature = 450;
+    check.stepTemperature = 300;
+    doc.m_ptrmCheckDiffs = {check};
+    doc.m_additivityResults = {check};
+    check.temperature = 500;
+    doc.m_tailCheckStats = {check};
+    check.stepType = kPtrmCheck;
+    doc.m_steps = {check};
+    return doc;
+}
+
+TEST(MagicSpecimens, ColumnsAndValuesMatchThePublishedDataModel)
+{
+    SKIP_WITHOUT_MAGIC_DATA();
+    std::ifstream in(magictest::DataFile("data_model.json"));
+    const nlohmann::json model = nlohmann::json::parse(in, nullptr, true, true);
+    const nlohmann::json& columns = model.at("tables").at("specimens").at("columns");
+
+    // Rows of real analyses: the published thermal experiment's specimens.
+    const MagicImport imported = ImportMagicFiles({magictest::DataFile("thermal-izzi-measurements.txt"), "", ""});
+    ASSERT_TRUE(imported.ok()) << imported.error;
+    std::vector<std::vector<std::string>> rows;
+    for (const ImportedSpecimen& specimen : imported.specimens) {
+        CKorvanesToolDoc doc;
+        OpenImportedSpecimen(specimen, "m.txt", doc);
+        RunAnalysis(doc);
+        if (auto row = SpecimenRow(doc, "lab.cri")) {
+            rows.push_back(*row);
+        }
+    }
+    ASSERT_GE(rows.size(), 5u);
+
+    for (std::size_t c = 0; c < SpecimenColumns().size(); ++c) {
+        const SpecimenColumn& column = SpecimenColumns()[c];
+        SCOPED_TRACE(std::string(column.name));
+        ASSERT_TRUE(columns.contains(std::string(column.name)));
+        const nlohmann::json& definition = columns.at(std::string(column.name));
+        EXPECT_EQ(column.unit, definition.value("unit", ""));
+        const std::string type = definition.at("type");
+        for (const std::vector<std::string>& row : rows) {
+            const std::string& cell = row.at(c);
+            if (cell.empty() || (type != "Number" && type != "Integer")) {
+                continue;
+            }
+            const std::optional<double> value = ParseNumber(cell);
+            ASSERT_TRUE(value.has_value()) << cell;
+            if (type == "Integer") {
+                EXPECT_EQ(cell.find_first_not_of("-0123456789"), std::string::npos) << cell;
+            }
+            for (const std::string& rule : definition.value("validations", std::vector<std::string>{})) {
+                if (rule.rfind("min(", 0) == 0) {
+                    EXPECT_GE(*value, std::stod(rule.substr(4))) << rule;
+                } else if (rule.rfind("max(", 0) == 0) {
+                    EXPECT_LE(*value, std::stod(rule.substr(4))) << rule;
+                }
+            }
+        }
+    }
+}
+
+TEST(MagicSpecimens, RowValuesInTheModelsUnits)
+{
+    CKorvanesToolDoc doc = AnalysedDocument();
+    const std::vector<std::string> expected = {
+        "BV12a", "2.8456e-05", "1.25e-06", "7", "273", "773", "K", "-0.8", "0.04", "0.625", "0.75", "9.375",
+        "4.1875", "2.5", "3.5", "1.25", "3.5", "2.25", "4.5", "1.5", "0.025", "0.75", "12.5", "45.25", "-1",
+        "LP-PI-TRM:LP-PI-ALT-PTRM:IE-TT", "g", "lab_2024.cri", "KorvanesTool 4.1"};
+    EXPECT_EQ(SpecimenRow(doc, "lab:2024.cri"), expected);
+    EXPECT_EQ(SpecimensTableHead().substr(0, 31), "tab\tspecimens\nspecimen\tint_abs\t");
+    EXPECT_EQ(SpecimensTableHead().substr(SpecimensTableHead().size() - 19), "\tsoftware_packages\n");
+
+    auto cell = [](const CKorvanesToolDoc& d, std::string_view column) {
+        const auto& columns = SpecimenColumns();
+        const auto at =
+            std::find_if(columns.begin(), columns.end(), [column](const auto& c) { return c.name == column; });
+        return SpecimenRow(d, "x").value().at(static_cast<std::size_t>(at - columns.begin()));
+    };
+    // No check below the range's top: its statistics stay empty, not 0.
+    CKorvanesToolDoc unchecked = doc;
+    unchecked.m_result.tMax = 300;
+    unchecked.m_tailCheckStats.clear();
+    for (const char* column : {"int_dck", "int_drat", "int_dtr", "int_dt", "int_dac"}) {
+        EXPECT_EQ(cell(unchecked, column), "") << column;
+    }
+    EXPECT_EQ(cell(unchecked, "int_dpal"), "2.25");  // d(pal) rests on all the checks
+    CKorvanesToolDoc corrected = doc;
+    corrected.m_options.m_checkCorrected = 1;
+    EXPECT_EQ(cell(corrected, "int_dck") + cell(corrected, "int_dpal") + cell(corrected, "int_drat"), "");
+
+    // Tilt correction: what the coordinates truly are.
+    struct Tilt {
+        int coordinates;
+        const char* origin;
+        const char* expected;
+    };
+    const Tilt tilts[] = {
+        {kGeographic, "", "0"},
+        {kBedding, "", "100"},
+        {kGeographic, "\tmagic-specimen=a\torientation=none", "-1"},
+        {kBedding, "\tmagic-specimen=a\torientation=sample\tbedding=none", "0"},
+        {kBedding, "\tmagic-specimen=a\torientation=sample\tbedding=site", "100"},
+    };
+    for (const Tilt& t : tilts) {
+        CKorvanesToolDoc d = doc;
+        d.m_options.m_coordinates = t.coordinates;
+        d.m_header.m_fileNote = t.origin;
+        EXPECT_EQ(cell(d, "dir_tilt_correction"), t.expected) << t.coordinates << t.origin;
+    }
+
+    // An imported specimen keeps its MagIC name and codes; class C is flagged bad; no result, no row.
+    CKorvanesToolDoc imported = doc;
+    imported.m_header.m_fileNote = "\tmagic-specimen=ATPIPV04-1A long name\tmagic-method-codes=LP-PI-TRM:LP-PI-BT-IZZI";
+    imported.m_result.resultClass = "C";
+    imported.m_result.tMin = 400;
+    EXPECT_EQ(cell(imported, "specimen"), "ATPIPV04-1A long name");
+    EXPECT_EQ(cell(imported, "method_codes"), "LP-PI-TRM:LP-PI-BT-IZZI:IE-TT");
+    EXPECT_EQ(cell(imported, "result_quality"), "b");
+    EXPECT_EQ(cell(imported, "meas_step_min"), "673");
+    imported.m_result.paleointensity = 0.0;
+    EXPECT_FALSE(SpecimenRow(imported, "x").has_value());
+}
+
+TEST(MagicSpecimens, AppendingKeepsOneHeadAndRefusesOtherTables)
+{
+    const korvanes::testing::TempDir dir;
+    const std::string row = SpecimenLine(SpecimenRow(AnalysedDocument(), "x").value());
+
+    const std::string path = dir.File("specimens.txt");
+    EXPECT_FALSE(CheckSpecimensFile(path).has_value());
+    EXPECT_FALSE(AppendSpecimenLines(path, {row}).has_value());
+    EXPECT_FALSE(AppendSpecimenLines(path, {row, row}).has_value());
+    EXPECT_EQ(ReadBytes(path), SpecimensTableHead() + row + row + row);
+
+    const std::pair<const char*, const char*> refused[] = {
+        {"tab\tsamples\nsample\nA\n", "is not one MagIC specimens table (tables found: samples)"},
+        {"tab\tspecimens\nspecimen\tint_abs\nA\t1e-5\n", "is a specimens table with other columns"},
+        {"Name\tLabfield\tPaleoint\n", "is no MagIC specimens table: line 1"},
+    };
+    for (const auto& [content, message] : refused) {
+        const std::string other = dir.File("other.txt");
+        korvanes::testing::WriteBytes(other, content);
+        const std::optional<std::string> refusal = AppendSpecimenLines(other, {row});
+        ASSERT_TRUE(refusal.has_value()) << content;
+        EXPECT_NE(refusal->find(message), std::string::npos) << *refusal;
+        EXPECT_EQ(ReadBytes(other), content);
+    }
+    // An empty file has nothing to keep and gets the head.
+    const std::string empty = dir.File("empty.txt");
+    korvanes::testing::WriteBytes(empty, "");
+    EXPECT_FALSE(AppendSpecimenLines(empty, {row}).has_value());
+    EXPECT_EQ(ReadBytes(empty), SpecimensTableHead() + row);
+}
+
+}  // namespace
