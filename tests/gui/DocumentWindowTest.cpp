@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
+#include <QTemporaryDir>
 
 #include "DocumentNotice.h"
 #include "FormFields.h"
@@ -243,8 +244,9 @@ TEST_F(DocumentWindow, CheckCorrectionIsOfferedForMt4DataWhenTheCriteriaAllowIt)
 
 TEST_F(DocumentWindow, NothingToAnalyseShowsAnEmptyDiagramAndZeros)
 {
-    const QString folder = QDir::tempPath() + QStringLiteral("/korvanes-gui-empty");
-    QDir().mkpath(folder);
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
+    const QString folder = scratch.path();
     struct Case {
         const char* name;
         const char* text;
@@ -274,7 +276,6 @@ TEST_F(DocumentWindow, NothingToAnalyseShowsAnEmptyDiagramAndZeros)
     EXPECT_TRUE(notice->Summary().contains(QStringLiteral("line 2")));
     EXPECT_EQ(notice->Details().size(), 3);
     EXPECT_TRUE(notice->Details().value(1).startsWith(QStringLiteral("line 4: ")));
-    QDir(folder).removeRecursively();
 }
 
 }  // namespace
