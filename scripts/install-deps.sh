@@ -13,5 +13,5 @@ $SUDO apt-get install -y --no-install-recommends \
     nlohmann-json3-dev libcli11-dev \
     qt6-base-dev qt6-svg-dev libqt6svg6-dev libgl-dev \
     fonts-liberation2 fontconfig locales \
-    libuemf-dev emf2svg \
+    libuemf-dev emf2svg inkscape \
     xvfb xauth
