@@ -14,4 +14,5 @@ $SUDO apt-get install -y --no-install-recommends \
     qt6-base-dev qt6-svg-dev libqt6svg6-dev libgl-dev \
     fonts-liberation2 fontconfig locales \
     libuemf-dev emf2svg inkscape \
-    xvfb xauth
+    xvfb xauth \
+    dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin libxml2-utils
