@@ -13,5 +13,6 @@ $SUDO apt-get install -y --no-install-recommends \
     nlohmann-json3-dev libcli11-dev \
     qt6-base-dev qt6-svg-dev libqt6svg6-dev libgl-dev poppler-utils \
     fonts-liberation2 fontconfig locales \
-    libuemf-dev emf2svg \
-    xvfb xauth
+    libuemf-dev emf2svg inkscape \
+    xvfb xauth \
+    dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin libxml2-utils

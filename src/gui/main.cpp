@@ -5,6 +5,8 @@
 #include <QCommandLineParser>
 #include <QIcon>
 #include <clocale>
+#include <memory>
+#include <string_view>
 
 #include <QTimer>
 
@@ -12,20 +14,46 @@
 #include "KorvanesToolApp.h"
 #include "KorvanesToolView.h"
 #include "MainFrame.h"
+#include "ProgramVersion.h"
 #include "QtSettingsStore.h"
+
+namespace {
+
+static_assert(std::string_view(korvanes::gui::kProgramVersion) == korvanes::kVersion,
+              "the desktop program reports the project's version");
+
+// Whether the command line asks for help or the version, which the parser
+// answers and then ends the program: that needs no display, so no GUI is
+// started for it.
+bool AsksOnlyForInformation(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--") {
+            return false;
+        }
+        if (argument == "-h" || argument == "-?" || argument == "--help" || argument == "--help-all" ||
+            argument == "-v" || argument == "--version") {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
     using namespace korvanes::gui;
-    QApplication application(argc, argv);
+    const std::unique_ptr<QCoreApplication> application =
+        AsksOnlyForInformation(argc, argv) ? std::make_unique<QCoreApplication>(argc, argv)
+                                           : std::make_unique<QApplication>(argc, argv);
     // Numbers are read and written with a decimal point whatever the
     // user's locale; the toolkit has just adopted that locale.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setOrganizationName(QStringLiteral("Brenvoll"));
     QApplication::setApplicationName(QStringLiteral("KorvanesTool"));
     QApplication::setApplicationVersion(QString::fromLatin1(kProgramVersion));
-    QApplication::setDesktopFileName(QStringLiteral("korvanestool"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/korvanestool.svg")));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -39,19 +67,23 @@ int main(int argc, char** argv)
     QCommandLineOption quitAfterFirstPaint(QStringLiteral("quit-after-first-paint"));
     quitAfterFirstPaint.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(quitAfterFirstPaint);
-    parser.process(application);
+    // Answers --help and --version (and refuses unknown options) by ending
+    // the program; past this point the GUI application runs.
+    parser.process(*application);
+    QApplication::setDesktopFileName(QStringLiteral("korvanestool"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/korvanestool.svg")));
 
     CKorvanesToolApp app(std::make_unique<QtSettingsStore>());
     if (!app.InitInstance(parser.positionalArguments())) {
         return 1;
     }
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, [&app] { app.ExitInstance(); });
+    QObject::connect(application.get(), &QCoreApplication::aboutToQuit, [&app] { app.ExitInstance(); });
     if (parser.isSet(quitAfterFirstPaint)) {
         const std::vector<CChildFrame*> frames = app.MainFrame()->Frames();
         if (frames.empty()) {
-            QTimer::singleShot(0, &application, &QCoreApplication::quit);
+            QTimer::singleShot(0, application.get(), &QCoreApplication::quit);
         } else {
-            QObject::connect(frames.front()->View(), &CKorvanesToolView::Painted, &application,
+            QObject::connect(frames.front()->View(), &CKorvanesToolView::Painted, application.get(),
                              &QCoreApplication::quit, Qt::QueuedConnection);
         }
     }

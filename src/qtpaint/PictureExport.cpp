@@ -1,20 +1,21 @@
 #include "PictureExport.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 #include "QtPainterSurface.h"
 #include "QtTextMeasurer.h"
 #include "emf/EmfWriter.h"
+#include "io/FileReplace.h"
 #include "plots/PaintSequence.h"
 
 namespace korvanes {
@@ -25,43 +26,19 @@ constexpr int kDpi = 96;
 constexpr int kDotsPerMetre = 3780;
 const QString kPictureName = QStringLiteral("KorvanesPlot");
 
-std::string Describe(const std::string& path, const QString& reason)
-{
-    return "cannot write '" + path + "': " + reason.toStdString();
-}
-
 void PaintOn(QPainter& painter, CKorvanesToolDoc& doc, PictureSize size)
 {
     QtPainterSurface surface(painter);
     PaintPlot(surface, doc, ClientSize{size.width, size.height});
 }
 
-// Opens the temporary file beside `path` that replaces it on Commit.
-bool OpenSaveFile(QSaveFile& file, const std::string& path, std::string& error)
-{
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = Describe(path, file.errorString());
-        return false;
-    }
-    return true;
-}
-
-bool Commit(QSaveFile& file, const std::string& path, std::string& error)
-{
-    if (!file.commit()) {
-        error = Describe(path, file.errorString());
-        return false;
-    }
-    return true;
-}
-
-bool ExportPng(CKorvanesToolDoc& doc, const std::string& path, PictureSize size, std::string& error)
+QByteArray RenderPng(CKorvanesToolDoc& doc, PictureSize size, std::string& error)
 {
     QImage image(size.width, size.height, QImage::Format_RGB32);
     if (image.isNull()) {
         error = "not enough memory for a picture of " + std::to_string(size.width) + " x " +
                 std::to_string(size.height) + " pixels";
-        return false;
+        return {};
     }
     image.setDotsPerMeterX(kDotsPerMetre);
     image.setDotsPerMeterY(kDotsPerMetre);
@@ -70,27 +47,23 @@ bool ExportPng(CKorvanesToolDoc& doc, const std::string& path, PictureSize size,
         QPainter painter(&image);
         PaintOn(painter, doc, size);
     }
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    if (!OpenSaveFile(file, path, error)) {
-        return false;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        error = "the PNG encoder failed";
+        return {};
     }
-    if (!image.save(&file, "PNG")) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        error = Describe(path, reason.isEmpty() ? QStringLiteral("the PNG encoder failed") : reason);
-        return false;
-    }
-    return Commit(file, path, error);
+    return bytes;
 }
 
-bool ExportSvg(CKorvanesToolDoc& doc, const std::string& path, PictureSize size, std::string& error)
+QByteArray RenderSvg(CKorvanesToolDoc& doc, PictureSize size, std::string& error)
 {
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    if (!OpenSaveFile(file, path, error)) {
-        return false;
-    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     QSvgGenerator generator;
-    generator.setOutputDevice(&file);
+    generator.setOutputDevice(&buffer);
     // Without the resolution the generator's point fonts and the scale unit
     // would follow a different dpi than the pixel grid.
     generator.setResolution(kDpi);
@@ -98,26 +71,23 @@ bool ExportSvg(CKorvanesToolDoc& doc, const std::string& path, PictureSize size,
     generator.setViewBox(QRect(0, 0, size.width, size.height));
     generator.setTitle(kPictureName);
     generator.setDescription(kPictureName);
-    {
-        QPainter painter;
-        if (!painter.begin(&generator)) {
-            file.cancelWriting();
-            error = Describe(path, QStringLiteral("the SVG generator could not start"));
-            return false;
-        }
-        PaintOn(painter, doc, size);
+    QPainter painter;
+    if (!painter.begin(&generator)) {
+        error = "the SVG generator could not start";
+        return {};
     }
-    return Commit(file, path, error);
+    PaintOn(painter, doc, size);
+    painter.end();
+    return bytes;
 }
 
-bool ExportPdf(CKorvanesToolDoc& doc, const std::string& path, PictureSize size, std::string& error)
+QByteArray RenderPdf(CKorvanesToolDoc& doc, PictureSize size, std::string& error)
 {
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    if (!OpenSaveFile(file, path, error)) {
-        return false;
-    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         writer.setResolution(kDpi);
         writer.setTitle(kPictureName);
         writer.setCreator(QStringLiteral("KorvanesTool"));
@@ -126,26 +96,12 @@ bool ExportPdf(CKorvanesToolDoc& doc, const std::string& path, PictureSize size,
         writer.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         QPainter painter;
         if (!painter.begin(&writer)) {
-            file.cancelWriting();
-            error = Describe(path, QStringLiteral("the PDF writer could not start"));
-            return false;
+            error = "the PDF writer could not start";
+            return {};
         }
         PaintOn(painter, doc, size);
     }
-    return Commit(file, path, error);
-}
-
-bool ExportEmf(CKorvanesToolDoc& doc, const std::string& path, PictureSize size, std::string& error)
-{
-    const QtTextMeasurer measurer;
-    EmfSurface surface(measurer);
-    PaintPlot(surface, doc, ClientSize{size.width, size.height});
-    const std::vector<std::uint8_t> bytes = surface.Finish();
-    if (bytes.empty()) {
-        error = "cannot write '" + path + "': the metafile writer produced no picture";
-        return false;
-    }
-    return WriteFileReplacing(path, bytes, error);
+    return bytes;
 }
 
 }  // namespace
@@ -175,29 +131,59 @@ std::optional<PictureFormat> PictureFormatFromPath(const std::string& path)
     return std::nullopt;
 }
 
-bool ExportPicture(CKorvanesToolDoc& doc, PictureFormat format, const std::string& path, PictureSize size,
-                   std::string& error)
+std::vector<std::uint8_t> RenderEmf(CKorvanesToolDoc& doc, PictureSize client)
+{
+    if (QGuiApplication::instance() == nullptr) {
+        return {};
+    }
+    const QtTextMeasurer measurer;
+    EmfSurface surface(measurer);
+    PaintPlot(surface, doc, ClientSize{client.width, client.height});
+    return surface.Finish();
+}
+
+QByteArray RenderPictureBytes(CKorvanesToolDoc& doc, PictureFormat format, PictureSize size, std::string& error)
 {
     if (size.width < 1 || size.height < 1 || size.width > kMaxPictureSide || size.height > kMaxPictureSide) {
         error = "the picture size must lie between 1 x 1 and " + std::to_string(kMaxPictureSide) + " x " +
                 std::to_string(kMaxPictureSide) + " pixels";
-        return false;
+        return {};
     }
     if (QGuiApplication::instance() == nullptr) {
         error = "drawing a picture needs a running QGuiApplication";
-        return false;
+        return {};
     }
     switch (format) {
     case PictureFormat::kPng:
-        return ExportPng(doc, path, size, error);
+        return RenderPng(doc, size, error);
     case PictureFormat::kSvg:
-        return ExportSvg(doc, path, size, error);
+        return RenderSvg(doc, size, error);
     case PictureFormat::kPdf:
-        return ExportPdf(doc, path, size, error);
-    case PictureFormat::kEmf:
-        return ExportEmf(doc, path, size, error);
+        return RenderPdf(doc, size, error);
+    case PictureFormat::kEmf: {
+        const std::vector<std::uint8_t> bytes = RenderEmf(doc, size);
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
     }
-    return false;
+    }
+    error = "unknown picture format";
+    return {};
+}
+
+bool ExportPicture(CKorvanesToolDoc& doc, PictureFormat format, const std::string& path, PictureSize size,
+                   std::string& error)
+{
+    const QByteArray bytes = RenderPictureBytes(doc, format, size, error);
+    if (bytes.isEmpty()) {
+        if (error.empty()) {
+            error = "the picture came out empty";
+        }
+        return false;
+    }
+    if (const auto reason = ReplaceFileContents(path, std::string_view(bytes.constData(), bytes.size()))) {
+        error = "cannot write '" + path + "': " + *reason;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace korvanes

@@ -1,10 +1,15 @@
 #pragma once
-// Export of the plot view's picture to a file: PNG, SVG, PDF or Enhanced
-// Metafile. Each format paints through the ordinary paint sequence, so the
-// picture shows what the view would show for the document's m_plotType.
+// The plot view's picture as PNG, SVG, PDF or Enhanced Metafile bytes, in
+// memory (for the clipboard) or written to a file. Each format paints
+// through the ordinary paint sequence, so the picture shows what the view
+// would show for the document's m_plotType; files and clipboard share one
+// rendering.
 
+#include <QByteArray>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "document/Document.h"
 
@@ -25,14 +30,25 @@ inline constexpr int kMaxPictureSide = 10000;
 // ".emf", any case); nothing for any other or no extension.
 std::optional<PictureFormat> PictureFormatFromPath(const std::string& path);
 
-// Paints `doc` (running its analysis, as every paint does) into a picture of
-// `size` and writes it to `path`. The client area handed to the paint is the
-// picture size, so a single diagram sits at the picture's centre. PNG has a
-// white background; SVG, PDF and EMF draw on a transparent (PDF: white)
-// page. An existing file is replaced only by a completely written picture.
-// Needs a running QGuiApplication (fonts). False with a message in `error`
-// when the size is out of range (1..kMaxPictureSide) or the file cannot be
-// written; no file is then left at `path` that was not there before.
+// The finished metafile of one paint of `doc` (its analysis runs, as in every
+// paint). `client` is the view's client area, which centres a single
+// diagram; the metafile's bounds are those of what was drawn, whatever the
+// size. Empty without a running QGuiApplication (text widths need fonts).
+std::vector<std::uint8_t> RenderEmf(CKorvanesToolDoc& doc, PictureSize client);
+
+// Paints `doc` (running its analysis) into a picture of `size` in `format`
+// and returns its bytes: what ExportPicture writes to a file. The client area
+// handed to the paint is the picture size, so a single diagram sits at the
+// picture's centre. PNG has a white background; SVG, PDF and EMF draw on a
+// transparent (PDF: white) page. Needs a running QGuiApplication. Empty with
+// a message in `error` when the size is out of range (1..kMaxPictureSide)
+// or the picture cannot be made.
+QByteArray RenderPictureBytes(CKorvanesToolDoc& doc, PictureFormat format, PictureSize size, std::string& error);
+
+// RenderPictureBytes written to `path`. An existing file is replaced only by
+// a completely written picture. False with a message in `error` when the
+// picture cannot be made or the file cannot be written; no file is then left
+// at `path` that was not there before.
 bool ExportPicture(CKorvanesToolDoc& doc, PictureFormat format, const std::string& path, PictureSize size,
                    std::string& error);
 

@@ -8,7 +8,7 @@
 
 namespace korvanes {
 
-int QtTextMeasurer::TextWidth(std::string_view text, int cellHeight) const
+int QtTextMeasurer::TextWidth(std::string_view text, int height) const
 {
     // A 96-dpi device, so that the metrics are those of a screen pixel grid
     // whatever display (or none) the program runs on.
@@ -18,7 +18,7 @@ int QtTextMeasurer::TextWidth(std::string_view text, int cellHeight) const
         image.setDotsPerMeterY(3780);
         return image;
     }();
-    const QFontMetrics metrics(ArialForCellHeight(cellHeight), &device);
+    const QFontMetrics metrics(ArialForCellHeight(height), &device);
     return metrics.horizontalAdvance(QString::fromStdU16String(ToUtf16(text)));
 }
 

@@ -8,10 +8,10 @@ namespace korvanes {
 
 class QtTextMeasurer final : public TextMeasurer {
 public:
-    // Width in pixels of `text` (Windows-1252 or UTF-8 bytes) in Arial with
-    // the cell height `cellHeight` pixels; 0 is the default size. Needs a
-    // running QGuiApplication.
-    int TextWidth(std::string_view text, int cellHeight) const override;
+    // Width in pixels of `text` (Windows-1252 or UTF-8 bytes) in Arial of
+    // `height` pixels: the cell height when positive, the em when negative,
+    // the default size when 0. Needs a running QGuiApplication.
+    int TextWidth(std::string_view text, int height) const override;
 };
 
 }  // namespace korvanes

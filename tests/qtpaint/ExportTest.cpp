@@ -16,9 +16,7 @@
 
 #include "PictureExport.h"
 #include "QtPainterSurface.h"
-#include "QtTextMeasurer.h"
 #include "TestSupport.h"
-#include "emf/EmfWriter.h"
 
 namespace korvanes {
 namespace {
@@ -158,31 +156,40 @@ TEST(PictureExport, PdfIsACompleteDocumentOfThePictureSize)
     EXPECT_TRUE(std::regex_search(bytes, std::regex(R"(/MediaBox \[0 0 570(\.0*)? 570(\.0*)?\])")));
 }
 
-TEST(PictureExport, EmfGoesThroughTheMetafileWriter)
+// The clipboard takes the bytes that a file would hold: one rendering for both.
+TEST(PictureExport, FilesHoldTheBytesTheClipboardGets)
 {
-    // What the metafile writer of this build produces for the same paint.
-    const QtTextMeasurer measurer;
-    EmfSurface probe(measurer);
-    probe.MoveTo(0, 0);
-    probe.LineTo(10, 10);
-    const bool writerAvailable = !probe.Finish().empty();
-
-    const ScratchDir dir("emf");
-    CKorvanesToolDoc doc = SampleDocument(kAraiPlot);
-    std::string error;
-    const std::string path = dir.File("plot.emf");
-    const bool written = ExportPicture(doc, PictureFormat::kEmf, path, {520, 420}, error);
-    if (!writerAvailable) {
-        EXPECT_FALSE(written);
-        EXPECT_FALSE(error.empty());
-        EXPECT_FALSE(std::filesystem::exists(path));
-        GTEST_SKIP() << "the metafile writer of this build records nothing yet";
+    const ScratchDir dir("bytes");
+    const struct {
+        PictureFormat format;
+        std::string name;
+        std::string signature;
+        std::size_t at;
+    } formats[] = {
+        {PictureFormat::kPng, "plot.png", "\x89PNG", 0},
+        {PictureFormat::kSvg, "plot.svg", "<?xml", 0},
+        {PictureFormat::kPdf, "plot.pdf", "%PDF-", 0},
+        {PictureFormat::kEmf, "plot.emf", " EMF", 40},  // the header record's signature
+    };
+    for (const auto& f : formats) {
+        CKorvanesToolDoc doc = SampleDocument(kAraiPlot);
+        std::string error;
+        const QByteArray bytes = RenderPictureBytes(doc, f.format, {520, 420}, error);
+        ASSERT_GT(bytes.size(), 100) << f.name << ": " << error;
+        EXPECT_EQ(bytes.toStdString().substr(f.at, f.signature.size()), f.signature) << f.name;
+        ASSERT_TRUE(ExportPicture(doc, f.format, dir.File(f.name), {520, 420}, error)) << error;
+        if (f.format != PictureFormat::kPdf) {  // a PDF carries the time it was made
+            EXPECT_EQ(ReadAll(dir.File(f.name)), bytes.toStdString()) << f.name;
+        }
     }
-    ASSERT_TRUE(written) << error;
-    const std::string bytes = ReadAll(path);
-    ASSERT_GE(bytes.size(), 88u);
-    EXPECT_EQ(bytes.substr(0, 4), std::string("\x01\x00\x00\x00", 4));  // the header record
-    EXPECT_EQ(bytes.substr(40, 4), " EMF");
+    CKorvanesToolDoc doc = SampleDocument(kAllPlots);
+    const std::vector<std::uint8_t> emf = RenderEmf(doc, {520, 420});
+    std::string error;
+    EXPECT_EQ(RenderPictureBytes(doc, PictureFormat::kEmf, {520, 420}, error).toStdString(),
+              std::string(emf.begin(), emf.end()));
+
+    EXPECT_TRUE(RenderPictureBytes(doc, PictureFormat::kSvg, {0, 420}, error).isEmpty());
+    EXPECT_NE(error.find("picture size"), std::string::npos) << error;
 }
 
 TEST(PictureExport, UnwritablePathGivesAnErrorAndNoFile)

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "plots/ArialMetrics.h"
+
 namespace korvanes::emf {
 namespace {
 
@@ -13,34 +15,23 @@ std::int64_t HalfPen(int penWidth)
 
 }  // namespace
 
-PixelBox LineBox(int x0, int y0, int x1, int y1, int penWidth)
+PixelBox StrokeBox(int x1, int y1, int x2, int y2, int penWidth)
 {
     const std::int64_t h = HalfPen(penWidth);
-    return PixelBox{std::min<std::int64_t>(x0, x1) - h, std::min<std::int64_t>(y0, y1) - h,
-                    std::max<std::int64_t>(x0, x1) + h, std::max<std::int64_t>(y0, y1) + h};
+    return PixelBox{std::min<std::int64_t>(x1, x2) - h, std::min<std::int64_t>(y1, y2) - h,
+                    std::max<std::int64_t>(x1, x2) + h, std::max<std::int64_t>(y1, y2) + h};
 }
 
-PixelBox ShapeBox(int x1, int y1, int x2, int y2, int penWidth)
-{
-    const std::int64_t h = HalfPen(penWidth);
-    const std::int64_t left = std::min(x1, x2);
-    const std::int64_t top = std::min(y1, y2);
-    const std::int64_t right = std::max<std::int64_t>(left, std::int64_t{std::max(x1, x2)} - 1);
-    const std::int64_t bottom = std::max<std::int64_t>(top, std::int64_t{std::max(y1, y2)} - 1);
-    return PixelBox{left - h, top - h, right + h, bottom + h};
-}
-
-PixelBox TextBox(int x, int y, std::int64_t width, int cellHeight, TextAnchor anchor)
+PixelBox TextBox(int x, int y, std::int64_t width, int em, TextAnchor anchor)
 {
     if (width <= 0) {
         return PixelBox{};
     }
-    const std::int64_t height = cellHeight > 0 ? cellHeight : kDefaultCellHeight;
+    const std::int64_t ascent = ArialAscentPixels(em);
+    const std::int64_t descent = ArialDescentPixels(em);
     if (anchor == TextAnchor::kLeftTop) {
-        return PixelBox{x, y, x + width - 1, y + height - 1};
+        return PixelBox{x, y, x + width - 1, y + ascent + descent - 1};
     }
-    const std::int64_t descent = height / 5;
-    const std::int64_t ascent = height - descent;
     const std::int64_t left = x - width / 2;
     return PixelBox{left, y - ascent, left + width - 1, y + descent - 1};
 }
@@ -70,10 +61,10 @@ void BoundsAccumulator::Get(std::int32_t& left, std::int32_t& top, std::int32_t&
         bottom = -1;
         return;
     }
-    left = ClampToInt32(m_box.left);
-    top = ClampToInt32(m_box.top);
-    right = ClampToInt32(m_box.right);
-    bottom = ClampToInt32(m_box.bottom);
+    left = ClampToInt32(m_box.left - kBlankMargin);
+    top = ClampToInt32(m_box.top - kBlankMargin);
+    right = ClampToInt32(m_box.right + kBlankMargin);
+    bottom = ClampToInt32(m_box.bottom + kBlankMargin);
 }
 
 std::int32_t ClampToInt32(std::int64_t v)

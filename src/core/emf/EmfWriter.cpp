@@ -9,6 +9,7 @@
 #include "emf/EmfFormat.h"
 #include "emf/EmfRecordBuffer.h"
 #include "io/FileReplace.h"
+#include "plots/ArialMetrics.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes {
@@ -42,7 +43,7 @@ EmfReferenceDevice ValidDevice(const EmfReferenceDevice& device)
 
 // A coordinate in device pixels converted to 0.01 mm, rounded to the nearest
 // unit (halves away from zero) and clamped to the record's range.
-std::int32_t PixelsToHundredthsMm(std::int32_t v, int millimetres, int pixels)
+std::int32_t PixelsToHundredthsMm(std::int64_t v, int millimetres, int pixels)
 {
     const double hundredths = static_cast<double>(v) * millimetres * 100.0 / pixels;
     const double clamped = std::clamp(hundredths, static_cast<double>(std::numeric_limits<std::int32_t>::min()),
@@ -104,9 +105,9 @@ struct EmfSurface::Impl {
     int penWidth = 1;
     std::uint32_t brushHandle = 0;
     Rgb brushColour = kWhite;
-    // Heights of the selected fonts, the current one last; only the current
+    // The ems of the selected fonts, the current one last; only the current
     // one exists as an object, its predecessors are created again on release.
-    std::vector<int> fontHeights;
+    std::vector<int> fontEms;
     std::uint32_t fontHandle = 0;
 
     TextAnchor anchor = TextAnchor::kCentreBaseline;
@@ -180,13 +181,15 @@ struct EmfSurface::Impl {
         brushColour = colour;
     }
 
-    // Creates and selects Arial of `height`, then deletes the font it replaces.
-    void CreateFont(int height)
+    // Creates and selects Arial of em `em`, then deletes the font it replaces.
+    void CreateFont(int em)
     {
         const std::uint32_t handle = AllocateSlot();
         records.BeginRecord(emf::kEmrExtCreateFontIndirectW);
         records.U32(handle);
-        records.I32(height);  // lfHeight > 0: the cell height
+        // lfHeight < 0 names the em, which every reader takes as the font
+        // size; a positive height (the cell) is read as the em by some.
+        records.I32(-em);
         records.I32(0);       // width: from the aspect ratio
         records.I32(0);       // escapement
         records.I32(0);       // orientation
@@ -210,31 +213,36 @@ struct EmfSurface::Impl {
         fontHandle = handle;
     }
 
-    void PushFont(int height)
+    void PushFont(int em)
     {
-        if (fontHeights.empty() || fontHeights.back() != height) {
-            CreateFont(height);
+        if (fontEms.empty() || fontEms.back() != em) {
+            CreateFont(em);
         }
-        fontHeights.push_back(height);
+        fontEms.push_back(em);
     }
 
     void PopFont()
     {
-        if (fontHeights.empty()) {
+        if (fontEms.empty()) {
             return;
         }
-        const int released = fontHeights.back();
-        fontHeights.pop_back();
-        if (fontHeights.empty()) {
+        const int released = fontEms.back();
+        fontEms.pop_back();
+        if (fontEms.empty()) {
             SelectObject(emf::kStockSystemFont);
             DeleteObject(fontHandle);
             fontHandle = 0;
-        } else if (fontHeights.back() != released) {
-            CreateFont(fontHeights.back());
+        } else if (fontEms.back() != released) {
+            CreateFont(fontEms.back());
         }
     }
 
-    int FontHeight() const { return fontHeights.empty() ? 0 : fontHeights.back(); }
+    // The em of the current font; before the first font, the default size.
+    int Em() const { return fontEms.empty() ? ArialEmForCellHeight(0) : fontEms.back(); }
+
+    // The vertical resolution of the reference device, which sizes fonts
+    // requested in points.
+    double DotsPerInch() const { return device.heightPixels * 25.4 / device.heightMillimetres; }
 
     void SetTextAlign(TextAnchor a)
     {
@@ -245,7 +253,7 @@ struct EmfSurface::Impl {
 
     void Box(std::uint32_t type, int x1, int y1, int x2, int y2)
     {
-        bounds.Add(emf::ShapeBox(x1, y1, x2, y2, penWidth));
+        bounds.Add(emf::StrokeBox(x1, y1, x2, y2, penWidth));
         records.BeginRecord(type);
         records.I32(std::min(x1, x2));
         records.I32(std::min(y1, y2));
@@ -256,7 +264,7 @@ struct EmfSurface::Impl {
 
     // The advance of every UTF-16 unit of the text; the second unit of a
     // surrogate pair advances by 0.
-    std::vector<std::int32_t> Advances(std::string_view text, int height)
+    std::vector<std::int32_t> Advances(std::string_view text, int em)
     {
         std::vector<std::int32_t> dx;
         const std::vector<CharacterSpan> spans = CharacterSpans(text);
@@ -266,11 +274,11 @@ struct EmfSurface::Impl {
         for (const CharacterSpan& span : spans) {
             std::int64_t advance = 0;
             if (byPrefix) {
-                const std::int64_t upTo = measurer.TextWidth(text.substr(0, span.end), height);
+                const std::int64_t upTo = measurer.TextWidth(text.substr(0, span.end), -em);
                 advance = upTo - before;
                 before = upTo;
             } else {
-                advance = measurer.TextWidth(text.substr(start, span.end - start), height);
+                advance = measurer.TextWidth(text.substr(start, span.end - start), -em);
             }
             dx.push_back(ClampToInt32(advance));
             if (span.units == 2) {
@@ -287,10 +295,10 @@ struct EmfSurface::Impl {
         if (units.empty()) {
             return;
         }
-        const int height = FontHeight();
-        std::vector<std::int32_t> dx = Advances(text, height);
+        const int em = Em();
+        std::vector<std::int32_t> dx = Advances(text, em);
         dx.resize(units.size(), 0);  // the spans and the decoding agree; this only guards the record
-        const emf::PixelBox box = emf::TextBox(x, y, measurer.TextWidth(text, height), height, anchor);
+        const emf::PixelBox box = emf::TextBox(x, y, measurer.TextWidth(text, -em), em, anchor);
         bounds.Add(box);
 
         const auto stringBytes = static_cast<std::uint32_t>((2 * units.size() + 3) / 4 * 4);
@@ -353,10 +361,12 @@ struct EmfSurface::Impl {
             header.I32(-1);
             header.I32(-1);
         } else {
+            // The frame reaches the far edge of the last pixel of the bounds,
+            // so that a reader sizing the picture as right − left loses none.
             header.I32(PixelsToHundredthsMm(l, device.widthMillimetres, device.widthPixels));
             header.I32(PixelsToHundredthsMm(t, device.heightMillimetres, device.heightPixels));
-            header.I32(PixelsToHundredthsMm(r, device.widthMillimetres, device.widthPixels));
-            header.I32(PixelsToHundredthsMm(b, device.heightMillimetres, device.heightPixels));
+            header.I32(PixelsToHundredthsMm(std::int64_t{r} + 1, device.widthMillimetres, device.widthPixels));
+            header.I32(PixelsToHundredthsMm(std::int64_t{b} + 1, device.heightMillimetres, device.heightPixels));
         }
         header.U32(emf::kSignature);
         header.U32(emf::kVersion);
@@ -422,7 +432,7 @@ void EmfSurface::LineTo(int x, int y)
     if (m_impl->finished) {
         return;
     }
-    m_impl->bounds.Add(emf::LineBox(m_impl->currentX, m_impl->currentY, x, y, m_impl->penWidth));
+    m_impl->bounds.Add(emf::StrokeBox(m_impl->currentX, m_impl->currentY, x, y, m_impl->penWidth));
     m_impl->records.BeginRecord(emf::kEmrLineTo);
     m_impl->records.I32(x);
     m_impl->records.I32(y);
@@ -461,7 +471,7 @@ void EmfSurface::SetTextAnchor(TextAnchor anchor)
 
 int EmfSurface::TextWidth(std::string_view text)
 {
-    return m_impl->measurer.TextWidth(text, m_impl->FontHeight());
+    return m_impl->measurer.TextWidth(text, -m_impl->Em());
 }
 
 void EmfSurface::SelectPen(PenStyle style, Rgb colour, int width)
@@ -481,17 +491,17 @@ void EmfSurface::SelectFill(Rgb colour)
     }
 }
 
-void EmfSurface::SelectFontPoints(int)
+void EmfSurface::SelectFontPoints(int points)
 {
     if (!m_impl->finished) {
-        m_impl->PushFont(0);
+        m_impl->PushFont(EmForPoints(points, m_impl->DotsPerInch()));
     }
 }
 
 void EmfSurface::SelectFontHeight(int cellHeight)
 {
     if (!m_impl->finished) {
-        m_impl->PushFont(std::max(cellHeight, 0));
+        m_impl->PushFont(ArialEmForCellHeight(cellHeight));
     }
 }
 

@@ -7,9 +7,10 @@
 // the end-of-file record. A new surface already holds the surface settings:
 // the text mapping, the text alignment of the default anchor (centred on x,
 // baseline on y), a transparent text background, and a black solid pen one
-// unit wide and a white solid fill of its own, created and selected. Before
-// the first font selection texts use the player's default font (its size is
-// taken as 16 units for the bounds).
+// unit wide and a white solid fill of its own, created and selected. Fonts
+// are Arial named by their em (a negative height), which every reader takes
+// the same way. Before the first font selection texts use the player's
+// default font (measured and bounded as Arial of the default size).
 
 #include <cstdint>
 #include <memory>
@@ -48,15 +49,17 @@ public:
     // their advances from the measurer.
     void Text(int x, int y, std::string_view text) override;
     void SetTextAnchor(TextAnchor anchor) override;
-    // Measured in the current font's cell height (0 for the default size).
+    // Measured in the current font's em.
     int TextWidth(std::string_view text) override;
     // Selecting the pen or fill that is already selected records nothing. A
     // negative pen width is taken as 0 (the thinnest line).
     void SelectPen(PenStyle style, Rgb colour, int width) override;
     void SelectFill(Rgb colour) override;
-    // A metafile has no reference device: the font gets height 0.
+    // Sized for the reference device's vertical resolution (5 points on a
+    // 96-dpi screen: an em of 7). 0 points or less give the default size.
     void SelectFontPoints(int points) override;
-    // A cell height of 0 or less gives height 0 (the default size).
+    // The em of Arial with that cell (16: 14). 0 or less is the default size,
+    // a cell of 16.
     void SelectFontHeight(int cellHeight) override;
     // Goes back to the previous font (the player's default font after the
     // first one) and deletes the released one. Without a font selected it

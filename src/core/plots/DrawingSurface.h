@@ -57,8 +57,8 @@ public:
 
     virtual void SelectPen(PenStyle style, Rgb colour, int width) = 0;
     virtual void SelectFill(Rgb colour) = 0;
-    // Arial at a point size for the reference device. A surface without a
-    // reference device takes height 0 (the font system's default size).
+    // Arial at a point size for the reference device. A metafile, which has
+    // no device to measure with, sizes it for the screen it is recorded for.
     virtual void SelectFontPoints(int points) = 0;
     // Arial with a cell height in logical units.
     virtual void SelectFontHeight(int cellHeight) = 0;
@@ -68,12 +68,13 @@ public:
 };
 
 // Supplies text widths to surfaces that cannot measure text themselves (the
-// metafile writer, the recording surface of the tests). `cellHeight` 0 means
-// the default size.
+// metafile writer, the recording surface of the tests). `height` names the
+// font as a font request does: a positive value is the cell height, a
+// negative one the em height, 0 the default size.
 class TextMeasurer {
 public:
     virtual ~TextMeasurer() = default;
-    virtual int TextWidth(std::string_view text, int cellHeight) const = 0;
+    virtual int TextWidth(std::string_view text, int height) const = 0;
 };
 
 }  // namespace korvanes

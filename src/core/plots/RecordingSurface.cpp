@@ -1,6 +1,7 @@
 #include "plots/RecordingSurface.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "plots/PlotLayout.h"
 
@@ -13,10 +14,11 @@ FixedAdvanceMeasurer::FixedAdvanceMeasurer(int advanceNumerator, int advanceDeno
 {
 }
 
-int FixedAdvanceMeasurer::TextWidth(std::string_view text, int cellHeight) const
+int FixedAdvanceMeasurer::TextWidth(std::string_view text, int height) const
 {
-    const long long height = cellHeight != 0 ? cellHeight : m_defaultCellHeight;
-    const long long advance = height * m_numerator / m_denominator;
+    // A negative height (an em) scales the advance by its size all the same.
+    const long long size = height != 0 ? std::llabs(height) : m_defaultCellHeight;
+    const long long advance = size * m_numerator / m_denominator;
     const long long width = advance * static_cast<long long>(text.size());
     return width > kMaxDrawableUnit ? kMaxDrawableUnit : static_cast<int>(width);
 }

@@ -9,13 +9,13 @@
 
 namespace korvanes {
 
-// Every character is `advanceNumerator`/`advanceDenominator` of the cell
-// height wide (truncated per character); cell height 0 stands for
-// `defaultCellHeight`.
+// Every character is `advanceNumerator`/`advanceDenominator` of the
+// requested height wide (truncated per character); height 0 stands for
+// `defaultCellHeight`, a negative height (an em) for its magnitude.
 class FixedAdvanceMeasurer final : public TextMeasurer {
 public:
     FixedAdvanceMeasurer(int advanceNumerator = 11, int advanceDenominator = 20, int defaultCellHeight = 16);
-    int TextWidth(std::string_view text, int cellHeight) const override;
+    int TextWidth(std::string_view text, int height) const override;
 
 private:
     int m_numerator;

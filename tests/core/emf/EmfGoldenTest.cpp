@@ -4,12 +4,13 @@
 #include <climits>
 
 #include "EmfTestSupport.h"
+#include "emf/EmfBounds.h"
 #include "emf/EmfWriter.h"
 
 namespace korvanes {
 namespace {
 
-using emftest::HalfCellMeasurer;
+using emftest::HalfEmMeasurer;
 
 // Little-endian byte list written field by field.
 struct Bytes {
@@ -43,7 +44,7 @@ struct Bytes {
 
 TEST(EmfGolden, ALineAndAText)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     EmfSurface s(m);
     s.MoveTo(10, 20);
     s.LineTo(110, 20);
@@ -62,7 +63,7 @@ TEST(EmfGolden, ALineAndAText)
     body.U32(27).U32(16).I32(10).I32(20);                         // MOVETOEX
     body.U32(54).U32(16).I32(110).I32(20);                        // LINETO
     body.U32(82).U32(104).U32(3);                                 // EXTCREATEFONTINDIRECTW 3
-    body.I32(16).I32(0).I32(0).I32(0).I32(400);                   // height, width, esc., orient., weight
+    body.I32(-14).I32(0).I32(0).I32(0).I32(400);                  // em 14 (cell 16), width, esc., orient., weight
     body.U8(0).U8(0).U8(0).U8(0).U8(0).U8(0).U8(0).U8(0);          // italic .. pitch and family
     for (char16_t c : std::u16string(u"Arial")) {
         body.U16(c);
@@ -71,27 +72,29 @@ TEST(EmfGolden, ALineAndAText)
         body.U16(0);
     }
     body.U32(37).U32(12).U32(3);  // SELECTOBJECT 3
-    // EXTTEXTOUTW: two characters 8 wide centred on 60 -> 52..67; the cell of
-    // 16 is 13 above and 3 below the baseline 50 -> 37..52.
+    // EXTTEXTOUTW: two characters 7 wide centred on 60 -> 53..66; the em of
+    // 14 inks 13 above and 3 below the baseline 50 -> 37..52.
     const float exScale = 50800.0f / 1920.0f;
     const float eyScale = 28600.0f / 1080.0f;
     std::uint32_t ex = 0;
     std::uint32_t ey = 0;
     std::memcpy(&ex, &exScale, 4);
     std::memcpy(&ey, &eyScale, 4);
-    body.U32(84).U32(88).Rect(52, 37, 67, 52).U32(1).U32(ex).U32(ey);
+    body.U32(84).U32(88).Rect(53, 37, 66, 52).U32(1).U32(ex).U32(ey);
     body.I32(60).I32(50).U32(2).U32(76).U32(0).Rect(0, 0, -1, -1).U32(80);
     body.U16(u'A').U16(0x00B0);
-    body.I32(8).I32(8);
+    body.I32(7).I32(7);
     body.U32(14).U32(20).U32(0).U32(16).U32(20);  // EOF
 
     Bytes expected;
     expected.U32(1).U32(136);
-    // Bounds: the line 10..110 on row 20, the text 52..67 x 37..52.
-    expected.Rect(10, 20, 110, 52);
-    // Frame in 0.01 mm: x * 50800/1920, y * 28600/1080, rounded:
-    // 264.6 -> 265, 529.6 -> 530, 2910.4 -> 2910, 1377.0 -> 1377.
-    expected.Rect(265, 530, 2910, 1377);
+    // Bounds: the line 10..110 on row 20 and the text 53..66 x 37..52, with
+    // the blank margin of 2: 8..112 x 18..54.
+    expected.Rect(8, 18, 112, 54);
+    // Frame in 0.01 mm from the bounds' top-left corner to the far corner of
+    // their last pixel: x * 50800/1920, y * 28600/1080, rounded:
+    // 8 -> 211.7 -> 212, 18 -> 476.7 -> 477, 113 -> 2989.8 -> 2990, 55 -> 1456.5 -> 1456.
+    expected.Rect(212, 477, 2990, 1456);
     expected.U32(0x464D4520).U32(0x00010000);
     expected.U32(504).U32(14);   // nBytes, nRecords
     expected.U16(4).U16(0);      // nHandles: slot 0 and the pen, brush and font
@@ -111,7 +114,7 @@ TEST(EmfGolden, ALineAndAText)
 
 TEST(EmfGolden, AnEmptyPictureHoldsOnlyTheSurfaceSettings)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     EmfSurface s(m);
     s.MoveTo(500, 500);   // moves draw nothing
     s.Text(40, 40, "");  // an empty text records nothing
@@ -158,88 +161,88 @@ Box FrameOf(const std::vector<std::uint8_t>& bytes)
     return Box{h.rclFrame.left, h.rclFrame.top, h.rclFrame.right, h.rclFrame.bottom};
 }
 
-TEST(EmfBounds, LinesCoverTheirEndPointsWidenedByHalfThePen)
+// The box of the pixels drawn, grown by the blank margin: what the header's
+// bounds must say.
+Box Drawn(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
-    HalfCellMeasurer m;
+    return Box{left - emf::kBlankMargin, top - emf::kBlankMargin, right + emf::kBlankMargin,
+               bottom + emf::kBlankMargin};
+}
+
+TEST(EmfBounds, LinesAndShapesCoverTheirCornersWidenedByHalfThePen)
+{
+    HalfEmMeasurer m;
     {
         EmfSurface s(m);
         s.MoveTo(30, 40);
         s.LineTo(10, 50);
-        EXPECT_EQ(BoundsOf(s.Finish()), (Box{10, 40, 30, 50}));
+        EXPECT_EQ(BoundsOf(s.Finish()), Drawn(10, 40, 30, 50));
     }
     {
         EmfSurface s(m);
         s.SelectPen(PenStyle::kSolid, kRed, 3);  // half of 3 is 1
         s.MoveTo(0, 0);
         s.LineTo(10, 5);
-        EXPECT_EQ(BoundsOf(s.Finish()), (Box{-1, -1, 11, 6}));
+        EXPECT_EQ(BoundsOf(s.Finish()), Drawn(-1, -1, 11, 6));
     }
     {
         EmfSurface s(m);
         s.SelectPen(PenStyle::kDashed, kRed, 0);  // the thinnest pen still covers its pixels
         s.MoveTo(5, 5);
         s.LineTo(5, 5);
-        EXPECT_EQ(BoundsOf(s.Finish()), (Box{5, 5, 5, 5}));
+        EXPECT_EQ(BoundsOf(s.Finish()), Drawn(5, 5, 5, 5));
     }
-}
-
-TEST(EmfBounds, ShapesLeaveOutTheirRightAndBottomEdges)
-{
-    HalfCellMeasurer m;
     {
+        // Readers that draw the box as geometry reach its right and bottom edges.
         EmfSurface s(m);
         s.Rectangle(20, 30, 10, 10);  // corners in reverse order
-        EXPECT_EQ(BoundsOf(s.Finish()), (Box{10, 10, 19, 29}));
+        EXPECT_EQ(BoundsOf(s.Finish()), Drawn(10, 10, 20, 30));
     }
     {
         EmfSurface s(m);
         s.SelectPen(PenStyle::kSolid, kBlue, 4);
         s.Ellipse(100, 100, 110, 120);
-        EXPECT_EQ(BoundsOf(s.Finish()), (Box{98, 98, 111, 121}));
-    }
-    {
-        EmfSurface s(m);
-        s.Ellipse(7, 8, 7, 8);  // a point-sized box keeps its one pixel
-        EXPECT_EQ(BoundsOf(s.Finish()), (Box{7, 8, 7, 8}));
+        EXPECT_EQ(BoundsOf(s.Finish()), Drawn(98, 98, 112, 122));
     }
 }
 
-TEST(EmfBounds, TextsCoverTheirMeasuredWidthAndCell)
+TEST(EmfBounds, TextsCoverTheirMeasuredWidthAndTheInkOfTheirEm)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     {
-        // Centred on 100 with the baseline on 100: 24 wide, 13 up and 3 down.
+        // Em 14 (cell 16), centred on 100 with the baseline on 100: 21 wide,
+        // 13 up and 3 down.
         EmfSurface s(m);
         s.SelectFontHeight(16);
         s.Text(100, 100, "abc");
-        EXPECT_EQ(BoundsOf(s.Finish()), (Box{88, 87, 111, 102}));
+        EXPECT_EQ(BoundsOf(s.Finish()), Drawn(90, 87, 110, 102));
     }
     {
-        // An odd width: 5 characters of 5 (cell 10): 25 wide from 50 - 12.
+        // Em 9 (cell 10): 5 characters of 4 from 50 - 10; 9 up, 2 down.
         EmfSurface s(m);
         s.SelectFontHeight(10);
         s.Text(50, 20, "abcde");
-        EXPECT_EQ(BoundsOf(s.Finish()), (Box{38, 12, 62, 21}));
+        EXPECT_EQ(BoundsOf(s.Finish()), Drawn(40, 11, 59, 21));
     }
     {
         EmfSurface s(m);
         s.SelectFontHeight(16);
         s.SetTextAnchor(TextAnchor::kLeftTop);
         s.Text(5, 5, "abc");
-        EXPECT_EQ(BoundsOf(s.Finish()), (Box{5, 5, 28, 20}));
+        EXPECT_EQ(BoundsOf(s.Finish()), Drawn(5, 5, 25, 20));
     }
     {
-        // The default size: 7 per character here, a cell taken as 16.
+        // Five points on the 96-dpi screen: em 7, 3 per character, 7 up and 2 down.
         EmfSurface s(m);
-        s.SetTextAnchor(TextAnchor::kLeftTop);
-        s.Text(0, 0, "ab");
-        EXPECT_EQ(BoundsOf(s.Finish()), (Box{0, 0, 13, 15}));
+        s.SelectFontPoints(5);
+        s.Text(100, 50, "0.5");
+        EXPECT_EQ(BoundsOf(s.Finish()), Drawn(96, 43, 104, 51));
     }
 }
 
 TEST(EmfBounds, TheUnionOfEverythingDrawn)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     EmfSurface s(m);
     s.SelectFontHeight(16);
     s.MoveTo(100, 100);
@@ -247,18 +250,20 @@ TEST(EmfBounds, TheUnionOfEverythingDrawn)
     s.Rectangle(150, 50, 160, 60);
     s.Text(120, 300, "x");
     s.MoveTo(-50, 400);  // a move alone adds nothing
-    EXPECT_EQ(BoundsOf(s.Finish()), (Box{100, 50, 200, 302}));
+    EXPECT_EQ(BoundsOf(s.Finish()), Drawn(100, 50, 200, 302));
 }
 
-TEST(EmfBounds, TheFrameFollowsTheReferenceDevice)
+TEST(EmfBounds, TheFrameCoversTheLastPixelOnTheReferenceDevice)
 {
-    HalfCellMeasurer m;
-    // 100 pixels on 254 mm: one pixel is 2.54 mm, 254 hundredths.
+    HalfEmMeasurer m;
+    // 100 pixels on 254 mm: one pixel is 2.54 mm wide, 254 hundredths; 200
+    // pixels high, 127 hundredths each.
     EmfSurface s(m, EmfReferenceDevice{100, 200, 254, 254});
-    s.MoveTo(-2, 10);
+    s.MoveTo(0, 10);
     s.LineTo(40, 20);
     const auto bytes = s.Finish();
-    EXPECT_EQ(FrameOf(bytes), (Box{-508, 1270, 10160, 2540}));
+    // Bounds -2..42 x 8..22; the frame ends at the far edge of pixel 42 and row 22.
+    EXPECT_EQ(FrameOf(bytes), (Box{-508, 1016, 43 * 254, 23 * 127}));
     const U_EMRHEADER h = emftest::Header(bytes);
     EXPECT_EQ(h.szlDevice.cx, 100);
     EXPECT_EQ(h.szlMillimeters.cy, 254);
@@ -267,21 +272,22 @@ TEST(EmfBounds, TheFrameFollowsTheReferenceDevice)
 
 TEST(EmfBounds, AnUnusableDeviceIsReplacedByTheDefaultScreen)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     EmfSurface s(m, EmfReferenceDevice{0, 1080, 508, -3});
-    s.MoveTo(0, 0);
-    s.LineTo(96, 96);
+    s.MoveTo(2, 2);
+    s.LineTo(93, 93);
     const auto bytes = s.Finish();
     const U_EMRHEADER h = emftest::Header(bytes);
     EXPECT_EQ(h.szlDevice.cx, 1920);
     EXPECT_EQ(h.szlMillimeters.cy, 286);
-    // 96 pixels at 96 dpi are one inch: 2540 hundredths of a millimetre.
+    // Pixels 0..95 with the margin: 96 pixels at 96 dpi are one inch, 2540 hundredths.
+    EXPECT_EQ(h.rclFrame.left, 0);
     EXPECT_EQ(h.rclFrame.right, 2540);
 }
 
 TEST(EmfBounds, ExtremeCoordinatesAreClampedWithoutOverflow)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     EmfSurface s(m);
     s.SelectPen(PenStyle::kSolid, kRed, INT_MAX);
     s.MoveTo(INT_MIN, INT_MIN);

@@ -12,7 +12,7 @@ namespace korvanes {
 namespace {
 
 using emftest::Count;
-using emftest::HalfCellMeasurer;
+using emftest::HalfEmMeasurer;
 using emftest::Record;
 using emftest::RecordAs;
 using emftest::Types;
@@ -39,7 +39,7 @@ std::vector<std::uint8_t> SmallDiagram(const TextMeasurer& measurer)
 
 TEST(EmfReadBack, EveryRecordIsSafeAndTheHeaderCountsThem)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     const auto bytes = SmallDiagram(m);
     const auto records = WalkRecords(bytes);
     ASSERT_GE(records.size(), 2u);
@@ -84,7 +84,7 @@ TEST(EmfReadBack, EveryRecordIsSafeAndTheHeaderCountsThem)
 
 TEST(EmfReadBack, TheDrawingFollowsTheSurfaceSettings)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     const auto bytes = SmallDiagram(m);
     const auto records = WalkRecords(bytes);
     const std::vector<std::uint32_t> expectedStart = {
@@ -140,7 +140,7 @@ TEST(EmfReadBack, TheDrawingFollowsTheSurfaceSettings)
 
 TEST(EmfReadBack, TheTextIsUtf16WithTheMeasuredAdvances)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     const auto bytes = SmallDiagram(m);
     const auto records = WalkRecords(bytes);
     const auto it = std::find_if(records.begin(), records.end(),
@@ -148,24 +148,25 @@ TEST(EmfReadBack, TheTextIsUtf16WithTheMeasuredAdvances)
     ASSERT_NE(it, records.end());
     const auto t = emftest::ReadText(bytes, *it);
     EXPECT_EQ(t.text, u"350\u00B0C");
-    EXPECT_EQ(t.dx, (std::vector<std::int32_t>{8, 8, 8, 8, 8}));
+    EXPECT_EQ(t.dx, (std::vector<std::int32_t>{7, 7, 7, 7, 7}));
     EXPECT_EQ(t.fixed.emrtext.ptlReference.x, 300);
     EXPECT_EQ(t.fixed.emrtext.ptlReference.y, 430);
     EXPECT_EQ(t.fixed.emrtext.fOptions, 0u);
     EXPECT_EQ(t.fixed.iGraphicsMode, U_GM_COMPATIBLE);
     EXPECT_FLOAT_EQ(t.fixed.exScale, 2540.0f / 96.0f);
-    // The record's own bounds: 40 wide centred on 300, cell 16 with descent 3.
-    EXPECT_EQ(t.fixed.rclBounds.left, 280);
-    EXPECT_EQ(t.fixed.rclBounds.right, 319);
+    // The record's own bounds, without the picture's margin: 35 wide centred
+    // on 300, 13 above and 3 below the baseline.
+    EXPECT_EQ(t.fixed.rclBounds.left, 283);
+    EXPECT_EQ(t.fixed.rclBounds.right, 317);
     EXPECT_EQ(t.fixed.rclBounds.top, 417);
     EXPECT_EQ(t.fixed.rclBounds.bottom, 432);
 }
 
 TEST(EmfReadBack, TextsInUtf8AndBeyondTheBasicPlane)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     EmfSurface s(m);
-    s.SelectFontHeight(20);
+    s.SelectFontHeight(20);  // em 18, 9 per character
     s.Text(0, 0, "Gr\xC3\xBCn");        // a UTF-8 specimen name
     s.Text(0, 40, "a\xF0\x9F\x98\x80");  // a character outside the basic plane
     const auto bytes = s.Finish();
@@ -178,24 +179,37 @@ TEST(EmfReadBack, TextsInUtf8AndBeyondTheBasicPlane)
     }
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text, u"Gr\u00FCn");
-    EXPECT_EQ(texts[0].dx, (std::vector<std::int32_t>{10, 10, 10, 10}));
+    EXPECT_EQ(texts[0].dx, (std::vector<std::int32_t>{9, 9, 9, 9}));
     EXPECT_EQ(texts[1].text, u"a\U0001F600");
-    EXPECT_EQ(texts[1].dx, (std::vector<std::int32_t>{10, 10, 0}));
+    EXPECT_EQ(texts[1].dx, (std::vector<std::int32_t>{9, 9, 0}));
 }
 
-TEST(EmfReadBack, FontsAreArialWithTheCellHeightOrDefaultSize)
+// Fonts are named by their em, a negative height, which readers take as the
+// font size and GDI as the em too: a cell of 16 is an em of 14, and points
+// follow the reference device's resolution.
+TEST(EmfReadBack, FontsAreArialNamedByTheirEm)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     EmfSurface s(m);
-    EXPECT_EQ(s.TextWidth("abc"), 21);  // no font yet: the default size
+    EXPECT_EQ(s.TextWidth("abc"), 21);  // no font yet: the default size, em 14
     s.SelectFontHeight(16);
-    EXPECT_EQ(s.TextWidth("abc"), 24);
-    s.SelectFontPoints(5);  // no reference device: height 0
+    EXPECT_EQ(s.TextWidth("abc"), 21);
+    s.SelectFontPoints(5);  // 5 points on the 96-dpi screen: em 7
+    EXPECT_EQ(s.TextWidth("abc"), 9);
+    s.SelectFontHeight(0);  // the default size
+    s.SelectFontPoints(0);
+    s.ReleaseFont();
+    s.ReleaseFont();
+    s.ReleaseFont();
     EXPECT_EQ(s.TextWidth("abc"), 21);
     s.ReleaseFont();
-    EXPECT_EQ(s.TextWidth("abc"), 24);
-    s.ReleaseFont();
     s.ReleaseFont();  // one release too many does nothing
+    {
+        // 192 dpi: 5 points are an em of 13.
+        EmfSurface fine(m, EmfReferenceDevice{1920, 1080, 254, 143});
+        fine.SelectFontPoints(5);
+        EXPECT_EQ(fine.TextWidth("abc"), 18);
+    }
     const auto bytes = s.Finish();
     const auto records = WalkRecords(bytes);
     std::vector<std::int32_t> heights;
@@ -219,8 +233,9 @@ TEST(EmfReadBack, FontsAreArialWithTheCellHeightOrDefaultSize)
         EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(lf.lfFaceName), 6),
                   std::u16string(u"Arial\0", 6));
     }
-    // 16, then the default size, then 16 again when the default one is released.
-    EXPECT_EQ(heights, (std::vector<std::int32_t>{16, 0, 16}));
+    // Em 14, 7, then 14 for the default size (0 points: the same size again,
+    // no record); the releases go back to 7 and then 14.
+    EXPECT_EQ(heights, (std::vector<std::int32_t>{-14, -7, -14, -7, -14}));
 }
 
 // Plays the object records like a player's object table and checks the
@@ -228,7 +243,7 @@ TEST(EmfReadBack, FontsAreArialWithTheCellHeightOrDefaultSize)
 // only while it exists, and never deleted while selected.
 TEST(EmfReadBack, TheObjectTableIsConsistent)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     EmfSurface s(m);
     for (int i = 0; i < 50; ++i) {
         s.SelectPen(i % 2 ? PenStyle::kDashed : PenStyle::kSolid, Rgb{static_cast<std::uint8_t>(i), 0, 0}, 1 + i % 3);
@@ -292,7 +307,7 @@ TEST(EmfReadBack, TheObjectTableIsConsistent)
 
 TEST(EmfReadBack, SelectingTheCurrentPenOrFillRecordsNothing)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     EmfSurface s(m);
     s.SelectPen(PenStyle::kSolid, kBlack, 1);
     s.SelectFill(kWhite);
@@ -312,7 +327,7 @@ TEST(EmfReadBack, SelectingTheCurrentPenOrFillRecordsNothing)
 TEST(EmfReadBack, LongTextsKeepOneAdvancePerCharacter)
 {
     for (std::size_t length : {1000u, 1024u, 1025u, 5000u}) {
-        HalfCellMeasurer m;
+        HalfEmMeasurer m;
         EmfSurface s(m);
         s.SelectFontHeight(16);
         std::string text(length, 'x');
@@ -326,14 +341,14 @@ TEST(EmfReadBack, LongTextsKeepOneAdvancePerCharacter)
         const auto t = emftest::ReadText(bytes, *it);
         ASSERT_EQ(t.text.size(), length);
         EXPECT_EQ(t.text[length / 2], u'\u00B0');
-        EXPECT_TRUE(std::all_of(t.dx.begin(), t.dx.end(), [](std::int32_t d) { return d == 8; })) << length;
-        EXPECT_EQ(t.fixed.rclBounds.right - t.fixed.rclBounds.left + 1, static_cast<int>(8 * length));
+        EXPECT_TRUE(std::all_of(t.dx.begin(), t.dx.end(), [](std::int32_t d) { return d == 7; })) << length;
+        EXPECT_EQ(t.fixed.rclBounds.right - t.fixed.rclBounds.left + 1, static_cast<int>(7 * length));
     }
 }
 
 TEST(EmfReadBack, ThousandsOfPrimitivesAllReadBack)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     EmfSurface s(m);
     s.SelectFontHeight(16);
     for (int i = 0; i < 3000; ++i) {
@@ -360,7 +375,7 @@ TEST(EmfReadBack, ThousandsOfPrimitivesAllReadBack)
 
 TEST(EmfReadBack, FinishIsFinal)
 {
-    HalfCellMeasurer m;
+    HalfEmMeasurer m;
     EmfSurface s(m);
     s.MoveTo(0, 0);
     s.LineTo(10, 10);
@@ -381,7 +396,7 @@ namespace {
 // reaches past its end is refused.
 TEST(EmfReadBack, TheSafetyCheckRejectsADamagedTextRecord)
 {
-    emftest::HalfCellMeasurer m;
+    emftest::HalfEmMeasurer m;
     EmfSurface s(m);
     s.Text(10, 10, "abc");
     auto bytes = s.Finish();

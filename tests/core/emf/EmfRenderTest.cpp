@@ -102,7 +102,7 @@ std::vector<std::uint8_t> SampleDiagram(const TextMeasurer& measurer)
 
 TEST_F(EmfRender, TextsShapesAndColoursComeOut)
 {
-    emftest::HalfCellMeasurer m;
+    emftest::HalfEmMeasurer m;
     const std::string svg = RenderToSvg(SampleDiagram(m));
     ASSERT_NE(svg.find("</svg>"), std::string::npos) << svg;
     // The degree sign arrives as a real U+00B0 (UTF-8 C2 B0 in the SVG).
@@ -111,7 +111,8 @@ TEST_F(EmfRender, TextsShapesAndColoursComeOut)
     EXPECT_NE(svg.find("NRM (* 123.46 mA/m)"), std::string::npos);
     EXPECT_NE(svg.find("Class A"), std::string::npos);
     EXPECT_NE(svg.find("font-family=\"Arial\""), std::string::npos);
-    EXPECT_NE(svg.find("font-size=\"16"), std::string::npos);
+    // The em, not the cell: a cell of 16 is Arial at 14.
+    EXPECT_NE(svg.find("font-size=\"14.0"), std::string::npos);
     EXPECT_NE(svg.find("text-anchor=\"middle\""), std::string::npos);
     // The axes, the circles, the box, the dashed line, the colours.
     EXPECT_NE(svg.find("M 500.0000,400.0000 L 100.0000,400.0000"), std::string::npos);
@@ -129,7 +130,7 @@ TEST_F(EmfRender, TextsShapesAndColoursComeOut)
 
 TEST_F(EmfRender, ALongTextAndManyPrimitivesConvert)
 {
-    emftest::HalfCellMeasurer m;
+    emftest::HalfEmMeasurer m;
     EmfSurface s(m);
     s.SelectFontHeight(12);
     const std::string longText = std::string(3000, 'k') + "\xB0" "C";
@@ -150,7 +151,7 @@ TEST_F(EmfRender, ALongTextAndManyPrimitivesConvert)
 
 TEST_F(EmfRender, AnEmptyPictureConverts)
 {
-    emftest::HalfCellMeasurer m;
+    emftest::HalfEmMeasurer m;
     EmfSurface s(m);
     const std::string svg = RenderToSvg(s.Finish());
     EXPECT_NE(svg.find("</svg>"), std::string::npos);

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "plots/ArialMetrics.h"
 #include "plots/DrawingSurface.h"
 #include "text/TextEncoding.h"
 
@@ -22,13 +23,16 @@ extern "C" {
 
 namespace korvanes::emftest {
 
-// Every character is half the cell height wide; 7 units in the default size.
-class HalfCellMeasurer final : public TextMeasurer {
+// Every character is half the em wide, truncated: 7 units in the writer's
+// em of 14 (a cell of 16, the default size). Requests by cell height are
+// turned into the em by the same rule as the writer's.
+class HalfEmMeasurer final : public TextMeasurer {
 public:
-    int TextWidth(std::string_view text, int cellHeight) const override
+    int TextWidth(std::string_view text, int height) const override
     {
         ++calls;
-        const int perCharacter = cellHeight > 0 ? cellHeight / 2 : 7;
+        const int em = height < 0 ? -height : ArialEmForCellHeight(height);
+        const int perCharacter = em / 2;
         const auto width = static_cast<long long>(DecodeText(text).size()) * perCharacter;
         return static_cast<int>(std::min<long long>(width, std::numeric_limits<int>::max()));
     }
