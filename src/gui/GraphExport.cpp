@@ -1,7 +1,11 @@
 #include "GraphExport.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
 
 #include "KorvanesToolView.h"
 #include "plots/PaintSequence.h"
@@ -62,6 +66,33 @@ bool SaveGraphFile(CKorvanesToolView& view, const QString& path, PictureFormat f
         error = QString::fromStdU16String(ToUtf16(reason));
     }
     return saved;
+}
+
+bool CopyPlot(CKorvanesToolView& view, QString& error)
+{
+    OpenDocument& document = view.Document();
+    CKorvanesToolDoc& doc = document.Doc();
+    const std::vector<std::uint8_t> emf = RenderEmf(doc, PictureSize{view.viewport()->width(), view.viewport()->height()});
+    const ClientSize size = DefaultPictureSize(doc.m_options.m_plotType);
+    std::string reason;
+    const QByteArray svg = RenderPictureBytes(doc, PictureFormat::kSvg, PictureSize{size.width, size.height}, reason);
+    const QByteArray png = RenderPictureBytes(doc, PictureFormat::kPng, PictureSize{size.width, size.height}, reason);
+    document.UpdateAllViews(&view);
+    if (emf.empty() || svg.isEmpty() || png.isEmpty()) {
+        error = reason.empty() ? QObject::tr("the picture could not be made")
+                               : QString::fromStdU16String(ToUtf16(reason));
+        return false;
+    }
+    auto* data = new QMimeData;
+    const QByteArray emfBytes(reinterpret_cast<const char*>(emf.data()), static_cast<qsizetype>(emf.size()));
+    for (const char* type : kEmfMimeTypes) {
+        data->setData(QString::fromLatin1(type), emfBytes);
+    }
+    data->setData(QString::fromLatin1(kSvgMimeType), svg);
+    // As an image, the toolkit offers it as PNG and in the other image types.
+    data->setImageData(QImage::fromData(png, "PNG"));
+    QGuiApplication::clipboard()->setMimeData(data);
+    return true;
 }
 
 }  // namespace korvanes::gui

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "DocumentWindowSettings.h"
+#include "ProgramVersion.h"
 #include "RecentFileList.h"
 #include "criteria/ApplicationCriteria.h"
 
@@ -19,7 +20,7 @@ class CMainFrame;
 void InitGuiResources();
 
 // The program's version as the about box and --version show it.
-inline constexpr const char* kProgramVersion = "4.1";
+inline constexpr const char* kProgramVersion = korvanes::kVersion;
 
 class CKorvanesToolApp {
 public:

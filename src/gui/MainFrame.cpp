@@ -133,9 +133,10 @@ void CMainFrame::CreateActions()
     a.copy->setShortcuts(QKeySequence::Copy);
     a.paste = MakeAction(this, tr("&Paste"), tr("Insert the clipboard contents"), ThemeIcon("edit-paste", "paste"));
     a.paste->setShortcuts(QKeySequence::Paste);
-    for (QAction* inactive : {a.undo, a.cut, a.copy, a.paste}) {
+    for (QAction* inactive : {a.undo, a.cut, a.paste}) {
         inactive->setEnabled(false);
     }
+    connect(a.copy, &QAction::triggered, this, &CMainFrame::OnCopy);
 
     a.criteria = MakeAction(this, tr("&Criteria"), tr("modify calculation criteria"), ThemeIcon("preferences-system", "criteria"));
     connect(a.criteria, &QAction::triggered, this, &CMainFrame::OnCriteria);
@@ -365,6 +366,20 @@ void CMainFrame::OnSaveGraph()
     statusBar()->showMessage(tr("Diagram saved to %1").arg(QDir::toNativeSeparators(path)), 5000);
 }
 
+void CMainFrame::OnCopy()
+{
+    CChildFrame* frame = ActiveFrame();
+    if (frame == nullptr) {
+        return;
+    }
+    QString error;
+    if (CopyPlot(*frame->View(), error)) {
+        statusBar()->showMessage(tr("Diagram copied to the clipboard"), 5000);
+    } else {
+        ShowMessage(this, tr("The diagram could not be copied."), error, QMessageBox::Warning);
+    }
+}
+
 void CMainFrame::OnPrint()
 {
     CChildFrame* frame = ActiveFrame();
@@ -478,6 +493,7 @@ void CMainFrame::OnActiveFrameChanged()
     // The criteria belong to a document: without one there is nothing to
     // apply them to.
     m_actions.criteria->setEnabled(hasDocument);
+    m_actions.copy->setEnabled(hasDocument);
     m_editMenu->menuAction()->setVisible(hasDocument);
     m_windowMenu->menuAction()->setVisible(hasDocument);
     m_actions.newWindow->setEnabled(hasDocument);

@@ -54,6 +54,7 @@ private:
 
     void OnOpen();
     void OnSaveGraph();
+    void OnCopy();
     void OnPrint();
     void OnPrintPreview();
     void OnPrintSetup();

@@ -4,23 +4,18 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <QTimer>
 #include <clocale>
 #include <memory>
 #include <string_view>
-
-#include <QTimer>
 
 #include "ChildFrame.h"
 #include "KorvanesToolApp.h"
 #include "KorvanesToolView.h"
 #include "MainFrame.h"
-#include "ProgramVersion.h"
 #include "QtSettingsStore.h"
 
 namespace {
-
-static_assert(std::string_view(korvanes::gui::kProgramVersion) == korvanes::kVersion,
-              "the desktop program reports the project's version");
 
 // Whether the command line asks for help or the version, which the parser
 // answers and then ends the program: that needs no display, so no GUI is

@@ -6,6 +6,10 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 
+#include <QClipboard>
+#include <QMimeData>
+
+#include "EmfTestSupport.h"
 #include "GraphExport.h"
 #include "GuiTestSupport.h"
 #include "Printing.h"
@@ -74,6 +78,26 @@ TEST_F(ExportCommands, SaveGraphWritesEachFormatByExtensionOrFilter)
     QString named = m_folder.filePath(QStringLiteral("named.PNG"));
     EXPECT_EQ(GraphFormat(named, filters[0]), PictureFormat::kPng);
     EXPECT_TRUE(named.endsWith(QStringLiteral("named.PNG")));
+}
+
+TEST_F(ExportCommands, CopyPutsAMetafileWithSvgAndPngOnTheClipboard)
+{
+    RunningProgram program({Example("tuff-mt3.kvd")});
+    QGuiApplication::clipboard()->setText(QStringLiteral("earlier"));
+    QString error;
+    ASSERT_TRUE(CopyPlot(*program.Frame().View(), error)) << error.toStdString();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_FALSE(data->hasText());  // only the picture
+    const QByteArray emf = data->data(QStringLiteral("image/x-emf"));
+    EXPECT_EQ(data->data(QStringLiteral("image/emf")), emf);
+    const std::vector<std::uint8_t> bytes(emf.begin(), emf.end());
+    const std::vector<emftest::Record> records = emftest::WalkRecords(bytes);  // libUEMF checks every record
+    ASSERT_GT(records.size(), 10u);
+    EXPECT_EQ(records.back().type, static_cast<std::uint32_t>(U_EMR_EOF));
+    EXPECT_TRUE(data->data(QStringLiteral("image/svg+xml")).contains("<svg"));
+    const QImage image = qvariant_cast<QImage>(data->imageData());
+    EXPECT_EQ(image.size(), QSize(520, 420));
 }
 
 TEST_F(ExportCommands, SaveResultsAppendsOneHeaderAndOneLinePerSave)
