@@ -1,5 +1,6 @@
 #include "analysis/AraiFit.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/DirectionalFit.h"
@@ -9,26 +10,38 @@
 namespace korvanes {
 namespace {
 
-// num / den for q and w, limited to +-kQualityCeiling; a zero denominator
-// (no scatter at all) gives the ceiling unless the numerator is 0 too.
+// num / den for q and w as computed; where that is not finite (a zero
+// denominator: no scatter at all, or an overflow) the stand-in
+// kQualityWithoutScatter with the quotient's sign. A zero numerator gives 0.
 double QualityQuotient(double num, double den)
 {
     if (num == 0.0) {
         return 0.0;
     }
-    if (den == 0.0) {
-        return std::copysign(kQualityCeiling, num);
-    }
-    const double r = num / den;
-    if (!(std::fabs(r) < kQualityCeiling)) {
-        return std::copysign(kQualityCeiling, r);
-    }
-    return r;
+    const double r = den != 0.0 ? num / den : std::copysign(kQualityWithoutScatter, num);
+    return std::isfinite(r) ? r : std::copysign(kQualityWithoutScatter, r);
+}
+
+// In a list whose temperatures never decrease: the position of the first
+// item at or above `t`, and of the first item above `t`.
+std::size_t FirstAtOrAbove(const std::vector<CStepVector>& list, int t)
+{
+    return static_cast<std::size_t>(
+        std::partition_point(list.begin(), list.end(), [t](const CStepVector& s) { return s.temperature < t; }) -
+        list.begin());
+}
+
+std::size_t FirstAbove(const std::vector<CStepVector>& list, int t)
+{
+    return static_cast<std::size_t>(
+        std::partition_point(list.begin(), list.end(), [t](const CStepVector& s) { return s.temperature <= t; }) -
+        list.begin());
 }
 
 // Clamps the range to the measured temperatures and snaps both ends up to
-// the next measured step. An empty list leaves the range as it is.
-void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& bounds, int& tMin,
+// the next measured step. An empty list leaves the range as it is. With
+// `ascending` the counts come from a binary search instead of a pass.
+void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& bounds, bool ascending, int& tMin,
                   int& tMax)
 {
     if (zeroField.empty()) {
@@ -44,11 +57,18 @@ void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& 
     std::size_t atMin = 0;
     std::size_t belowMax = 0;
     std::size_t atMax = 0;
-    for (const CStepVector& item : zeroField) {
-        belowMin += item.temperature < tMin ? 1 : 0;
-        atMin += item.temperature == tMin ? 1 : 0;
-        belowMax += item.temperature < tMax ? 1 : 0;
-        atMax += item.temperature == tMax ? 1 : 0;
+    if (ascending) {
+        belowMin = FirstAtOrAbove(zeroField, tMin);
+        atMin = FirstAbove(zeroField, tMin) - belowMin;
+        belowMax = FirstAtOrAbove(zeroField, tMax);
+        atMax = FirstAbove(zeroField, tMax) - belowMax;
+    } else {
+        for (const CStepVector& item : zeroField) {
+            belowMin += item.temperature < tMin ? 1 : 0;
+            atMin += item.temperature == tMin ? 1 : 0;
+            belowMax += item.temperature < tMax ? 1 : 0;
+            atMax += item.temperature == tMax ? 1 : 0;
+        }
     }
     // The position exists for data in ascending order within the bounds;
     // other data keep the end as it is.
@@ -60,27 +80,45 @@ void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& 
     }
 }
 
-// The Arai points of the range, paired by temperature, into xs and ys; their
+bool Ascending(const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
+{
+    return pairing.ascending && pairing.count == static_cast<int>(zeroField.size());
+}
+
+// The Arai points of the range, paired by temperature, into xs and ys: the
+// zero-field items of the range that have a pTRM item, in list order. Their
 // number, or 0 for more than kMaxFitPoints (rejected).
 int GatherPoints(const std::vector<CStepVector>& zeroField, const AraiPairing& pairing, int tMin, int tMax,
                  double* xs, double* ys)
 {
     const bool paired = pairing.paired && pairing.count == static_cast<int>(zeroField.size());
+    std::size_t first = 0;
+    std::size_t last = zeroField.size();
+    if (paired && pairing.ascending) {
+        first = FirstAtOrAbove(zeroField, tMin);
+        last = std::max(first, FirstAbove(zeroField, tMax));
+    }
     int n = 0;
-    double x = 0.0;
-    for (std::size_t k = 0; k < zeroField.size(); ++k) {
+    for (std::size_t k = first; k < last; ++k) {
         const CStepVector& item = zeroField[k];
+        if (item.temperature < tMin || item.temperature > tMax) {
+            continue;
+        }
+        double x = 0.0;
+        bool measured = false;
         if (paired) {
             x = pairing.x[k];
+            measured = pairing.measured[k];
         } else if (pairing.ptrm != nullptr) {
             for (const CStepVector& p : *pairing.ptrm) {
                 if (p.temperature == item.temperature) {
                     x = p.magnitude;
+                    measured = true;
                 }
             }
         }
-        if (item.temperature < tMin || item.temperature > tMax) {
-            continue;
+        if (!measured) {
+            continue;  // no pTRM at this temperature: not an Arai point
         }
         if (n == kMaxFitPoints) {
             return 0;  // more points than any specimen has: rejected
@@ -142,20 +180,26 @@ void PairAraiPoints(const std::vector<CStepVector>& zeroField, const std::vector
     pairing.ptrm = &ptrm;
     pairing.count = static_cast<int>(zeroField.size());
     pairing.paired = zeroField.size() <= static_cast<std::size_t>(kMaxFitPoints);
+    pairing.ascending = false;
     if (!pairing.paired) {
         pairing.count = 0;
         return;
     }
-    // x carries over from the previous zero-field item when a temperature
-    // has no pTRM item; before any heating the pTRM gained is 0.
-    double x = 0.0;
+    pairing.ascending = true;
     for (std::size_t k = 0; k < zeroField.size(); ++k) {
+        double x = 0.0;
+        bool measured = false;
         for (const CStepVector& p : ptrm) {
             if (p.temperature == zeroField[k].temperature) {
                 x = p.magnitude;
+                measured = true;
             }
         }
         pairing.x[k] = x;
+        pairing.measured[k] = measured;
+        if (k > 0 && zeroField[k].temperature < zeroField[k - 1].temperature) {
+            pairing.ascending = false;
+        }
     }
 }
 
@@ -171,7 +215,7 @@ void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
 double PairedRangePaleointensity(const CKorvanesToolDoc& doc, int tMin, int tMax,
                                  const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
 {
-    ClampAndSnap(zeroField, doc.m_plotBounds, tMin, tMax);
+    ClampAndSnap(zeroField, doc.m_plotBounds, Ascending(zeroField, pairing), tMin, tMax);
     double xs[kMaxFitPoints];
     double ys[kMaxFitPoints];
     const int n = GatherPoints(zeroField, pairing, tMin, tMax, xs, ys);
@@ -204,7 +248,7 @@ void EvaluatePairedLineFit(CKorvanesToolDoc& doc, int tMin, int tMax,
                            const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
 {
     CSpecimenResult& r = doc.m_result;
-    ClampAndSnap(zeroField, doc.m_plotBounds, tMin, tMax);
+    ClampAndSnap(zeroField, doc.m_plotBounds, Ascending(zeroField, pairing), tMin, tMax);
 
     double xs[kMaxFitPoints];
     double ys[kMaxFitPoints];
@@ -340,6 +384,22 @@ void EvaluateRangeChecks(CKorvanesToolDoc& doc, double correctedPaleointensity, 
         }
     }
     r.dAC = dAC;
+}
+
+std::vector<LeftOutStep> LeftOutAraiSteps(const CKorvanesToolDoc& doc)
+{
+    const CSpecimenResult& r = doc.m_result;
+    const bool hasRange = r.n > 0;
+    std::vector<LeftOutStep> steps;
+    for (const CStepVector& zero : doc.m_zeroFieldSteps) {
+        const bool measured = std::any_of(doc.m_ptrmGained.begin(), doc.m_ptrmGained.end(),
+                                          [&zero](const CStepVector& p) { return p.temperature == zero.temperature; });
+        if (!measured) {
+            steps.push_back({zero.temperature, hasRange && zero.temperature >= r.tMin && zero.temperature <= r.tMax,
+                             "no in-field step at this temperature, so no pTRM gained to pair it with"});
+        }
+    }
+    return steps;
 }
 
 void ClearResult(CSpecimenResult& result)
