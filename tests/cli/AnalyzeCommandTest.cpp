@@ -79,7 +79,8 @@ TEST(Analyze, ExamplesAsText)
 TEST(Analyze, ExamplesAsJsonHaveTheFullShape)
 {
     const std::set<std::string> top{"file",      "specimenName", "checkMethodText", "methodType", "resultClass",
-                                    "header",    "options",      "range",           "result",     "marks",
+                                    "header",    "options",      "range",           "result",     "leftOutSteps",
+                                    "marks",
                                     "resultsLine", "stepLines",  "tailLines",       "plotBounds", "lists",
                                     "warnings"};
     const std::set<std::string> header{"labField", "coreAzimuth", "coreDip", "beddingDipDirection", "beddingDip"};
