@@ -39,10 +39,10 @@ std::size_t FirstAbove(const std::vector<CStepVector>& list, int t)
 }
 
 // Clamps the range to the measured temperatures and snaps both ends up to
-// the next measured step. An empty list leaves the range as it is. With
-// `ascending` the counts come from a binary search instead of a pass.
-void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& bounds, bool ascending, int& tMin,
-                  int& tMax)
+// the next measured step. An empty list leaves the range as it is. A list
+// paired in advance is counted in its sorted temperatures.
+void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& bounds, const AraiPairing& pairing,
+                  int& tMin, int& tMax)
 {
     if (zeroField.empty()) {
         return;
@@ -57,11 +57,13 @@ void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& 
     std::size_t atMin = 0;
     std::size_t belowMax = 0;
     std::size_t atMax = 0;
-    if (ascending) {
-        belowMin = FirstAtOrAbove(zeroField, tMin);
-        atMin = FirstAbove(zeroField, tMin) - belowMin;
-        belowMax = FirstAtOrAbove(zeroField, tMax);
-        atMax = FirstAbove(zeroField, tMax) - belowMax;
+    if (pairing.paired && pairing.count == static_cast<int>(zeroField.size())) {
+        const std::int32_t* first = pairing.sortedTemperatures;
+        const std::int32_t* last = first + pairing.count;
+        belowMin = static_cast<std::size_t>(std::lower_bound(first, last, tMin) - first);
+        atMin = static_cast<std::size_t>(std::upper_bound(first, last, tMin) - first) - belowMin;
+        belowMax = static_cast<std::size_t>(std::lower_bound(first, last, tMax) - first);
+        atMax = static_cast<std::size_t>(std::upper_bound(first, last, tMax) - first) - belowMax;
     } else {
         for (const CStepVector& item : zeroField) {
             belowMin += item.temperature < tMin ? 1 : 0;
@@ -80,41 +82,41 @@ void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& 
     }
 }
 
-bool Ascending(const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
-{
-    return pairing.ascending && pairing.count == static_cast<int>(zeroField.size());
-}
-
 // The Arai points of the range, paired by temperature, into xs and ys: the
 // zero-field items of the range that have a pTRM item, in list order. Their
 // number, or 0 for more than kMaxFitPoints (rejected).
 int GatherPoints(const std::vector<CStepVector>& zeroField, const AraiPairing& pairing, int tMin, int tMax,
                  double* xs, double* ys)
 {
-    const bool paired = pairing.paired && pairing.count == static_cast<int>(zeroField.size());
-    std::size_t first = 0;
-    std::size_t last = zeroField.size();
-    if (paired && pairing.ascending) {
-        first = FirstAtOrAbove(zeroField, tMin);
-        last = std::max(first, FirstAbove(zeroField, tMax));
-    }
     int n = 0;
-    for (std::size_t k = first; k < last; ++k) {
-        const CStepVector& item = zeroField[k];
-        if (item.temperature < tMin || item.temperature > tMax) {
+    if (pairing.paired && pairing.count == static_cast<int>(zeroField.size())) {
+        std::size_t first = 0;
+        std::size_t last = zeroField.size();
+        if (pairing.ascending) {
+            first = FirstAtOrAbove(zeroField, tMin);
+            last = std::max(first, FirstAbove(zeroField, tMax));
+        }
+        // Written whatever the item, counted only for an Arai point of the
+        // range: no branch on data that may come in any order. There are at
+        // most count <= kMaxFitPoints items, so the arrays always have room.
+        for (std::size_t k = first; k < last; ++k) {
+            const CStepVector& item = zeroField[k];
+            xs[n] = pairing.x[k];
+            ys[n] = item.magnitude;
+            n += item.temperature >= tMin && item.temperature <= tMax && pairing.measured[k] ? 1 : 0;
+        }
+        return n;
+    }
+    for (const CStepVector& item : zeroField) {
+        if (item.temperature < tMin || item.temperature > tMax || pairing.ptrm == nullptr) {
             continue;
         }
         double x = 0.0;
         bool measured = false;
-        if (paired) {
-            x = pairing.x[k];
-            measured = pairing.measured[k];
-        } else if (pairing.ptrm != nullptr) {
-            for (const CStepVector& p : *pairing.ptrm) {
-                if (p.temperature == item.temperature) {
-                    x = p.magnitude;
-                    measured = true;
-                }
+        for (const CStepVector& p : *pairing.ptrm) {
+            if (p.temperature == item.temperature) {
+                x = p.magnitude;
+                measured = true;
             }
         }
         if (!measured) {
@@ -200,7 +202,9 @@ void PairAraiPoints(const std::vector<CStepVector>& zeroField, const std::vector
         if (k > 0 && zeroField[k].temperature < zeroField[k - 1].temperature) {
             pairing.ascending = false;
         }
+        pairing.sortedTemperatures[k] = zeroField[k].temperature;
     }
+    std::sort(pairing.sortedTemperatures, pairing.sortedTemperatures + pairing.count);
 }
 
 void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
@@ -215,7 +219,7 @@ void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
 double PairedRangePaleointensity(const CKorvanesToolDoc& doc, int tMin, int tMax,
                                  const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
 {
-    ClampAndSnap(zeroField, doc.m_plotBounds, Ascending(zeroField, pairing), tMin, tMax);
+    ClampAndSnap(zeroField, doc.m_plotBounds, pairing, tMin, tMax);
     double xs[kMaxFitPoints];
     double ys[kMaxFitPoints];
     const int n = GatherPoints(zeroField, pairing, tMin, tMax, xs, ys);
@@ -248,7 +252,7 @@ void EvaluatePairedLineFit(CKorvanesToolDoc& doc, int tMin, int tMax,
                            const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
 {
     CSpecimenResult& r = doc.m_result;
-    ClampAndSnap(zeroField, doc.m_plotBounds, Ascending(zeroField, pairing), tMin, tMax);
+    ClampAndSnap(zeroField, doc.m_plotBounds, pairing, tMin, tMax);
 
     double xs[kMaxFitPoints];
     double ys[kMaxFitPoints];

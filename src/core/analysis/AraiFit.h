@@ -2,6 +2,7 @@
 // The Arai line fit over a temperature range, its quality factors, the
 // directional fits and the alteration statistics of the range.
 
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
@@ -57,6 +58,9 @@ struct AraiPairing {
     int count = 0;
     double x[kMaxFitPoints];       // x[k] belongs to zeroField[k], k < count
     bool measured[kMaxFitPoints];  // zeroField[k] has a pTRM item: an Arai point
+    // The zero-field temperatures in ascending order, for the clamping and
+    // snapping of a range.
+    std::int32_t sortedTemperatures[kMaxFitPoints];
 };
 
 // Pairs `zeroField` with `ptrm` as EvaluateRange does (see there).

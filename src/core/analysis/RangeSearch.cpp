@@ -11,12 +11,18 @@ namespace {
 // Every test of one class block; all bounds inclusive, whole-number limits
 // compared as doubles. maxMadFree is deliberately not tested. A NaN statistic
 // fails its test.
-bool MeetsClass(const CSpecimenResult& r, const ClassThresholds& t)
+// The tests of the line-fit statistics alone.
+bool MeetsLineFit(const CSpecimenResult& r, const ClassThresholds& t)
 {
     return r.n >= t.minN &&
            r.slopeRelStd <= t.maxSlopeRelStd &&
            r.f >= t.minF &&
-           r.q >= static_cast<double>(t.minQ) &&
+           r.q >= static_cast<double>(t.minQ);
+}
+
+bool MeetsClass(const CSpecimenResult& r, const ClassThresholds& t)
+{
+    return MeetsLineFit(r, t) &&
            r.madAnchored <= static_cast<double>(t.maxMad) &&
            r.ckError <= static_cast<double>(t.maxCkError) &&
            r.ckDiff <= static_cast<double>(t.maxCkDiff) &&
@@ -129,6 +135,12 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
             EvaluatePairedLineFit(doc, ti, tj, doc.m_zeroFieldSteps, pairings.plain);
             const double value = std::fabs(doc.m_criteria.maximizeQ == 0 ? doc.m_result.w : doc.m_result.q);
             if (!(value > best)) {
+                continue;
+            }
+            // A range whose line fit fails every class it may take fails
+            // the grade whatever its checks and directions.
+            if (!MeetsLineFit(doc.m_result, doc.m_criteria.classA) &&
+                !(classLimit >= kClassB && MeetsLineFit(doc.m_result, doc.m_criteria.classB))) {
                 continue;
             }
             EvaluateRangeChecks(doc, CorrectedPaleointensity(doc, ti, tj, pairings), doc.m_result.tMax);

@@ -252,7 +252,7 @@ std::vector<ReadWarning> ParseDataLines(const std::vector<std::string>& lines, C
     return warnings.Take();
 }
 
-OpenStatus ReadDataFile(const std::string& path, CKorvanesToolDoc& doc)
+OpenStatus ReadFileBytes(const std::string& path, std::string& bytes)
 {
     OpenStatus status;
     auto fail = [&status, &path](const char* verb, const std::string& reason) {
@@ -270,15 +270,27 @@ OpenStatus ReadDataFile(const std::string& path, CKorvanesToolDoc& doc)
         const int err = errno;
         return fail("open", err != 0 ? std::generic_category().message(err) : std::string("cannot be opened"));
     }
-    std::string bytes;
+    bytes.clear();
     char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    while (bytes.size() <= kMaxDataFileBytes && (in.read(buffer, sizeof buffer) || in.gcount() > 0)) {
         bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
     }
     if (in.bad()) {
         const int err = errno;
         return fail("read", err != 0 ? std::generic_category().message(err) : std::string("read error"));
     }
+    if (bytes.size() > kMaxDataFileBytes) {
+        bytes.clear();
+        return fail("analyse", StringPrintf("the file is larger than %zu MiB; the data file of one specimen is a "
+                                            "few kilobytes",
+                                            kMaxDataFileBytes >> 20));
+    }
+    return status;
+}
+
+OpenStatus ParseDataFile(std::string_view bytes, CKorvanesToolDoc& doc)
+{
+    OpenStatus status;
     status.warnings = ParseDataLines(SplitLines(bytes), doc);
     return status;
 }
