@@ -51,19 +51,27 @@ struct AppendStatus {
 // (it is created with the header on the first append); an existing one only
 // when "Paleoint" occurs after the first character of its first line (at most
 // 198 characters are looked at; an empty file is refused). A file that exists
-// but cannot be read is an error, and is left alone.
+// but cannot be read is an error, and is left alone. A check before the work
+// (a batch checks once before it reads anything); the append checks again.
 AppendStatus CheckResultsFile(const std::string& path);
 
-// Appends `line` (a whole line with its line end) to a file that passed
-// CheckResultsFile. A missing file is created holding the header and the
-// line; if that fails, the new file is removed again. An existing file is
-// opened for appending and receives the line in one write; a write that falls
-// short is cut back so the file keeps its old size. Never truncates or
-// rewrites what the file held.
+// Appends `line` (a whole line with its line end), safe against programs
+// killed at any moment and against other programs appending to the same file:
+// - A missing file is created holding the header and the line, and appears
+//   whole or not at all (see io/FileCreate.h); it never replaces a file that
+//   appeared meanwhile.
+// - An existing file is appended to under an exclusive advisory lock (flock)
+//   that every append takes, so appends never interleave; under the lock the
+//   header is checked again as in CheckResultsFile, and the line goes out in
+//   one write. A last line without its line end is ended first.
+// - A write that fails or falls short (a full disk) is cut back under the
+//   lock, so the file keeps exactly its old contents; a file that cannot be
+//   opened for writing (a read-only medium) is an error and stays as it is.
+// Never truncates or rewrites what the file held.
 AppendStatus AppendCheckedResult(const std::string& path, const std::string& line);
 
-// The save: CheckResultsFile, then AppendCheckedResult. A refused file is
-// untouched.
+// The save: the same as AppendCheckedResult, whose check under the lock
+// refuses a file that is not a results file and leaves it untouched.
 AppendStatus AppendResult(const std::string& path, const std::string& line);
 
 }  // namespace korvanes
