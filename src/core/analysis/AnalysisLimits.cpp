@@ -1,7 +1,9 @@
 #include "analysis/AnalysisLimits.h"
 
+#include <algorithm>
 #include <map>
 
+#include "analysis/CheckSeries.h"
 #include "analysis/Classification.h"
 #include "text/TextEncoding.h"
 
@@ -41,14 +43,15 @@ std::string MostRepeated(const std::vector<CStepVector>& steps)
 
 }  // namespace
 
-std::size_t CountAraiMarks(const CKorvanesToolDoc& doc)
+std::size_t CountAraiMarks(const std::vector<CStepVector>& zeroFieldSteps, const std::vector<CStepVector>& ptrmItems,
+                           const std::vector<CStepVector>& checks, const std::vector<CStepVector>& additivity)
 {
-    const std::map<std::int32_t, std::size_t> zeroField = CountByTemperature(doc.m_zeroFieldSteps);
-    const std::map<std::int32_t, std::size_t> ptrm = CountByTemperature(doc.m_ptrmGained);
+    const std::map<std::int32_t, std::size_t> zeroField = CountByTemperature(zeroFieldSteps);
+    const std::map<std::int32_t, std::size_t> ptrm = CountByTemperature(ptrmItems);
     // Marks of the checks drawn at each own temperature, per zero-field step.
     std::map<std::int32_t, std::size_t> perStep;
-    for (const std::vector<CStepVector>* checks : {&doc.m_ptrmChecks, &doc.m_additivityChecks}) {
-        for (const CStepVector& check : *checks) {
+    for (const std::vector<CStepVector>* list : {&checks, &additivity}) {
+        for (const CStepVector& check : *list) {
             perStep[check.stepTemperature] += 1 + CountAt(ptrm, check.temperature) * CountAt(zeroField, check.temperature);
         }
     }
@@ -73,14 +76,22 @@ std::optional<std::string> AnalysisLimitExceeded(const std::vector<CMeasurement>
         return StringPrintf("it holds %zu zero-field steps; at most %zu can be analysed", counts.zeroFieldSteps,
                             kMaxZeroFieldSteps);
     }
-    const std::size_t items = counts.ptrmGained + counts.ptrmChecks + counts.additivityChecks + counts.tailCheckStats;
+    const std::size_t items = counts.ptrmGained + counts.ptrmChecks + counts.correctedChecks +
+                              counts.additivityChecks + counts.tailCheckStats;
     if (items > kMaxPairedItems) {
         return StringPrintf("its steps repeated at one temperature (most: %s) pair into %zu Arai points and "
                             "check items; at most %zu can be analysed",
                             MostRepeated(scratch.m_steps).c_str(), items, kMaxPairedItems);
     }
+    // The diagram draws the pTRM checks as they are, or the corrected ones
+    // once the check correction is applied.
     PairSteps(scratch);
-    const std::size_t marks = CountAraiMarks(scratch);
+    BuildPtrmCheckSeries(scratch);
+    const std::size_t marks =
+        std::max(CountAraiMarks(scratch.m_zeroFieldSteps, scratch.m_ptrmGained, scratch.m_ptrmChecks,
+                                scratch.m_additivityChecks),
+                 CountAraiMarks(scratch.m_zeroFieldSteps, scratch.m_correctedPtrm, scratch.m_correctedChecks,
+                                scratch.m_additivityChecks));
     if (marks > kMaxAraiMarks) {
         return StringPrintf("its steps repeated at one temperature (most: %s) would need %zu marks in the Arai "
                             "diagram; at most %zu can be drawn",

@@ -270,17 +270,31 @@ struct CountSink {
     PairCounts counts;
     std::vector<std::int32_t> zeroFieldTemperatures;
     std::vector<std::int32_t> tailTemperatures;
+    std::vector<std::int32_t> ptrmTemperatures;
+    std::vector<std::int32_t> checkTemperatures;  // own temperatures of the check items
 
     void checkMode(const char*) {}
-    void origin(const CStepVector&) { ++counts.ptrmGained; }
+    void origin(const CStepVector& s)
+    {
+        ++counts.ptrmGained;
+        ptrmTemperatures.push_back(s.temperature);
+    }
     void zeroField(const CStepVector& s)
     {
         ++counts.zeroFieldSteps;
         zeroFieldTemperatures.push_back(s.temperature);
     }
     void tail(const CStepVector& s) { tailTemperatures.push_back(s.temperature); }
-    void ptrm(const CStepVector&, const CStepVector&) { ++counts.ptrmGained; }
-    void check(const CStepVector&, const CStepVector&, bool) { ++counts.ptrmChecks; }
+    void ptrm(const CStepVector&, const CStepVector& p)
+    {
+        ++counts.ptrmGained;
+        ptrmTemperatures.push_back(p.temperature);
+    }
+    void check(const CStepVector& s, const CStepVector&, bool)
+    {
+        ++counts.ptrmChecks;
+        checkTemperatures.push_back(s.temperature);
+    }
     void additivity(const CStepVector&, const CStepVector&) { ++counts.additivityChecks; }
 };
 
@@ -308,6 +322,13 @@ PairCounts CountPairs(const std::vector<CStepVector>& steps)
         const auto [first, last] =
             std::equal_range(sink.zeroFieldTemperatures.begin(), sink.zeroFieldTemperatures.end(), t);
         sink.counts.tailCheckStats += static_cast<std::size_t>(last - first);
+    }
+    // Every check of a pTRM item's temperature but the first, once for each
+    // pTRM item of that temperature (BuildPtrmCheckSeries).
+    std::sort(sink.checkTemperatures.begin(), sink.checkTemperatures.end());
+    for (const std::int32_t t : sink.ptrmTemperatures) {
+        const auto [first, last] = std::equal_range(sink.checkTemperatures.begin(), sink.checkTemperatures.end(), t);
+        sink.counts.correctedChecks += last - first > 1 ? static_cast<std::size_t>(last - first - 1) : 0;
     }
     return sink.counts;
 }

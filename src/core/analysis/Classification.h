@@ -51,7 +51,8 @@ struct PairCounts {
     std::size_t ptrmGained = 0;  // the origin item included
     std::size_t ptrmChecks = 0;
     std::size_t additivityChecks = 0;
-    std::size_t tailCheckStats = 0;  // built from the lists by BuildTailCheckStats
+    std::size_t tailCheckStats = 0;   // built from the lists by BuildTailCheckStats
+    std::size_t correctedChecks = 0;  // built from the lists by BuildPtrmCheckSeries
 };
 PairCounts CountPairs(const std::vector<CStepVector>& steps);
 

@@ -58,11 +58,12 @@ TEST(AnalysisLimits, EachLimitRefusesWithItsReasonAndTheLargestRealShapesPass)
     };
     const Case cases[] = {
         {"lines", std::vector<CMeasurement>(kMaxMeasurements + 1, CMeasurement{100.11f, 1, 0, 0}),
-         "5001 measurement lines"},
-        {"zero-field steps", Regular(static_cast<int>(kMaxZeroFieldSteps)), "501 zero-field steps"},
+         "2001 measurement lines"},
+        {"zero-field steps", Regular(static_cast<int>(kMaxZeroFieldSteps)), "201 zero-field steps"},
         {"paired items", Repeated({200.0f, 200.11f}, 72), "pair into 5185 Arai points"},
         {"tail statistics", Repeated({200.0f, 200.13f}, 72), "pair into 5185 Arai points"},
-        {"Arai marks", Repeated({100.0f, 100.11f, 100.12f}, 15), "would need 11448015 marks"},
+        {"corrected checks", Repeated({100.0f, 100.11f, 100.12f}, 15), "pair into 51075 Arai points"},
+        {"Arai marks", Repeated({100.0f, 100.11f, 100.12f}, 6), "marks in the Arai diagram"},
     };
     for (const Case& c : cases) {
         const std::optional<std::string> why = AnalysisLimitExceeded(c.lines);
@@ -83,13 +84,14 @@ TEST(AnalysisLimits, CountsMatchTheBuiltLists)
     EXPECT_EQ(counts.ptrmChecks, doc.m_ptrmChecks.size());
     EXPECT_EQ(counts.additivityChecks, doc.m_additivityChecks.size());
     EXPECT_EQ(counts.tailCheckStats, doc.m_tailCheckStats.size());
-    EXPECT_GT(counts.ptrmChecks * counts.additivityChecks * counts.tailCheckStats, 0u);
+    EXPECT_EQ(counts.correctedChecks, doc.m_correctedChecks.size());
+    EXPECT_GT(counts.ptrmChecks * counts.correctedChecks * counts.additivityChecks * counts.tailCheckStats, 0u);
 }
 
 TEST(AnalysisLimits, OpenRefusesAndLeavesNoMeasurement)
 {
     CKorvanesToolDoc doc;
-    const OpenStatus status = doc.OpenData(FileBytes(Repeated({100.0f, 100.11f, 100.12f}, 15)));
+    const OpenStatus status = doc.OpenData(FileBytes(Repeated({100.0f, 100.11f, 100.12f}, 6)));
     EXPECT_FALSE(status.readable);
     EXPECT_NE(status.error.find("marks in the Arai diagram"), std::string::npos) << status.error;
     EXPECT_TRUE(doc.m_measurements.empty());

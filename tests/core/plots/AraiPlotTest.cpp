@@ -276,7 +276,7 @@ TEST(AraiPlotMarks, CountedAsDrawnForRepeatedSteps)
     const std::size_t marks = drawn.OfKind(PrimitiveKind::kEllipse).size() +
                               drawn.OfKind(PrimitiveKind::kRectangle).size() +
                               drawn.OfKind(PrimitiveKind::kMoveTo).size() - frame.OfKind(PrimitiveKind::kMoveTo).size();
-    EXPECT_EQ(CountAraiMarks(doc), marks);
+    EXPECT_EQ(CountAraiMarks(doc.m_zeroFieldSteps, doc.m_ptrmGained, doc.m_ptrmChecks, doc.m_additivityResults), marks);
     EXPECT_GT(marks, 60u);  // repeats multiply the marks
 }
 
