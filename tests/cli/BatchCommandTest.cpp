@@ -210,8 +210,9 @@ pid_t Start(const std::vector<std::string>& args)
 // and whole lines only.
 std::size_t WholeResultLines(const fs::path& results)
 {
-    const std::vector<std::string> lines = CrLfLines(ReadAll(results));
-    EXPECT_FALSE(lines.empty());
+    const std::string bytes = ReadAll(results);
+    const std::vector<std::string> lines = CrLfLines(bytes);
+    EXPECT_FALSE(lines.empty()) << bytes.size() << " bytes";
     if (lines.empty()) {
         return 0;
     }

@@ -1,16 +1,16 @@
 // Any bytes as an existing results file: the check before an append and the
-// append itself, on a file in memory. Promises checked: the append accepts
+// append itself, on a file in a folder of the run's own. Promises checked: the append accepts
 // exactly the files the check accepts; an accepted file keeps every byte and
 // gains the line (after a line end of its own when its last line had none);
 // a refused file is left as it was.
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "FuzzCheck.h"
@@ -18,20 +18,44 @@
 
 namespace {
 
-// One file in memory for the whole run, refilled for every input.
-int MemoryFile()
+// The file every input is written to, in a fresh folder of this run that is
+// removed at the end.
+char g_folder[] = "/tmp/korvanes-fuzz-results-XXXXXX";
+
+void RemoveFolder()
 {
-    static const int fd = ::memfd_create("results.krv", MFD_CLOEXEC);
-    return fd;
+    const std::string folder = g_folder;
+    ::unlink((folder + "/results.krv").c_str());
+    ::rmdir(folder.c_str());
 }
 
-std::string Contents(int fd)
+const std::string& FilePath()
 {
-    struct stat info {};
-    ::fstat(fd, &info);
-    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-    const ssize_t n = ::pread(fd, bytes.data(), bytes.size(), 0);
-    bytes.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    static const std::string path = [] {
+        korvanes::fuzz::Require(::mkdtemp(g_folder) != nullptr, "a folder for the file can be made");
+        std::atexit(RemoveFolder);
+        return std::string(g_folder) + "/results.krv";
+    }();
+    return path;
+}
+
+bool Write(const std::string& path, const std::string& bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const bool written = fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    return ::close(fd) == 0 && written;
+}
+
+std::string Contents(const std::string& path)
+{
+    std::string bytes;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    char buffer[1 << 16];
+    ssize_t n = 0;
+    while (fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0) {
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
     return bytes;
 }
 
@@ -40,19 +64,15 @@ std::string Contents(int fd)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace korvanes;
-    const int fd = MemoryFile();
-    fuzz::Require(fd >= 0, "a file in memory can be made");
+    const std::string& path = FilePath();
     const std::string before(reinterpret_cast<const char*>(data), size);
-    fuzz::Require(::ftruncate(fd, 0) == 0 &&
-                      ::pwrite(fd, before.data(), before.size(), 0) == static_cast<ssize_t>(before.size()),
-                  "the file in memory takes the input");
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    fuzz::Require(Write(path, before), "the file takes the input");
 
     static const std::string line = FormatResultLine(ResultValues{"F1", 35.0, "CC", CSpecimenResult{}});
     const AppendStatus checked = CheckResultsFile(path);
     const AppendStatus appended = AppendResult(path, line);
     fuzz::Require(checked.outcome == appended.outcome, "the append accepts what the check accepts");
-    const std::string after = Contents(fd);
+    const std::string after = Contents(path);
     if (appended.ok()) {
         const bool ended = before.empty() || before.back() == '\n';
         fuzz::Require(after == before + (ended ? "" : "\r\n") + line, "an accepted file keeps its bytes and gains the line");

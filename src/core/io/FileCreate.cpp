@@ -1,7 +1,6 @@
 #include "io/FileCreate.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,19 +12,33 @@
 namespace korvanes {
 namespace {
 
-// Closes the descriptor when it goes out of scope.
-struct Descriptor {
-    int fd = -1;
-    ~Descriptor()
-    {
-        if (fd >= 0) {
-            ::close(fd);
+std::string FolderOf(const std::string& path)
+{
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+// A free temporary name beside `path`, opened as a new file; -1 on failure.
+int OpenTemporary(const std::string& path, int mode, std::string& temporary)
+{
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        temporary = path + StringPrintf(".%08x.tmp", static_cast<unsigned>(random()));
+        const int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            if (fd < 0) {
+                temporary.clear();
+            }
+            return fd;
         }
     }
-};
+    temporary.clear();
+    errno = EEXIST;
+    return -1;
+}
 
-// Writes all of `bytes` and syncs them. Returns 0 or the error number.
-int WriteAllAndSync(int fd, std::string_view bytes)
+// Writes all of `bytes` to `fd`. Returns 0 or the error number.
+int WriteAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -40,86 +53,104 @@ int WriteAllAndSync(int fd, std::string_view bytes)
         }
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
-    return ::fsync(fd) == 0 ? 0 : errno;
+    return 0;
 }
 
-std::string FolderOf(const std::string& path)
-{
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    return parent.empty() ? std::string(".") : parent.string();
-}
-
-CreateStatus Failed(int error) { return {CreateOutcome::kError, error}; }
-
-// link() gives the new name only if none exists: EEXIST otherwise.
-CreateStatus Linked(int result)
-{
-    if (result == 0) {
-        return {};
-    }
-    return errno == EEXIST ? CreateStatus{CreateOutcome::kExists, EEXIST} : Failed(errno);
-}
-
-// A file without a name, linked once complete.
-CreateStatus CreateUnnamed(const std::string& path, std::string_view bytes, bool& unsupported)
-{
-    Descriptor file{::open(FolderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)};
-    if (file.fd < 0) {
-        unsupported = errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL;
-        return Failed(errno);
-    }
-    if (const int error = WriteAllAndSync(file.fd, bytes)) {
-        return Failed(error);
-    }
-    const std::string self = StringPrintf("/proc/self/fd/%d", file.fd);
-    const CreateStatus linked = Linked(::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW));
-    unsupported = linked.outcome == CreateOutcome::kError && (linked.error == ENOENT || linked.error == EPERM ||
-                                                               linked.error == EOPNOTSUPP);
-    return linked;
-}
-
-// A temporary name beside the target, linked once complete and removed.
-// Where the file system has no links either, the file is created under its
-// own name and written at once (it is then briefly empty).
-CreateStatus CreateNamed(const std::string& path, std::string_view bytes)
-{
-    std::random_device random;
-    std::string temporary;
-    Descriptor file;
-    for (int attempt = 0; attempt < 16 && file.fd < 0; ++attempt) {
-        temporary = path + StringPrintf(".%08x.tmp", static_cast<unsigned>(random()));
-        file.fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (file.fd < 0 && errno != EEXIST) {
-            return Failed(errno);
-        }
-    }
-    if (file.fd < 0) {
-        return Failed(EEXIST);
-    }
-    const int error = WriteAllAndSync(file.fd, bytes);
-    CreateStatus status = error != 0 ? Failed(error) : Linked(::link(temporary.c_str(), path.c_str()));
-    ::unlink(temporary.c_str());
-    if (status.outcome != CreateOutcome::kError || (status.error != EPERM && status.error != EOPNOTSUPP)) {
-        return status;
-    }
-    Descriptor direct{::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)};
-    if (direct.fd < 0) {
-        return errno == EEXIST ? CreateStatus{CreateOutcome::kExists, EEXIST} : Failed(errno);
-    }
-    if (const int writeError = WriteAllAndSync(direct.fd, bytes)) {
-        ::unlink(path.c_str());  // our own, incomplete file
-        return Failed(writeError);
-    }
-    return {};
-}
+bool NoUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR || error == EINVAL; }
 
 }  // namespace
 
+NewFile::NewFile(const std::string& path, int mode) : m_path(path)
+{
+    m_fd = ::open(FolderOf(path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    if (m_fd < 0 && NoUnnamedFiles(errno)) {
+        m_fd = OpenTemporary(path, mode, m_temporary);
+    }
+    m_openError = m_fd < 0 ? errno : 0;
+}
+
+NewFile::~NewFile()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+    if (!m_temporary.empty()) {
+        ::unlink(m_temporary.c_str());
+    }
+}
+
+int NewFile::Write(std::string_view bytes) { return WriteAll(m_fd, bytes); }
+
+int NewFile::LinkAs(const std::string& path)
+{
+    if (!m_temporary.empty()) {
+        if (::link(m_temporary.c_str(), path.c_str()) != 0) {
+            return errno;
+        }
+        return 0;  // the temporary name goes with the destructor
+    }
+    const std::string self = StringPrintf("/proc/self/fd/%d", m_fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+}
+
+int NewFile::RenameOver(const std::string& path)
+{
+    if (m_temporary.empty()) {
+        // A name of its own first: rename() needs one.
+        std::string temporary;
+        std::random_device random;
+        int error = EEXIST;
+        for (int attempt = 0; attempt < 16 && error == EEXIST; ++attempt) {
+            temporary = path + StringPrintf(".%08x.tmp", static_cast<unsigned>(random()));
+            error = LinkAs(temporary);
+        }
+        if (error != 0) {
+            return error;
+        }
+        m_temporary = temporary;
+    }
+    if (::rename(m_temporary.c_str(), path.c_str()) != 0) {
+        return errno;
+    }
+    m_temporary.clear();
+    return 0;
+}
+
 CreateStatus CreateFileExclusively(const std::string& path, std::string_view bytes)
 {
-    bool unsupported = false;
-    const CreateStatus status = CreateUnnamed(path, bytes, unsupported);
-    return unsupported ? CreateNamed(path, bytes) : status;
+    NewFile file(path);
+    if (file.Fd() < 0) {
+        return {CreateOutcome::kError, file.OpenError()};
+    }
+    int error = file.Write(bytes);
+    if (error == 0 && ::fsync(file.Fd()) != 0) {
+        error = errno;
+    }
+    if (error == 0) {
+        error = file.LinkAs(path);
+    }
+    if (error == 0) {
+        return {};
+    }
+    if (error == EEXIST) {
+        return {CreateOutcome::kExists, EEXIST};
+    }
+    if (error != EPERM && error != EOPNOTSUPP && error != ENOENT) {
+        return {CreateOutcome::kError, error};
+    }
+    // A file system without links (or without /proc): the file under its own
+    // name, written at once.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return errno == EEXIST ? CreateStatus{CreateOutcome::kExists, EEXIST} : CreateStatus{CreateOutcome::kError, errno};
+    }
+    error = WriteAll(fd, bytes);
+    ::close(fd);
+    if (error != 0) {
+        ::unlink(path.c_str());  // our own, incomplete file
+        return {CreateOutcome::kError, error};
+    }
+    return {};
 }
 
 }  // namespace korvanes

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <system_error>
 
 #include "io/FileCreate.h"
@@ -88,12 +90,67 @@ bool StillNamed(int fd, const std::string& path)
 
 enum class Step { kDone, kAgain };
 
-// One attempt at appending to the existing file at `path`: under its lock,
-// the header check, then the line in one write. kAgain when the file is
-// missing or was replaced meanwhile.
+// Copies the first `size` bytes of `from` to the end of `to`. Returns 0 or
+// the error number.
+int CopyContents(int from, off_t size, NewFile& to)
+{
+    char buffer[1 << 16];
+    off_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(from, buffer, static_cast<std::size_t>(std::min<off_t>(size - done, sizeof buffer)), done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n < 0 ? errno : EIO;
+        }
+        if (const int error = to.Write(std::string_view(buffer, static_cast<std::size_t>(n)))) {
+            return error;
+        }
+        done += n;
+    }
+    return 0;
+}
+
+// Appends in place, in one write, for a file whose folder takes no new file
+// (the file itself may still be writable). A write that fails or falls short
+// is cut back. Returns 0 or the error number.
+int AppendInPlace(const std::string& target, off_t size, const std::string& bytes)
+{
+    Descriptor file{::open(target.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC)};
+    if (file.fd < 0) {
+        return errno;
+    }
+    ssize_t written = 0;
+    do {
+        written = ::write(file.fd, bytes.data(), bytes.size());
+    } while (written < 0 && errno == EINTR);
+    if (written == static_cast<ssize_t>(bytes.size())) {
+        return 0;
+    }
+    const int error = written < 0 ? errno : ENOSPC;
+    while (::ftruncate(file.fd, size) != 0 && errno == EINTR) {
+    }
+    return error;
+}
+
+// One attempt at appending to the existing file at `path`, under its lock:
+// the header check, then a new file with the old contents and the line that
+// replaces the old one. kAgain when the file is missing or was replaced
+// meanwhile.
 Step AppendToExisting(const std::string& path, const std::string& line, AppendStatus& status)
 {
-    Descriptor file{::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC)};
+    // The file a link leads to is the one appended to; the link stays.
+    std::error_code resolveError;
+    const std::string target = std::filesystem::canonical(path, resolveError).string();
+    if (resolveError) {
+        if (resolveError == std::errc::no_such_file_or_directory) {
+            return Step::kAgain;
+        }
+        status = Error("append to", path, resolveError.value());
+        return Step::kDone;
+    }
+    Descriptor file{::open(target.c_str(), O_RDONLY | O_CLOEXEC)};
     if (file.fd < 0) {
         if (errno == ENOENT) {
             return Step::kAgain;
@@ -105,7 +162,7 @@ Step AppendToExisting(const std::string& path, const std::string& line, AppendSt
         status = Error("lock", path, error);
         return Step::kDone;
     }
-    if (!StillNamed(file.fd, path)) {
+    if (!StillNamed(file.fd, target)) {
         return Step::kAgain;
     }
     std::string firstLine;
@@ -122,28 +179,42 @@ Step AppendToExisting(const std::string& path, const std::string& line, AppendSt
         status = Error("append to", path, errno);
         return Step::kDone;
     }
-    // A last line without its line end (left by a program that was stopped
-    // while writing, or by an editor) is ended first, so the new line stands
-    // on a line of its own; nothing already in the file is changed.
+    // A last line without its line end (left by an editor) is ended first,
+    // so the new line stands on a line of its own; nothing already in the
+    // file is changed.
     std::string bytes = line;
     char last = '\n';
     if (::pread(file.fd, &last, 1, info.st_size - 1) == 1 && last != '\n') {
         bytes.insert(0, "\r\n");
     }
-    // One write: a process killed meanwhile leaves all of it or none.
-    ssize_t written = 0;
-    do {
-        written = ::write(file.fd, bytes.data(), bytes.size());
-    } while (written < 0 && errno == EINTR);
-    if (written != static_cast<ssize_t>(bytes.size())) {
-        const int error = written < 0 ? errno : ENOSPC;
-        // Still under the lock: cut off whatever part reached the file.
-        while (::ftruncate(file.fd, info.st_size) != 0 && errno == EINTR) {
+
+    // A write into the file itself can be cut short by a kill between two
+    // pages of it, so the old contents and the line go to a new file that
+    // takes the old one's place whole; the lock is held throughout.
+    NewFile next(target, static_cast<int>(info.st_mode & 07777));
+    if (next.Fd() < 0) {
+        const int error = next.OpenError();
+        if (error == EACCES || error == EPERM) {
+            const int inPlace = AppendInPlace(target, info.st_size, bytes);
+            status = inPlace == 0 ? AppendStatus{} : Error("append to", path, inPlace);
+        } else {
+            status = Error("append to", path, error);
         }
-        status = Error("append to", path, error);
         return Step::kDone;
     }
-    status = {};
+    if (::geteuid() == 0 && ::fchown(next.Fd(), info.st_uid, info.st_gid) != 0) {
+        status = Error("append to", path, errno);
+        return Step::kDone;
+    }
+    ::fchmod(next.Fd(), info.st_mode & 07777);  // the umask may have taken bits away
+    int error = CopyContents(file.fd, info.st_size, next);
+    if (error == 0) {
+        error = next.Write(bytes);
+    }
+    if (error == 0) {
+        error = next.RenameOver(target);
+    }
+    status = error == 0 ? AppendStatus{} : Error("append to", path, error);
     return Step::kDone;
 }
 
@@ -218,10 +289,12 @@ AppendStatus CheckResultsFile(const std::string& path)
 
 AppendStatus AppendCheckedResult(const std::string& path, const std::string& line)
 {
-    // A file removed, replaced or created by another program between two
-    // steps sends this round again; a handful of rounds is plenty.
+    // A file removed, replaced (by another append) or created by another
+    // program between two steps sends this round again. Each such round
+    // means another program got on, so the rounds end; the limit only
+    // guards against a file that something else replaces without end.
     AppendStatus status = Error("append to", path, EAGAIN);
-    for (int attempt = 0; attempt < 8; ++attempt) {
+    for (int attempt = 0; attempt < 100000; ++attempt) {
         if (AppendToExisting(path, line, status) == Step::kDone) {
             return status;
         }

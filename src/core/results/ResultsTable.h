@@ -62,12 +62,17 @@ AppendStatus CheckResultsFile(const std::string& path);
 //   appeared meanwhile.
 // - An existing file is appended to under an exclusive advisory lock (flock)
 //   that every append takes, so appends never interleave; under the lock the
-//   header is checked again as in CheckResultsFile, and the line goes out in
-//   one write. A last line without its line end is ended first.
-// - A write that fails or falls short (a full disk) is cut back under the
-//   lock, so the file keeps exactly its old contents; a file that cannot be
-//   opened for writing (a read-only medium) is an error and stays as it is.
-// Never truncates or rewrites what the file held.
+//   header is checked again as in CheckResultsFile. The old contents and the
+//   line then go to a new file beside it that takes its place whole (a write
+//   into the file itself could be cut between two pages by a kill). The file
+//   keeps its permissions (and, for the superuser, its owner); a symbolic link
+//   to it stays a link. A last line without its line end is ended first.
+// - A folder that takes no new file, while the file itself is writable: the
+//   line is appended in place in one write, cut back should it fall short.
+// - Anything that fails (a full disk, a read-only medium) is an error that
+//   names the file and the reason, and the file keeps exactly its old
+//   contents.
+// Never changes what the file held.
 AppendStatus AppendCheckedResult(const std::string& path, const std::string& line);
 
 // The save: the same as AppendCheckedResult, whose check under the lock
