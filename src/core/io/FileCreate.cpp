@@ -62,7 +62,11 @@ bool NoUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR |
 
 NewFile::NewFile(const std::string& path, int mode) : m_path(path)
 {
-    m_fd = ::open(FolderOf(path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    // An unnamed file gets its name through /proc/self/fd, so it needs that.
+    errno = EOPNOTSUPP;
+    if (::access("/proc/self/fd", X_OK) == 0) {
+        m_fd = ::open(FolderOf(path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    }
     if (m_fd < 0 && NoUnnamedFiles(errno)) {
         m_fd = OpenTemporary(path, mode, m_temporary);
     }

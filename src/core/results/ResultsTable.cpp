@@ -144,8 +144,10 @@ Step AppendToExisting(const std::string& path, const std::string& line, AppendSt
     std::error_code resolveError;
     const std::string target = std::filesystem::canonical(path, resolveError).string();
     if (resolveError) {
-        if (resolveError == std::errc::no_such_file_or_directory) {
-            return Step::kAgain;
+        std::error_code ignored;
+        if (resolveError == std::errc::no_such_file_or_directory &&
+            !std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) {
+            return Step::kAgain;  // nothing there: created by the caller
         }
         status = Error("append to", path, resolveError.value());
         return Step::kDone;

@@ -275,6 +275,24 @@ TEST(ResultsTable, ShortWriteIsCutBack)
     EXPECT_EQ(ReadBytes(path), before + line);
 }
 
+TEST(ResultsTable, ALinkStaysALinkAndADanglingOneIsAnError)
+{
+    TempDir dir;
+    const std::string target = dir.File("study.krv");
+    const std::string link = dir.File("link.krv");
+    WriteBytes(target, ResultsHeaderLine());
+    std::filesystem::create_symlink(target, link);
+    const std::string line = FormatResultLine(Example());
+    ASSERT_TRUE(AppendResult(link, line).ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadBytes(target), ResultsHeaderLine() + line);
+
+    const std::string dangling = dir.File("dangling.krv");
+    std::filesystem::create_symlink(dir.File("missing/none.krv"), dangling);
+    EXPECT_EQ(AppendResult(dangling, line).outcome, AppendOutcome::kError);
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+}
+
 TEST(ResultsTable, UnterminatedLastLineIsEndedBeforeTheNewOne)
 {
     TempDir dir;
