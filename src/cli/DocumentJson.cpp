@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "analysis/AraiFit.h"
 #include "results/CriteriaMarks.h"
 #include "results/FormLines.h"
 #include "results/ResultsTable.h"
@@ -155,6 +156,13 @@ Json RangeToJson(const CKorvanesToolDoc& doc, const std::optional<std::pair<int,
     return json;
 }
 
+Json LeftOutStepsToJson(const CKorvanesToolDoc& doc)
+{
+    return ListToJson(LeftOutAraiSteps(doc), [](const LeftOutStep& step) {
+        return Json{{"temperature", step.temperature}, {"inFittedRange", step.inFittedRange}, {"reason", step.reason}};
+    });
+}
+
 std::string ResultsLineUtf8(const CKorvanesToolDoc& doc)
 {
     std::string line = FormatResultLine(ResultValuesFromDocument(doc));
@@ -182,6 +190,7 @@ Json DocumentToJson(const CKorvanesToolDoc& doc, const std::string& file, const 
     json["options"] = OptionsToJson(doc.m_options);
     json["range"] = RangeToJson(doc, requestedRange);
     json["result"] = ResultToJson(doc.m_result);
+    json["leftOutSteps"] = LeftOutStepsToJson(doc);
     json["marks"] = MarksToJson(doc.m_result, doc.m_criteria);
     json["resultsLine"] = ResultsLineUtf8(doc);
     json["stepLines"] = LinesToJson(StepLines(doc));

@@ -54,6 +54,10 @@ Json MarksToJson(const CSpecimenResult& result, const CCriteriaSet& criteria);
 // {"tMin", "tMax"} (manual mode, when known), "used": {"tMin", "tMax"}}.
 Json RangeToJson(const CKorvanesToolDoc& doc, const std::optional<std::pair<int, int>>& requested);
 
+// The zero-field steps that are no Arai points: [{"temperature",
+// "inFittedRange", "reason"}], in list order.
+Json LeftOutStepsToJson(const CKorvanesToolDoc& doc);
+
 // The result line that saving appends, without its CR LF, as UTF-8.
 std::string ResultsLineUtf8(const CKorvanesToolDoc& doc);
 
@@ -62,7 +66,7 @@ Json LinesToJson(const std::vector<std::string>& lines);
 
 // The whole document after its analysis: file, specimenName,
 // checkMethodText, methodType, resultClass, header, options (as the analysis
-// left them), range, result, marks, resultsLine, stepLines, tailLines,
+// left them), range, result, leftOutSteps, marks, resultsLine, stepLines, tailLines,
 // plotBounds, lists and warnings.
 Json DocumentToJson(const CKorvanesToolDoc& doc, const std::string& file, const std::vector<ReadWarning>& warnings,
                     const std::optional<std::pair<int, int>>& requestedRange = std::nullopt);

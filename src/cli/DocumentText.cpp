@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "analysis/AraiFit.h"
 #include "document/Coordinates.h"
 #include "results/FormLines.h"
 #include "text/OutputNumbers.h"
@@ -295,6 +296,18 @@ std::string StatisticNote(int controlId, const CKorvanesToolDoc& doc)
     }
 }
 
+// The zero-field steps that are no Arai points, one line each.
+void AppendLeftOutSteps(std::string& out, const CKorvanesToolDoc& doc)
+{
+    const char* label = "Left out of the fit";
+    for (const LeftOutStep& step : LeftOutAraiSteps(doc)) {
+        out += "  " + Left(label, 24) + ' ' +
+               StringPrintf("%d %s%s: %s\n", step.temperature, kDegreeC, step.inFittedRange ? " (in the range)" : "",
+                            step.reason.c_str());
+        label = "";
+    }
+}
+
 void AppendDetermination(std::string& out, const CKorvanesToolDoc& doc, const TextContext& context)
 {
     const CSpecimenResult& r = doc.m_result;
@@ -307,6 +320,7 @@ void AppendDetermination(std::string& out, const CKorvanesToolDoc& doc, const Te
     if (!reason.empty()) {
         out += "  " + Left("", 24) + ' ' + reason + '\n';
     }
+    AppendLeftOutSteps(out, doc);
 
     const StatisticRow rows[] = {
         {"N (points)", Int(r.n), "", 1021},

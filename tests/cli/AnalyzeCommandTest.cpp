@@ -79,7 +79,8 @@ TEST(Analyze, ExamplesAsText)
 TEST(Analyze, ExamplesAsJsonHaveTheFullShape)
 {
     const std::set<std::string> top{"file",      "specimenName", "checkMethodText", "methodType", "resultClass",
-                                    "header",    "options",      "range",           "result",     "marks",
+                                    "header",    "options",      "range",           "result",     "leftOutSteps",
+                                    "marks",
                                     "resultsLine", "stepLines",  "tailLines",       "plotBounds", "lists",
                                     "warnings"};
     const std::set<std::string> header{"labField", "coreAzimuth", "coreDip", "beddingDipDirection", "beddingDip"};
@@ -179,6 +180,21 @@ TEST(Analyze, ExitStatuses)
     EXPECT_NE(missing.err.find("'/nonexistent/missing.kvd'"), std::string::npos) << missing.err;
     EXPECT_NE(missing.err.find("No such file or directory"), std::string::npos) << missing.err;
     EXPECT_EQ(RunProgram({"analyze", "/nonexistent/missing.kvd", "--json"}).status, 2);
+
+    // Beyond the analysis limits: refused at once with the limit, as a file
+    // that cannot be read (a larger file is not even read).
+    std::string repeats = "Korvanes-kvd\n35 0 0 0 0\n";
+    for (int k = 0; k < 45; ++k) {
+        repeats += "H\t" + std::to_string(100 + (k % 3 == 0 ? 0.0 : k % 3 == 1 ? 0.11 : 0.12)).substr(0, 6) + "\t" +
+                   std::to_string(100 + k) + "\t10\t40\n";
+    }
+    const RunResult refused = RunProgram({"analyze", WriteFile("repeats.kvd", repeats).string()});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("cannot analyse '"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("(most: 45 steps at 100 \xC2\xB0" "C)"), std::string::npos) << refused.err;
+    const RunResult huge = RunProgram({"analyze", WriteFile("huge.kvd", std::string((4 << 20) + 1, '\n')).string()});
+    EXPECT_EQ(huge.status, 2);
+    EXPECT_NE(huge.err.find("larger than 4 MiB"), std::string::npos) << huge.err;
 
     EXPECT_EQ(RunProgram({}).status, 1);
     EXPECT_EQ(RunProgram({"analyze"}).status, 1);

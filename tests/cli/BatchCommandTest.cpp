@@ -1,8 +1,12 @@
 // `korvanes batch`: the results file it creates and appends to, its summary
 // and exit status, and the refusal of a file that is no results file.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <chrono>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -175,6 +179,118 @@ TEST(Batch, UsageAndUnwritableResults)
     EXPECT_NE(none.out.find("Specimens read: 0"), std::string::npos);
     EXPECT_NE(none.out.find("Unreadable files: 1"), std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "r.krv"));
+}
+
+}  // namespace
+
+namespace {
+
+// Starts `korvanes ARGS...` with its output thrown away; returns its pid.
+pid_t Start(const std::vector<std::string>& args)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, STDIN_FILENO);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        std::string program = KORVANES_PROGRAM;
+        std::vector<std::string> copies = args;
+        std::vector<char*> argv{program.data()};
+        for (std::string& a : copies) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+// The number of result lines, after checking that the file holds the header
+// and whole lines only.
+std::size_t WholeResultLines(const fs::path& results)
+{
+    const std::string bytes = ReadAll(results);
+    const std::vector<std::string> lines = CrLfLines(bytes);
+    EXPECT_FALSE(lines.empty()) << bytes.size() << " bytes";
+    if (lines.empty()) {
+        return 0;
+    }
+    EXPECT_EQ(lines.front(), kHeader);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        EXPECT_EQ(Split(lines[i], "\t").size(), 31u) << "line " << i << ": " << lines[i];
+    }
+    return lines.size() - 1;
+}
+
+TEST(Batch, KilledAtAnyMomentLeavesTheHeaderAndWholeLines)
+{
+    // Real runs of 90 specimens, killed with SIGKILL after a random part of
+    // the time a whole run takes here, many times over; now and then the
+    // results file is removed first, so that its creation is killed too.
+    // After every kill the file is whole, and a run to the end appends every
+    // line after what is there.
+    const fs::path results = TestDir() / "study.krv";
+    std::vector<std::string> args{"batch"};
+    for (int k = 0; k < 30; ++k) {
+        for (const std::string& file : ExampleFiles()) {
+            args.push_back(file);
+        }
+    }
+    const std::size_t perRun = args.size() - 1;
+    args.insert(args.end(), {"--results", results.string()});
+
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(RunProgram(args).status, 0);
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    ASSERT_EQ(WholeResultLines(results), perRun);
+
+    std::mt19937 random(20241208);
+    std::uniform_int_distribution<long long> delay(0, whole.count());
+    int cutShort = 0;
+    for (int round = 0; round < 150; ++round) {
+        if (round % 10 == 0) {
+            fs::remove(results);
+        }
+        const std::size_t before = fs::exists(results) ? WholeResultLines(results) : 0;
+        const pid_t pid = Start(args);
+        ASSERT_GT(pid, 0);
+        ::usleep(static_cast<useconds_t>(delay(random)));
+        ::kill(pid, SIGKILL);
+        ASSERT_EQ(::waitpid(pid, nullptr, 0), pid);
+        if (fs::exists(results)) {
+            const std::size_t after = WholeResultLines(results);
+            cutShort += after > before && after < before + perRun ? 1 : 0;
+        }
+        if (::testing::Test::HasFailure()) {
+            FAIL() << "after the kill of round " << round;
+        }
+    }
+    EXPECT_GT(cutShort, 10) << "the kills should land in the middle of the runs";
+
+    const std::size_t before = fs::exists(results) ? WholeResultLines(results) : 0;
+    const RunResult rerun = RunProgram(args);
+    EXPECT_EQ(rerun.status, 0) << rerun.err;
+    EXPECT_EQ(WholeResultLines(results), before + perRun);
+}
+
+TEST(Batch, TwoRunsAtOnceLoseAndInterleaveNothing)
+{
+    const fs::path results = TestDir() / "shared.krv";
+    std::vector<std::string> args{"batch"};
+    for (int k = 0; k < 100; ++k) {
+        args.push_back(Example("basalt-mt1.kvd"));
+    }
+    args.insert(args.end(), {"--results", results.string()});
+    const pid_t first = Start(args);
+    const pid_t second = Start(args);
+    int status = 0;
+    ASSERT_EQ(::waitpid(first, &status, 0), first);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_EQ(::waitpid(second, &status, 0), second);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(WholeResultLines(results), 200u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "analysis/AraiFit.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/DirectionalFit.h"
@@ -9,27 +10,39 @@
 namespace korvanes {
 namespace {
 
-// num / den for q and w, limited to +-kQualityCeiling; a zero denominator
-// (no scatter at all) gives the ceiling unless the numerator is 0 too.
+// num / den for q and w as computed; where that is not finite (a zero
+// denominator: no scatter at all, or an overflow) the stand-in
+// kQualityWithoutScatter with the quotient's sign. A zero numerator gives 0.
 double QualityQuotient(double num, double den)
 {
     if (num == 0.0) {
         return 0.0;
     }
-    if (den == 0.0) {
-        return std::copysign(kQualityCeiling, num);
-    }
-    const double r = num / den;
-    if (!(std::fabs(r) < kQualityCeiling)) {
-        return std::copysign(kQualityCeiling, r);
-    }
-    return r;
+    const double r = den != 0.0 ? num / den : std::copysign(kQualityWithoutScatter, num);
+    return std::isfinite(r) ? r : std::copysign(kQualityWithoutScatter, r);
+}
+
+// In a list whose temperatures never decrease: the position of the first
+// item at or above `t`, and of the first item above `t`.
+std::size_t FirstAtOrAbove(const std::vector<CStepVector>& list, int t)
+{
+    return static_cast<std::size_t>(
+        std::partition_point(list.begin(), list.end(), [t](const CStepVector& s) { return s.temperature < t; }) -
+        list.begin());
+}
+
+std::size_t FirstAbove(const std::vector<CStepVector>& list, int t)
+{
+    return static_cast<std::size_t>(
+        std::partition_point(list.begin(), list.end(), [t](const CStepVector& s) { return s.temperature <= t; }) -
+        list.begin());
 }
 
 // Clamps the range to the measured temperatures and snaps both ends up to
-// the next measured step. An empty list leaves the range as it is.
-void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& bounds, int& tMin,
-                  int& tMax)
+// the next measured step. An empty list leaves the range as it is. A list
+// paired in advance is counted in its sorted temperatures.
+void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& bounds, const AraiPairing& pairing,
+                  int& tMin, int& tMax)
 {
     if (zeroField.empty()) {
         return;
@@ -44,11 +57,20 @@ void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& 
     std::size_t atMin = 0;
     std::size_t belowMax = 0;
     std::size_t atMax = 0;
-    for (const CStepVector& item : zeroField) {
-        belowMin += item.temperature < tMin ? 1 : 0;
-        atMin += item.temperature == tMin ? 1 : 0;
-        belowMax += item.temperature < tMax ? 1 : 0;
-        atMax += item.temperature == tMax ? 1 : 0;
+    if (pairing.paired && pairing.count == static_cast<int>(zeroField.size())) {
+        const std::int32_t* first = pairing.sortedTemperatures;
+        const std::int32_t* last = first + pairing.count;
+        belowMin = static_cast<std::size_t>(std::lower_bound(first, last, tMin) - first);
+        atMin = static_cast<std::size_t>(std::upper_bound(first, last, tMin) - first) - belowMin;
+        belowMax = static_cast<std::size_t>(std::lower_bound(first, last, tMax) - first);
+        atMax = static_cast<std::size_t>(std::upper_bound(first, last, tMax) - first) - belowMax;
+    } else {
+        for (const CStepVector& item : zeroField) {
+            belowMin += item.temperature < tMin ? 1 : 0;
+            atMin += item.temperature == tMin ? 1 : 0;
+            belowMax += item.temperature < tMax ? 1 : 0;
+            atMax += item.temperature == tMax ? 1 : 0;
+        }
     }
     // The position exists for data in ascending order within the bounds;
     // other data keep the end as it is.
@@ -60,27 +82,45 @@ void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& 
     }
 }
 
-// The Arai points of the range, paired by temperature, into xs and ys; their
+// The Arai points of the range, paired by temperature, into xs and ys: the
+// zero-field items of the range that have a pTRM item, in list order. Their
 // number, or 0 for more than kMaxFitPoints (rejected).
 int GatherPoints(const std::vector<CStepVector>& zeroField, const AraiPairing& pairing, int tMin, int tMax,
                  double* xs, double* ys)
 {
-    const bool paired = pairing.paired && pairing.count == static_cast<int>(zeroField.size());
     int n = 0;
-    double x = 0.0;
-    for (std::size_t k = 0; k < zeroField.size(); ++k) {
-        const CStepVector& item = zeroField[k];
-        if (paired) {
-            x = pairing.x[k];
-        } else if (pairing.ptrm != nullptr) {
-            for (const CStepVector& p : *pairing.ptrm) {
-                if (p.temperature == item.temperature) {
-                    x = p.magnitude;
-                }
+    if (pairing.paired && pairing.count == static_cast<int>(zeroField.size())) {
+        std::size_t first = 0;
+        std::size_t last = zeroField.size();
+        if (pairing.ascending) {
+            first = FirstAtOrAbove(zeroField, tMin);
+            last = std::max(first, FirstAbove(zeroField, tMax));
+        }
+        // Written whatever the item, counted only for an Arai point of the
+        // range: no branch on data that may come in any order. There are at
+        // most count <= kMaxFitPoints items, so the arrays always have room.
+        for (std::size_t k = first; k < last; ++k) {
+            const CStepVector& item = zeroField[k];
+            xs[n] = pairing.x[k];
+            ys[n] = item.magnitude;
+            n += item.temperature >= tMin && item.temperature <= tMax && pairing.measured[k] ? 1 : 0;
+        }
+        return n;
+    }
+    for (const CStepVector& item : zeroField) {
+        if (item.temperature < tMin || item.temperature > tMax || pairing.ptrm == nullptr) {
+            continue;
+        }
+        double x = 0.0;
+        bool measured = false;
+        for (const CStepVector& p : *pairing.ptrm) {
+            if (p.temperature == item.temperature) {
+                x = p.magnitude;
+                measured = true;
             }
         }
-        if (item.temperature < tMin || item.temperature > tMax) {
-            continue;
+        if (!measured) {
+            continue;  // no pTRM at this temperature: not an Arai point
         }
         if (n == kMaxFitPoints) {
             return 0;  // more points than any specimen has: rejected
@@ -142,21 +182,29 @@ void PairAraiPoints(const std::vector<CStepVector>& zeroField, const std::vector
     pairing.ptrm = &ptrm;
     pairing.count = static_cast<int>(zeroField.size());
     pairing.paired = zeroField.size() <= static_cast<std::size_t>(kMaxFitPoints);
+    pairing.ascending = false;
     if (!pairing.paired) {
         pairing.count = 0;
         return;
     }
-    // x carries over from the previous zero-field item when a temperature
-    // has no pTRM item; before any heating the pTRM gained is 0.
-    double x = 0.0;
+    pairing.ascending = true;
     for (std::size_t k = 0; k < zeroField.size(); ++k) {
+        double x = 0.0;
+        bool measured = false;
         for (const CStepVector& p : ptrm) {
             if (p.temperature == zeroField[k].temperature) {
                 x = p.magnitude;
+                measured = true;
             }
         }
         pairing.x[k] = x;
+        pairing.measured[k] = measured;
+        if (k > 0 && zeroField[k].temperature < zeroField[k - 1].temperature) {
+            pairing.ascending = false;
+        }
+        pairing.sortedTemperatures[k] = zeroField[k].temperature;
     }
+    std::sort(pairing.sortedTemperatures, pairing.sortedTemperatures + pairing.count);
 }
 
 void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
@@ -171,7 +219,7 @@ void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
 double PairedRangePaleointensity(const CKorvanesToolDoc& doc, int tMin, int tMax,
                                  const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
 {
-    ClampAndSnap(zeroField, doc.m_plotBounds, tMin, tMax);
+    ClampAndSnap(zeroField, doc.m_plotBounds, pairing, tMin, tMax);
     double xs[kMaxFitPoints];
     double ys[kMaxFitPoints];
     const int n = GatherPoints(zeroField, pairing, tMin, tMax, xs, ys);
@@ -204,7 +252,7 @@ void EvaluatePairedLineFit(CKorvanesToolDoc& doc, int tMin, int tMax,
                            const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
 {
     CSpecimenResult& r = doc.m_result;
-    ClampAndSnap(zeroField, doc.m_plotBounds, tMin, tMax);
+    ClampAndSnap(zeroField, doc.m_plotBounds, pairing, tMin, tMax);
 
     double xs[kMaxFitPoints];
     double ys[kMaxFitPoints];
@@ -340,6 +388,22 @@ void EvaluateRangeChecks(CKorvanesToolDoc& doc, double correctedPaleointensity, 
         }
     }
     r.dAC = dAC;
+}
+
+std::vector<LeftOutStep> LeftOutAraiSteps(const CKorvanesToolDoc& doc)
+{
+    const CSpecimenResult& r = doc.m_result;
+    const bool hasRange = r.n > 0;
+    std::vector<LeftOutStep> steps;
+    for (const CStepVector& zero : doc.m_zeroFieldSteps) {
+        const bool measured = std::any_of(doc.m_ptrmGained.begin(), doc.m_ptrmGained.end(),
+                                          [&zero](const CStepVector& p) { return p.temperature == zero.temperature; });
+        if (!measured) {
+            steps.push_back({zero.temperature, hasRange && zero.temperature >= r.tMin && zero.temperature <= r.tMax,
+                             "no in-field step at this temperature, so no pTRM gained to pair it with"});
+        }
+    }
+    return steps;
 }
 
 void ClearResult(CSpecimenResult& result)

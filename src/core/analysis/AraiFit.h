@@ -2,6 +2,9 @@
 // The Arai line fit over a temperature range, its quality factors, the
 // directional fits and the alteration statistics of the range.
 
+#include <cstdint>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "analysis/DirectionalFit.h"
@@ -9,25 +12,32 @@
 
 namespace korvanes {
 
-// Upper limit of q and w. A range whose points lie exactly on a line has no
-// scatter (sigma_b = 0), so q and w would be infinite; they read this value
-// instead, as does any larger quotient.
-inline constexpr double kQualityCeiling = 1.0e6;
+// What q and w read where their true value is not finite: a range whose
+// points lie exactly on a line has no scatter (sigma_b = 0), and a scatter so
+// small that the quotient overflows comes to the same. The stand-in is the
+// largest finite double, so such a range ranks above every range with a
+// finite q or w, as its true value would, and ties only with another range
+// without scatter (the search then keeps the earlier one). Every finite
+// quotient is kept exactly as computed.
+inline constexpr double kQualityWithoutScatter = std::numeric_limits<double>::max();
 
 // Fits the Arai points of [tMin, tMax] and writes the fit, the quality
 // factors and the directional values into doc.m_result.
 //
 // The range is clamped to minTemperature..maxTemperature of m_plotBounds and
-// both ends are snapped up to the next measured zero-field step. Each
-// zero-field item of the range is paired with the last item of `ptrm` of the
-// same temperature; an item without one keeps the pTRM value of the item
-// before it in `zeroField` (0 for the very first). Degenerate ranges never
-// fail and never produce NaN or infinity:
-//  - no point in range (or more than kMaxFitPoints): every fit value is 0;
+// both ends are snapped up to the next measured zero-field step; clamping and
+// snapping count every zero-field step. The Arai points are the measured
+// ones: each zero-field item of the range is paired with the last item of
+// `ptrm` of the same temperature, and an item without one is no Arai point
+// (it is left out of N, the means and sums, the slope, sigma_b, the projected
+// points, f, g, q, w and the fitted segment; see LeftOutAraiSteps). The
+// directional fits take every zero-field item of the range. Degenerate
+// ranges never fail and never produce NaN or infinity:
+//  - no Arai point in range (or more than kMaxFitPoints): every fit value is 0;
 //  - a flat or vertical point set (Syy = 0 or Sxx = 0): slope 0, so trm,
 //    paleointensity, stdDev, fitXFrom, fitXTo, sigma_b, q and w are 0;
 //  - two points (N = 2): sigma_b, slopeRelStd, stdDev, q and w are 0;
-//  - points exactly on a line with N > 2: q and w are kQualityCeiling;
+//  - points exactly on a line with N > 2: q and w are kQualityWithoutScatter;
 //  - a zero intercept gives f = 0; a zero span of the projected points g = 0.
 // Uses fixed work storage; no heap allocation.
 void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
@@ -42,8 +52,15 @@ void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
 struct AraiPairing {
     const std::vector<CStepVector>* ptrm = nullptr;
     bool paired = false;
+    // The zero-field temperatures never decrease along the list (as in every
+    // real experiment): the items of a range are then one block of the list.
+    bool ascending = false;
     int count = 0;
-    double x[kMaxFitPoints];  // x[k] belongs to zeroField[k], k < count
+    double x[kMaxFitPoints];       // x[k] belongs to zeroField[k], k < count
+    bool measured[kMaxFitPoints];  // zeroField[k] has a pTRM item: an Arai point
+    // The zero-field temperatures in ascending order, for the clamping and
+    // snapping of a range.
+    std::int32_t sortedTemperatures[kMaxFitPoints];
 };
 
 // Pairs `zeroField` with `ptrm` as EvaluateRange does (see there).
@@ -81,6 +98,19 @@ double PairedRangePaleointensity(const CKorvanesToolDoc& doc, int tMin, int tMax
 // pTRM list (0 when not computed). A zero trm, fitLength, nrmT or
 // paleointensity gives 0 for the statistics divided by it. No heap allocation.
 void EvaluateRangeChecks(CKorvanesToolDoc& doc, double correctedPaleointensity, int tMax);
+
+// A zero-field step that is no Arai point, and why.
+struct LeftOutStep {
+    int temperature = 0;         // °C
+    bool inFittedRange = false;  // within the range of the current result
+    std::string reason;          // for people, in English
+};
+
+// The zero-field steps of an analysed document that the Arai fit leaves out,
+// in list order: those without a pTRM item at their own temperature (in
+// m_ptrmGained; the check-corrected list has the same temperatures). A step
+// is in the fitted range when the result has points and tMin <= T <= tMax.
+std::vector<LeftOutStep> LeftOutAraiSteps(const CKorvanesToolDoc& doc);
 
 // Zeroes every result value and empties resultClass; fitLength and
 // methodType stay.

@@ -139,23 +139,23 @@ void BuildSteps(CKorvanesToolDoc& doc)
     doc.m_result.methodType = StringPrintf("MT%d", g);
 }
 
-void PairSteps(CKorvanesToolDoc& doc)
-{
-    doc.m_zeroFieldSteps.clear();
-    doc.m_ptrmGained.clear();
-    doc.m_ptrmChecks.clear();
-    doc.m_tailChecks.clear();
-    doc.m_additivityChecks.clear();
-    const bool onlyZ = doc.m_options.m_onlyZComponent != 0;
-    const std::vector<CStepVector>& steps = doc.m_steps;
+namespace {
 
+// The pairing rules, once, for building the lists and for counting their
+// items. `sink` receives, in order: checkMode(text) when a pTRM check sets
+// the check mode (text null: the text stays), origin(step) for the first
+// step, zeroField(step), tail(step), ptrm(inField, zeroField),
+// check(check, partner, checkMinusPartner) and additivity(inField, check).
+template <class Sink>
+void VisitPairs(const std::vector<CStepVector>& steps, Sink& sink)
+{
     // Every rule looks for partners of one type at one temperature, in file
     // order. A plain pass over the steps: no index to build (and allocate)
     // on every run, and the lists are short.
-    auto forEachPartner = [&steps](int type, int temperature, auto&& append) {
+    auto forEachPartner = [&steps](int type, int temperature, auto&& visit) {
         for (const CStepVector& partner : steps) {
             if (partner.stepType == type && partner.temperature == temperature) {
-                append(partner);
+                visit(partner);
             }
         }
     };
@@ -170,15 +170,15 @@ void PairSteps(CKorvanesToolDoc& doc)
             switch (steps[i - 1].stepType) {
             case kZeroField:
                 checkMode = 1;
-                doc.m_header.m_checkMethodText = "in-field alteration check";
+                sink.checkMode("in-field alteration check");
                 break;
             case kTailCheck:
                 checkMode = 2;
-                doc.m_header.m_checkMethodText = "in-field alteration check after TR step";
+                sink.checkMode("in-field alteration check after TR step");
                 break;
             case kInField:
                 checkMode = 3;
-                doc.m_header.m_checkMethodText = "zero-field alteration check";
+                sink.checkMode("zero-field alteration check");
                 break;
             case kPtrmCheck:
                 checkMode = 4;
@@ -191,26 +191,20 @@ void PairSteps(CKorvanesToolDoc& doc)
             }
         }
         if (i == 0) {
-            CStepVector origin;
-            origin.stepType = kInField;
-            origin.temperature = s.temperature;
-            origin.stepTemperature = s.temperature;
-            doc.m_ptrmGained.push_back(origin);
+            sink.origin(s);
         }
         if (e == kZeroField) {
-            doc.m_zeroFieldSteps.push_back(s);
+            sink.zeroField(s);
             hasReference = true;
             reference = s.temperature;
             continue;
         }
         if (e == kTailCheck) {
-            doc.m_tailChecks.push_back(s);
+            sink.tail(s);
             continue;
         }
         if (e == kInField) {
-            forEachPartner(kZeroField, s.temperature, [&](const CStepVector& p) {
-                doc.m_ptrmGained.push_back(Difference(s, p, kInField, p.temperature, p.temperature, onlyZ));
-            });
+            forEachPartner(kZeroField, s.temperature, [&](const CStepVector& p) { sink.ptrm(s, p); });
             hasReference = true;
             reference = s.temperature;
             continue;
@@ -232,19 +226,111 @@ void PairSteps(CKorvanesToolDoc& doc)
             if (partnerType < 0) {
                 continue;
             }
-            forEachPartner(partnerType, reference, [&](const CStepVector& p) {
-                doc.m_ptrmChecks.push_back(checkMinusPartner
-                                               ? Difference(s, p, kPtrmCheck, p.temperature, s.temperature, onlyZ)
-                                               : Difference(p, s, kPtrmCheck, p.temperature, s.temperature, onlyZ));
-            });
+            forEachPartner(partnerType, reference, [&](const CStepVector& p) { sink.check(s, p, checkMinusPartner); });
         } else if (e == kAdditivityCheck) {
-            forEachPartner(kInField, reference, [&](const CStepVector& p) {
-                doc.m_additivityChecks.push_back(
-                    Difference(p, s, kAdditivityCheck, p.temperature, s.temperature, onlyZ));
-            });
+            forEachPartner(kInField, reference, [&](const CStepVector& p) { sink.additivity(p, s); });
         }
     }
+}
+
+// Appends the items to the document's lists.
+struct ListSink {
+    CKorvanesToolDoc& doc;
+    bool onlyZ;
+
+    void checkMode(const char* text) { doc.m_header.m_checkMethodText = text; }
+    void origin(const CStepVector& s)
+    {
+        CStepVector item;
+        item.stepType = kInField;
+        item.temperature = s.temperature;
+        item.stepTemperature = s.temperature;
+        doc.m_ptrmGained.push_back(item);
+    }
+    void zeroField(const CStepVector& s) { doc.m_zeroFieldSteps.push_back(s); }
+    void tail(const CStepVector& s) { doc.m_tailChecks.push_back(s); }
+    void ptrm(const CStepVector& s, const CStepVector& p)
+    {
+        doc.m_ptrmGained.push_back(Difference(s, p, kInField, p.temperature, p.temperature, onlyZ));
+    }
+    void check(const CStepVector& s, const CStepVector& p, bool checkMinusPartner)
+    {
+        doc.m_ptrmChecks.push_back(checkMinusPartner ? Difference(s, p, kPtrmCheck, p.temperature, s.temperature, onlyZ)
+                                                     : Difference(p, s, kPtrmCheck, p.temperature, s.temperature, onlyZ));
+    }
+    void additivity(const CStepVector& p, const CStepVector& s)
+    {
+        doc.m_additivityChecks.push_back(Difference(p, s, kAdditivityCheck, p.temperature, s.temperature, onlyZ));
+    }
+};
+
+// Counts the items the lists would receive, keeping the temperatures of the
+// zero-field steps and tail checks for the tail statistics.
+struct CountSink {
+    PairCounts counts;
+    std::vector<std::int32_t> zeroFieldTemperatures;
+    std::vector<std::int32_t> tailTemperatures;
+    std::vector<std::int32_t> ptrmTemperatures;
+    std::vector<std::int32_t> checkTemperatures;  // own temperatures of the check items
+
+    void checkMode(const char*) {}
+    void origin(const CStepVector& s)
+    {
+        ++counts.ptrmGained;
+        ptrmTemperatures.push_back(s.temperature);
+    }
+    void zeroField(const CStepVector& s)
+    {
+        ++counts.zeroFieldSteps;
+        zeroFieldTemperatures.push_back(s.temperature);
+    }
+    void tail(const CStepVector& s) { tailTemperatures.push_back(s.temperature); }
+    void ptrm(const CStepVector&, const CStepVector& p)
+    {
+        ++counts.ptrmGained;
+        ptrmTemperatures.push_back(p.temperature);
+    }
+    void check(const CStepVector& s, const CStepVector&, bool)
+    {
+        ++counts.ptrmChecks;
+        checkTemperatures.push_back(s.temperature);
+    }
+    void additivity(const CStepVector&, const CStepVector&) { ++counts.additivityChecks; }
+};
+
+}  // namespace
+
+void PairSteps(CKorvanesToolDoc& doc)
+{
+    doc.m_zeroFieldSteps.clear();
+    doc.m_ptrmGained.clear();
+    doc.m_ptrmChecks.clear();
+    doc.m_tailChecks.clear();
+    doc.m_additivityChecks.clear();
+    ListSink sink{doc, doc.m_options.m_onlyZComponent != 0};
+    VisitPairs(doc.m_steps, sink);
     ComputePlotBounds(doc);
+}
+
+PairCounts CountPairs(const std::vector<CStepVector>& steps)
+{
+    CountSink sink;
+    VisitPairs(steps, sink);
+    // One tail statistic per zero-field step and tail check of one temperature.
+    std::sort(sink.zeroFieldTemperatures.begin(), sink.zeroFieldTemperatures.end());
+    for (const std::int32_t t : sink.tailTemperatures) {
+        const auto [first, last] =
+            std::equal_range(sink.zeroFieldTemperatures.begin(), sink.zeroFieldTemperatures.end(), t);
+        sink.counts.tailCheckStats += static_cast<std::size_t>(last - first);
+    }
+    // Every check of a pTRM item's temperature but the first, once for each
+    // pTRM item of that temperature (BuildPtrmCheckSeries).
+    std::sort(sink.checkTemperatures.begin(), sink.checkTemperatures.end());
+    for (const std::int32_t t : sink.ptrmTemperatures) {
+        const auto [first, last] = std::equal_range(sink.checkTemperatures.begin(), sink.checkTemperatures.end(), t);
+        sink.counts.correctedChecks += last - first > 1 ? static_cast<std::size_t>(last - first - 1) : 0;
+    }
+    return sink.counts;
 }
 
 void ComputePlotBounds(CKorvanesToolDoc& doc)

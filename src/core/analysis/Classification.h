@@ -2,7 +2,9 @@
 // Step classification by treatment code, the method type, the pairing of
 // steps into Arai points and check difference vectors, and the plot extents.
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "document/Document.h"
 
@@ -41,6 +43,18 @@ void BuildSteps(CKorvanesToolDoc& doc);
 // then the plot bounds. A pTRM check that is the very first step has no check
 // mode and yields no item. m_checkMethodText is set but never cleared here.
 void PairSteps(CKorvanesToolDoc& doc);
+
+// How many items PairSteps would put into its lists, counted without
+// building them (the step types and temperatures are all it needs).
+struct PairCounts {
+    std::size_t zeroFieldSteps = 0;
+    std::size_t ptrmGained = 0;  // the origin item included
+    std::size_t ptrmChecks = 0;
+    std::size_t additivityChecks = 0;
+    std::size_t tailCheckStats = 0;   // built from the lists by BuildTailCheckStats
+    std::size_t correctedChecks = 0;  // built from the lists by BuildPtrmCheckSeries
+};
+PairCounts CountPairs(const std::vector<CStepVector>& steps);
 
 // Temperature, NRM, component and pTRM extents from m_zeroFieldSteps and
 // m_ptrmGained. Each running extreme starts from the list's first value; an

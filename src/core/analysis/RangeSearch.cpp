@@ -11,12 +11,18 @@ namespace {
 // Every test of one class block; all bounds inclusive, whole-number limits
 // compared as doubles. maxMadFree is deliberately not tested. A NaN statistic
 // fails its test.
-bool MeetsClass(const CSpecimenResult& r, const ClassThresholds& t)
+// The tests of the line-fit statistics alone.
+bool MeetsLineFit(const CSpecimenResult& r, const ClassThresholds& t)
 {
     return r.n >= t.minN &&
            r.slopeRelStd <= t.maxSlopeRelStd &&
            r.f >= t.minF &&
-           r.q >= static_cast<double>(t.minQ) &&
+           r.q >= static_cast<double>(t.minQ);
+}
+
+bool MeetsClass(const CSpecimenResult& r, const ClassThresholds& t)
+{
+    return MeetsLineFit(r, t) &&
            r.madAnchored <= static_cast<double>(t.maxMad) &&
            r.ckError <= static_cast<double>(t.maxCkError) &&
            r.ckDiff <= static_cast<double>(t.maxCkDiff) &&
@@ -57,24 +63,23 @@ struct SearchPairings {
     }
 };
 
-// Fits one range: first the paleointensity on the check-corrected pTRM list
-// for d(pal) (unless the correction is already applied; the rest of that fit
-// would be overwritten anyway), then the pTRM list itself, then the
-// alteration statistics of the range that the fit actually used. With
-// `withDirections` false the directional values are left for
-// EvaluateRangeDirections; nothing else depends on them.
-void EvaluateWithChecks(CKorvanesToolDoc& doc, int tMin, int tMax, const SearchPairings& pairings,
-                        bool withDirections = true)
+// The paleointensity of the range on the check-corrected pTRM list, for
+// d(pal); 0 once the correction is applied (d(pal) is then 0 anyway).
+double CorrectedPaleointensity(const CKorvanesToolDoc& doc, int tMin, int tMax, const SearchPairings& pairings)
 {
-    double correctedPaleointensity = 0.0;
-    if (doc.m_options.m_checkCorrected == 0) {
-        correctedPaleointensity =
-            PairedRangePaleointensity(doc, tMin, tMax, doc.m_zeroFieldSteps, pairings.corrected);
+    if (doc.m_options.m_checkCorrected != 0) {
+        return 0.0;
     }
-    EvaluatePairedLineFit(doc, tMin, tMax, doc.m_zeroFieldSteps, pairings.plain);
-    if (withDirections) {
-        EvaluateRangeDirections(doc, doc.m_zeroFieldSteps);
-    }
+    return PairedRangePaleointensity(doc, tMin, tMax, doc.m_zeroFieldSteps, pairings.corrected);
+}
+
+// Fits one range in full: the paleointensity on the check-corrected pTRM
+// list for d(pal), the pTRM list itself with the directional fits, then the
+// alteration statistics of the range that the fit actually used.
+void EvaluateWithChecks(CKorvanesToolDoc& doc, int tMin, int tMax, const SearchPairings& pairings)
+{
+    const double correctedPaleointensity = CorrectedPaleointensity(doc, tMin, tMax, pairings);
+    EvaluatePairedRange(doc, tMin, tMax, doc.m_zeroFieldSteps, pairings.plain);
     EvaluateRangeChecks(doc, correctedPaleointensity, doc.m_result.tMax);
 }
 
@@ -119,15 +124,27 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
             if (ti >= tj || j - i < minN - 1) {
                 continue;
             }
-            EvaluateWithChecks(doc, ti, tj, pairings, false);
+            // Only a range whose w (or q) beats the best so far can change
+            // the outcome, and that value comes from the line fit alone. The
+            // rest of the evaluation (the d(pal) fit, the check statistics
+            // and the directional fits, the costly part) is needed only for
+            // such a range; every other range's values are never read (the
+            // best range is evaluated again in full below, and a search that
+            // finds nothing clears them). Strictly greater: on equal values
+            // the earlier pair stays.
+            EvaluatePairedLineFit(doc, ti, tj, doc.m_zeroFieldSteps, pairings.plain);
             const double value = std::fabs(doc.m_criteria.maximizeQ == 0 ? doc.m_result.w : doc.m_result.q);
-            // Strictly greater: on equal values the earlier pair stays. The
-            // directional fits, the costly part of an evaluation, are only
-            // needed for a range that would otherwise become the best; every
-            // other range's directional values are never read (the best
-            // range is evaluated again in full below, and a search that finds
-            // nothing clears them).
-            if (value > best && MayMeetClass(doc, classLimit)) {
+            if (!(value > best)) {
+                continue;
+            }
+            // A range whose line fit fails every class it may take fails
+            // the grade whatever its checks and directions.
+            if (!MeetsLineFit(doc.m_result, doc.m_criteria.classA) &&
+                !(classLimit >= kClassB && MeetsLineFit(doc.m_result, doc.m_criteria.classB))) {
+                continue;
+            }
+            EvaluateRangeChecks(doc, CorrectedPaleointensity(doc, ti, tj, pairings), doc.m_result.tMax);
+            if (MayMeetClass(doc, classLimit)) {
                 EvaluateRangeDirections(doc, doc.m_zeroFieldSteps);
                 if (GradeResult(doc.m_result, doc.m_criteria) <= classLimit) {
                     best = value;

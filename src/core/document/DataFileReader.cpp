@@ -250,16 +250,29 @@ std::vector<ReadWarning> ParseDataLines(const std::vector<std::string>& lines, C
     return warnings.Take();
 }
 
-OpenStatus ReadDataFile(const std::string& path, CKorvanesToolDoc& doc)
+OpenStatus ReadDataFileBytes(const std::string& path, std::string& bytes)
 {
     OpenStatus status;
-    const FileBytes file = ReadFileBytes(path);
+    FileBytes file = ReadFileBytes(path, kMaxDataFileBytes);
+    if (file.tooLarge) {
+        file.error = "cannot analyse '" + path + "': " +
+                     StringPrintf("the file is larger than %zu MiB; the data file of one specimen is a few kilobytes",
+                                  kMaxDataFileBytes >> 20);
+    }
     if (!file.ok()) {
         status.readable = false;
         status.error = file.error;
+        bytes.clear();
         return status;
     }
-    status.warnings = ParseDataLines(SplitLines(file.bytes), doc);
+    bytes = std::move(file.bytes);
+    return status;
+}
+
+OpenStatus ParseDataFile(std::string_view bytes, CKorvanesToolDoc& doc)
+{
+    OpenStatus status;
+    status.warnings = ParseDataLines(SplitLines(bytes), doc);
     return status;
 }
 

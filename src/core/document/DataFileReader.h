@@ -22,13 +22,19 @@ inline constexpr std::string_view kDataFileMagic = "Korvanes-kvd";
 inline constexpr std::size_t kMaxNameTabPosition = 18;
 // At most this many warnings are listed; one more line counts the rest.
 inline constexpr std::size_t kMaxListedWarnings = 100;
+// A larger file is not read at all. The data file of one specimen is a few
+// kilobytes, and the analysis takes at most a few thousand lines anyway.
+inline constexpr std::size_t kMaxDataFileBytes = 4 * 1024 * 1024;
 
-// Reads every line of the file at `path` (binary; lines end at '\n', a CR
-// before it is dropped) and parses it into `doc`: appends to m_measurements
-// and sets the header values and m_specimenName. A file that cannot be opened
-// or read leaves the document unchanged; `readable` is then false and `error`
-// names the file and the reason. The warnings are those of ParseDataLines.
-OpenStatus ReadDataFile(const std::string& path, CKorvanesToolDoc& doc);
+// Reads the bytes of the file at `path` into `bytes`. Returns a status that
+// is not `readable` when the file cannot be opened or read or is larger than
+// kMaxDataFileBytes; `error` then names the file and the reason.
+OpenStatus ReadDataFileBytes(const std::string& path, std::string& bytes);
+
+// Parses file bytes into `doc` (binary; lines end at '\n', a CR before it is
+// dropped): appends to m_measurements and sets the header values and
+// m_specimenName. The warnings are those of ParseDataLines.
+OpenStatus ParseDataFile(std::string_view bytes, CKorvanesToolDoc& doc);
 
 // Splits file bytes into lines at '\n' and removes one CR at the end of each.
 // A final '\n' does not start another line; empty input gives no line.

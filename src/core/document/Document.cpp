@@ -1,5 +1,6 @@
 #include "document/Document.h"
 
+#include "analysis/AnalysisLimits.h"
 #include "document/DataFileReader.h"
 
 namespace korvanes {
@@ -12,7 +13,27 @@ CKorvanesToolDoc::CKorvanesToolDoc(const CCriteriaSet& criteria) : m_criteria(cr
 OpenStatus CKorvanesToolDoc::Open(const std::string& path)
 {
     m_options.m_pathName = path;
-    return ReadDataFile(path, *this);
+    std::string bytes;
+    OpenStatus status = ReadDataFileBytes(path, bytes);
+    if (!status.readable) {
+        return status;
+    }
+    status = OpenData(bytes);
+    if (!status.readable) {
+        status.error = "cannot analyse '" + path + "': " + status.error;
+    }
+    return status;
+}
+
+OpenStatus CKorvanesToolDoc::OpenData(std::string_view bytes)
+{
+    OpenStatus status = ParseDataFile(bytes, *this);
+    if (const std::optional<std::string> exceeded = AnalysisLimitExceeded(m_measurements)) {
+        m_measurements.clear();
+        status.readable = false;
+        status.error = *exceeded;
+    }
+    return status;
 }
 
 std::array<NamedStepList, 11> CKorvanesToolDoc::DerivedLists() const

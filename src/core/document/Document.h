@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "criteria/CriteriaSet.h"
@@ -24,7 +25,7 @@ struct ReadWarning {
 };
 
 struct OpenStatus {
-    bool readable = true;
+    bool readable = true;               // false also for a file refused as too large to analyse
     std::string error;                  // empty when readable
     std::vector<ReadWarning> warnings;  // in line order; may be empty
 };
@@ -42,7 +43,14 @@ public:
 
     // Reads the data file at `path` into the measurement list and the header
     // (once; nothing is ever written back). Stores the path in m_pathName.
+    // A file beyond the analysis limits (analysis/AnalysisLimits.h) is
+    // refused as OpenData refuses it, naming the file.
     OpenStatus Open(const std::string& path);
+
+    // Parses the bytes of a data file into the measurement list and the
+    // header. Data beyond the analysis limits are refused: the measurement
+    // list is left empty, `readable` is false and `error` says why.
+    OpenStatus OpenData(std::string_view bytes);
 
     // Every derived list, in the order of the members below, with its name
     // without the m_ prefix ("steps", "zeroFieldSteps", ...).

@@ -7,7 +7,7 @@
 
 namespace korvanes {
 
-FileBytes ReadFileBytes(const std::string& path)
+FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes)
 {
     FileBytes file;
     auto fail = [&file, &path](const char* verb, const std::string& reason) {
@@ -26,12 +26,16 @@ FileBytes ReadFileBytes(const std::string& path)
         return fail("open", err != 0 ? std::generic_category().message(err) : std::string("cannot be opened"));
     }
     char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    while (file.bytes.size() <= maxBytes && (in.read(buffer, sizeof buffer) || in.gcount() > 0)) {
         file.bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
     }
     if (in.bad()) {
         const int err = errno;
         return fail("read", err != 0 ? std::generic_category().message(err) : std::string("read error"));
+    }
+    if (file.bytes.size() > maxBytes) {
+        file.tooLarge = true;
+        return fail("read", "the file is larger than " + std::to_string(maxBytes) + " bytes");
     }
     return file;
 }

@@ -95,8 +95,11 @@ WriteOutcome WriteImportedSpecimens(const MagicImport& imported, const std::stri
 OpenStatus OpenImportedSpecimen(const ImportedSpecimen& specimen, const std::string& sourcePath, CKorvanesToolDoc& doc)
 {
     doc.m_options.m_pathName = sourcePath;
-    OpenStatus status;
-    status.warnings = ParseDataLines(SplitLines(specimen.dataFile), doc);
+    // The same limits as a data file opened from disk.
+    OpenStatus status = doc.OpenData(specimen.dataFile);
+    if (!status.readable) {
+        status.error = "cannot analyse specimen '" + specimen.names.fileName + "' of '" + sourcePath + "': " + status.error;
+    }
     return status;
 }
 

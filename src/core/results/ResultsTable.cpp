@@ -1,10 +1,16 @@
 #include "results/ResultsTable.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "io/FileCreate.h"
 #include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
 
@@ -22,37 +28,196 @@ AppendStatus Error(const char* what, const std::string& path, int error)
                                                 Reason(error).c_str())};
 }
 
-// Writes all of `bytes` through an unbuffered stream, flushes and closes it.
-// Returns 0 or the error number.
-int WriteAndClose(std::FILE* file, const std::string& bytes)
+// Closes the descriptor when it goes out of scope (which also releases a
+// lock taken on it).
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor()
+    {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+// The first line of the file as far as the check looks at it, read from the
+// start of `fd`. Returns 0 or the error number.
+int ReadFirstLine(int fd, std::string& line)
 {
-    int error = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
-        error = errno != 0 ? errno : EIO;
+    char buffer[kCheckedLineLength];
+    ssize_t n = 0;
+    do {
+        n = ::pread(fd, buffer, sizeof buffer, 0);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        return errno;
     }
-    if (std::fflush(file) != 0 && error == 0) {
-        error = errno != 0 ? errno : EIO;
+    const std::string_view bytes(buffer, static_cast<std::size_t>(n));
+    line.assign(bytes.substr(0, bytes.find('\n')));
+    return 0;
+}
+
+bool IsHeaderLine(const std::string& firstLine)
+{
+    const std::size_t at = firstLine.find("Paleoint");
+    return at != std::string::npos && at != 0;
+}
+
+AppendStatus Refused() { return {AppendOutcome::kRefused, std::string(kNotAResultsFileMessage)}; }
+
+// Waits for the exclusive lock on the open file. A file system without
+// locks (some network shares) is written to without one.
+int Lock(int fd)
+{
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno == EINTR) {
+            continue;
+        }
+        return errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS ? 0 : errno;
     }
-    if (std::fclose(file) != 0 && error == 0) {
-        error = errno != 0 ? errno : EIO;
+    return 0;
+}
+
+// Whether `path` still names the file open as `fd` (it may have been
+// removed or replaced while this process waited for the lock).
+bool StillNamed(int fd, const std::string& path)
+{
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
+enum class Step { kDone, kAgain };
+
+// Copies the first `size` bytes of `from` to the end of `to`. Returns 0 or
+// the error number.
+int CopyContents(int from, off_t size, NewFile& to)
+{
+    char buffer[1 << 16];
+    off_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(from, buffer, static_cast<std::size_t>(std::min<off_t>(size - done, sizeof buffer)), done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n < 0 ? errno : EIO;
+        }
+        if (const int error = to.Write(std::string_view(buffer, static_cast<std::size_t>(n)))) {
+            return error;
+        }
+        done += n;
+    }
+    return 0;
+}
+
+// Appends in place, in one write, for a file whose folder takes no new file
+// (the file itself may still be writable). A write that fails or falls short
+// is cut back. Returns 0 or the error number.
+int AppendInPlace(const std::string& target, off_t size, const std::string& bytes)
+{
+    Descriptor file{::open(target.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC)};
+    if (file.fd < 0) {
+        return errno;
+    }
+    ssize_t written = 0;
+    do {
+        written = ::write(file.fd, bytes.data(), bytes.size());
+    } while (written < 0 && errno == EINTR);
+    if (written == static_cast<ssize_t>(bytes.size())) {
+        return 0;
+    }
+    const int error = written < 0 ? errno : ENOSPC;
+    while (::ftruncate(file.fd, size) != 0 && errno == EINTR) {
     }
     return error;
 }
 
-AppendStatus CreateWithLine(const std::string& path, const std::string& line)
+// One attempt at appending to the existing file at `path`, under its lock:
+// the header check, then a new file with the old contents and the line that
+// replaces the old one. kAgain when the file is missing or was replaced
+// meanwhile.
+Step AppendToExisting(const std::string& path, const std::string& line, AppendStatus& status)
 {
-    // "x": never take over a file that appeared since the check.
-    std::FILE* file = std::fopen(path.c_str(), "wbx");
-    if (file == nullptr) {
-        return Error("create", path, errno);
-    }
-    const int error = WriteAndClose(file, ResultsHeaderLine() + line);
-    if (error != 0) {
+    // The file a link leads to is the one appended to; the link stays.
+    std::error_code resolveError;
+    const std::string target = std::filesystem::canonical(path, resolveError).string();
+    if (resolveError) {
         std::error_code ignored;
-        std::filesystem::remove(path, ignored);  // our own, incomplete file
-        return Error("write", path, error);
+        if (resolveError == std::errc::no_such_file_or_directory &&
+            !std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) {
+            return Step::kAgain;  // nothing there: created by the caller
+        }
+        status = Error("append to", path, resolveError.value());
+        return Step::kDone;
     }
-    return {};
+    Descriptor file{::open(target.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) {
+        if (errno == ENOENT) {
+            return Step::kAgain;
+        }
+        status = Error("append to", path, errno);
+        return Step::kDone;
+    }
+    if (const int error = Lock(file.fd)) {
+        status = Error("lock", path, error);
+        return Step::kDone;
+    }
+    if (!StillNamed(file.fd, target)) {
+        return Step::kAgain;
+    }
+    std::string firstLine;
+    if (const int error = ReadFirstLine(file.fd, firstLine)) {
+        status = Error("read", path, error);
+        return Step::kDone;
+    }
+    if (!IsHeaderLine(firstLine)) {
+        status = Refused();
+        return Step::kDone;
+    }
+    struct stat info {};
+    if (::fstat(file.fd, &info) != 0) {
+        status = Error("append to", path, errno);
+        return Step::kDone;
+    }
+    // A last line without its line end (left by an editor) is ended first,
+    // so the new line stands on a line of its own; nothing already in the
+    // file is changed.
+    std::string bytes = line;
+    char last = '\n';
+    if (::pread(file.fd, &last, 1, info.st_size - 1) == 1 && last != '\n') {
+        bytes.insert(0, "\r\n");
+    }
+
+    // A write into the file itself can be cut short by a kill between two
+    // pages of it, so the old contents and the line go to a new file that
+    // takes the old one's place whole; the lock is held throughout.
+    NewFile next(target, static_cast<int>(info.st_mode & 07777));
+    if (next.Fd() < 0) {
+        const int error = next.OpenError();
+        if (error == EACCES || error == EPERM) {
+            const int inPlace = AppendInPlace(target, info.st_size, bytes);
+            status = inPlace == 0 ? AppendStatus{} : Error("append to", path, inPlace);
+        } else {
+            status = Error("append to", path, error);
+        }
+        return Step::kDone;
+    }
+    if (::geteuid() == 0 && ::fchown(next.Fd(), info.st_uid, info.st_gid) != 0) {
+        status = Error("append to", path, errno);
+        return Step::kDone;
+    }
+    ::fchmod(next.Fd(), info.st_mode & 07777);  // the umask may have taken bits away
+    int error = CopyContents(file.fd, info.st_size, next);
+    if (error == 0) {
+        error = next.Write(bytes);
+    }
+    if (error == 0) {
+        error = next.RenameOver(target);
+    }
+    status = error == 0 ? AppendStatus{} : Error("append to", path, error);
+    return Step::kDone;
 }
 
 }  // namespace
@@ -113,71 +278,42 @@ std::string FormatResultLine(const ResultValues& v)
 
 AppendStatus CheckResultsFile(const std::string& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        const int error = errno;
-        if (error == ENOENT) {
-            return {};  // created on the first append
-        }
-        return Error("read", path, error);
+    Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) {
+        return errno == ENOENT ? AppendStatus{} : Error("read", path, errno);  // ENOENT: created on the first append
     }
     std::string firstLine;
-    int c = 0;
-    while (firstLine.size() < kCheckedLineLength && (c = std::fgetc(file)) != EOF && c != '\n') {
-        firstLine.push_back(static_cast<char>(c));
-    }
-    const bool readError = std::ferror(file) != 0;
-    const int error = errno;
-    std::fclose(file);
-    if (readError) {
+    if (const int error = ReadFirstLine(file.fd, firstLine)) {
         return Error("read", path, error);
     }
-    const std::size_t at = firstLine.find("Paleoint");
-    if (at == std::string::npos || at == 0) {
-        return {AppendOutcome::kRefused, std::string(kNotAResultsFileMessage)};
-    }
-    return {};
+    return IsHeaderLine(firstLine) ? AppendStatus{} : Refused();
 }
 
 AppendStatus AppendCheckedResult(const std::string& path, const std::string& line)
 {
-    std::error_code statusError;
-    const auto type = std::filesystem::status(path, statusError).type();
-    if (type == std::filesystem::file_type::not_found) {
-        return CreateWithLine(path, line);  // first line of a new file, after its header
+    // A file removed, replaced (by another append) or created by another
+    // program between two steps sends this round again. Each such round
+    // means another program got on, so the rounds end; the limit only
+    // guards against a file that something else replaces without end.
+    AppendStatus status = Error("append to", path, EAGAIN);
+    for (int attempt = 0; attempt < 100000; ++attempt) {
+        if (AppendToExisting(path, line, status) == Step::kDone) {
+            return status;
+        }
+        const CreateStatus created = CreateFileExclusively(path, ResultsHeaderLine() + line);
+        if (created.outcome == CreateOutcome::kCreated) {
+            return {};
+        }
+        if (created.outcome == CreateOutcome::kError) {
+            return Error("create", path, created.error);
+        }
     }
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (file == nullptr) {
-        return Error("append to", path, errno);
-    }
-    // Unbuffered, so the line goes out in one write rather than in buffer-sized pieces.
-    if (std::setvbuf(file, nullptr, _IONBF, 0) != 0 || std::fseek(file, 0, SEEK_END) != 0) {
-        const int error = errno;
-        std::fclose(file);
-        return Error("append to", path, error);
-    }
-    const long oldSize = std::ftell(file);
-    if (oldSize < 0) {
-        const int error = errno;
-        std::fclose(file);
-        return Error("append to", path, error);
-    }
-    const int error = WriteAndClose(file, line);
-    if (error != 0) {
-        // Cut off whatever part of the line did reach the file.
-        std::error_code ec;
-        std::filesystem::resize_file(path, static_cast<std::uintmax_t>(oldSize), ec);
-        return Error("append to", path, error);
-    }
-    return {};
+    return status;
 }
 
 AppendStatus AppendResult(const std::string& path, const std::string& line)
 {
-    AppendStatus status = CheckResultsFile(path);
-    if (!status.ok()) {
-        return status;
-    }
+    // The header is checked under the lock of the append.
     return AppendCheckedResult(path, line);
 }
 

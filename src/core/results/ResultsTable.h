@@ -51,19 +51,32 @@ struct AppendStatus {
 // (it is created with the header on the first append); an existing one only
 // when "Paleoint" occurs after the first character of its first line (at most
 // 198 characters are looked at; an empty file is refused). A file that exists
-// but cannot be read is an error, and is left alone.
+// but cannot be read is an error, and is left alone. A check before the work
+// (a batch checks once before it reads anything); the append checks again.
 AppendStatus CheckResultsFile(const std::string& path);
 
-// Appends `line` (a whole line with its line end) to a file that passed
-// CheckResultsFile. A missing file is created holding the header and the
-// line; if that fails, the new file is removed again. An existing file is
-// opened for appending and receives the line in one write; a write that falls
-// short is cut back so the file keeps its old size. Never truncates or
-// rewrites what the file held.
+// Appends `line` (a whole line with its line end), safe against programs
+// killed at any moment and against other programs appending to the same file:
+// - A missing file is created holding the header and the line, and appears
+//   whole or not at all (see io/FileCreate.h); it never replaces a file that
+//   appeared meanwhile.
+// - An existing file is appended to under an exclusive advisory lock (flock)
+//   that every append takes, so appends never interleave; under the lock the
+//   header is checked again as in CheckResultsFile. The old contents and the
+//   line then go to a new file beside it that takes its place whole (a write
+//   into the file itself could be cut between two pages by a kill). The file
+//   keeps its permissions (and, for the superuser, its owner); a symbolic link
+//   to it stays a link. A last line without its line end is ended first.
+// - A folder that takes no new file, while the file itself is writable: the
+//   line is appended in place in one write, cut back should it fall short.
+// - Anything that fails (a full disk, a read-only medium) is an error that
+//   names the file and the reason, and the file keeps exactly its old
+//   contents.
+// Never changes what the file held.
 AppendStatus AppendCheckedResult(const std::string& path, const std::string& line);
 
-// The save: CheckResultsFile, then AppendCheckedResult. A refused file is
-// untouched.
+// The save: the same as AppendCheckedResult, whose check under the lock
+// refuses a file that is not a results file and leaves it untouched.
 AppendStatus AppendResult(const std::string& path, const std::string& line);
 
 }  // namespace korvanes

@@ -6,8 +6,11 @@
 #include <vector>
 
 #include "AllocationCounter.h"
+#include "analysis/AnalysisRun.h"
 #include "analysis/DirectionalFit.h"
+#include "analysis/RangeSearch.h"
 #include "document/Coordinates.h"
+#include "support/SyntheticSpecimen.h"
 
 
 namespace korvanes {
@@ -89,9 +92,9 @@ TEST(AraiFit, PointsOnAnExactLine)
     EXPECT_DOUBLE_EQ(r.g, 0.8);
     EXPECT_EQ(r.slopeRelStd, 0.0);
     EXPECT_EQ(r.stdDev, 0.0);
-    // No scatter at all: q and w read the ceiling instead of infinity.
-    EXPECT_EQ(r.q, kQualityCeiling);
-    EXPECT_EQ(r.w, kQualityCeiling);
+    // No scatter at all: q and w read the stand-in instead of infinity.
+    EXPECT_EQ(r.q, kQualityWithoutScatter);
+    EXPECT_EQ(r.w, kQualityWithoutScatter);
     EXPECT_DOUBLE_EQ(r.paleointensity, 35.0);
     EXPECT_DOUBLE_EQ(r.fitXFrom, 0.0);
     EXPECT_DOUBLE_EQ(r.fitXTo, 10.0);
@@ -211,36 +214,83 @@ TEST(AraiFit, ScalingTheAxesKeepsTheQualityFactors)
     }
 }
 
-TEST(AraiFit, ZeroFieldStepWithoutPtrmKeepsThePreviousX)
+// The line-fit values of a result (everything but the directional ones).
+std::vector<double> LineFitValues(const CSpecimenResult& r)
 {
-    // The last zero-field step has no in-field partner: it takes the pTRM of
-    // the step before it, exactly as if that value had been measured.
-    CKorvanesToolDoc missing = AraiDoc({100, 200, 300, 400}, {1, 2, 3, 3}, {9, 7, 5, 4});
-    missing.m_ptrmGained.pop_back();
-    CKorvanesToolDoc explicitPair = AraiDoc({100, 200, 300, 400}, {1, 2, 3, 3}, {9, 7, 5, 4});
-    Evaluate(missing, 100, 400);
-    Evaluate(explicitPair, 100, 400);
-    EXPECT_EQ(missing.m_result.n, 4);
-    EXPECT_DOUBLE_EQ(missing.m_result.slope, explicitPair.m_result.slope);
-    EXPECT_DOUBLE_EQ(missing.m_result.g, explicitPair.m_result.g);
-    EXPECT_DOUBLE_EQ(missing.m_result.meanPtrm, 2.25);
+    return {static_cast<double>(r.n), r.slope, r.slopeRelStd, r.trm, r.nrmT, r.f, r.g, r.q, r.w,
+            r.paleointensity, r.stdDev, r.fitXFrom, r.fitXTo, r.fitLength, r.meanPtrm, r.meanNrm};
+}
 
-    // Without any pTRM item before it, the first point starts at the origin.
-    CKorvanesToolDoc noFirst = AraiDoc({100, 200, 300}, {0, 2, 4}, {9, 7, 5});
-    noFirst.m_ptrmGained.erase(noFirst.m_ptrmGained.begin());
-    CKorvanesToolDoc zeroFirst = AraiDoc({100, 200, 300}, {0, 2, 4}, {9, 7, 5});
-    Evaluate(noFirst, 100, 300);
-    Evaluate(zeroFirst, 100, 300);
-    EXPECT_DOUBLE_EQ(noFirst.m_result.slope, zeroFirst.m_result.slope);
-    EXPECT_DOUBLE_EQ(noFirst.m_result.nrmT, zeroFirst.m_result.nrmT);
+TEST(AraiFit, ZeroFieldStepWithoutPtrmIsNoAraiPoint)
+{
+    // A zero-field step without a pTRM item at its temperature (first, in
+    // between or last) is left out of the line fit: the fit equals that of the
+    // same data without the step, bit for bit. The range still reaches it.
+    const std::vector<int> temperatures = {100, 150, 200, 300, 400};
+    const std::vector<double> xs = {1, 1.4, 2.1, 3.2, 4.1};
+    const std::vector<double> ys = {9, 8.7, 7.2, 5.1, 3.9};
+    for (std::size_t missing = 0; missing < temperatures.size(); ++missing) {
+        CKorvanesToolDoc doc = AraiDoc(temperatures, xs, ys);
+        doc.m_ptrmGained.erase(doc.m_ptrmGained.begin() + static_cast<long>(missing));
+        std::vector<int> t = temperatures;
+        std::vector<double> x = xs;
+        std::vector<double> y = ys;
+        t.erase(t.begin() + static_cast<long>(missing));
+        x.erase(x.begin() + static_cast<long>(missing));
+        y.erase(y.begin() + static_cast<long>(missing));
+        CKorvanesToolDoc without = AraiDoc(t, x, y);
+        Evaluate(doc, 100, 400);
+        Evaluate(without, 100, 400);
+        EXPECT_EQ(doc.m_result.n, 4) << missing;
+        EXPECT_EQ(doc.m_result.tMin, 100);
+        EXPECT_EQ(doc.m_result.tMax, 400);
+        EXPECT_EQ(LineFitValues(doc.m_result), LineFitValues(without.m_result)) << missing;
+    }
 
     // The last pTRM item of a temperature is the one used.
+    CKorvanesToolDoc zeroFirst = AraiDoc({100, 200, 300}, {0, 2, 4}, {9, 7, 5});
+    Evaluate(zeroFirst, 100, 300);
     CKorvanesToolDoc twice = AraiDoc({100, 200, 300}, {0, 2, 4}, {9, 7, 5});
     CStepVector extra = twice.m_ptrmGained[1];
     twice.m_ptrmGained[1].magnitude = 50.0;
     twice.m_ptrmGained.insert(twice.m_ptrmGained.begin() + 2, extra);
     Evaluate(twice, 100, 300);
     EXPECT_DOUBLE_EQ(twice.m_result.slope, zeroFirst.m_result.slope);
+
+    // Without any pTRM item there is no point at all.
+    CKorvanesToolDoc none = AraiDoc({100, 200, 300}, {0, 2, 4}, {9, 7, 5});
+    none.m_ptrmGained.clear();
+    Evaluate(none, 100, 300);
+    EXPECT_EQ(none.m_result.n, 0);
+    EXPECT_EQ(none.m_result.paleointensity, 0.0);
+}
+
+TEST(AraiFit, QualityAboveAMillionIsKeptAndRanks)
+{
+    // Almost exact lines: q and w far above a million, as computed. With
+    // "maximize q" the longest range has the largest q and wins; a ceiling
+    // would make every range tie and the shortest one win.
+    std::vector<int> t;
+    std::vector<double> xs;
+    std::vector<double> ys;
+    for (int k = 0; k < 8; ++k) {
+        t.push_back(100 + 50 * k);
+        xs.push_back(k);
+        ys.push_back(10.0 - k + ((k * k) % 3 - 1) * 3e-6);
+    }
+    CKorvanesToolDoc doc = AraiDoc(t, xs, ys);
+    Evaluate(doc, 100, 450);
+    const CSpecimenResult& r = doc.m_result;
+    EXPECT_GT(r.q, 1.0e6);
+    EXPECT_LT(r.q, kQualityWithoutScatter);
+    EXPECT_NEAR(r.q, r.f * r.g / r.slopeRelStd, r.q * 1e-12);
+    EXPECT_NEAR(r.w, r.q / std::sqrt(6.0), r.q * 1e-12);
+
+    doc.m_criteria.maximizeQ = 1;
+    doc.m_criteria.classA = {3, 1.0, 0.0, 0, 90, 90, 180, 100, 100, 100, 100, 100, 100};
+    SearchRange(doc, kClassA);
+    EXPECT_EQ(doc.m_result.tMin, 100);
+    EXPECT_EQ(doc.m_result.tMax, 450);
 }
 
 TEST(AraiFit, DegenerateRangesReadZero)
@@ -418,6 +468,35 @@ TEST(AraiFitChecks, WithoutTailChecksDTStarIsLeftAlone)
     EXPECT_EQ(doc.m_result.dTStar, 7.0);
     EXPECT_EQ(doc.m_result.dAC, 0.0);
     EXPECT_DOUBLE_EQ(doc.m_result.ckDiff, 100.0);  // no corrected value passed
+}
+
+TEST(AraiFit, LeftOutStepsOfAnAnalysedSpecimen)
+{
+    // A lost in-field line at 300 °C and an extra zero-field step at 60 °C
+    // (outside the range the manual fit uses).
+    CKorvanesToolDoc doc;
+    doc.m_measurements = synthetic::Generate(synthetic::Experiment{}, synthetic::Temperatures(10, 100, 550), 0, 0,
+                                             false);
+    std::erase_if(doc.m_measurements, [](const CMeasurement& m) { return m.treatmentCode == 300.11f; });
+    doc.m_measurements.insert(doc.m_measurements.begin() + 1,
+                              synthetic::Line(60.0, synthetic::Experiment{}.Nrm(60)));
+    doc.m_options.m_rangeMode = kSelectedRange;
+    doc.m_result.tMin = 100;
+    doc.m_result.tMax = 500;
+    RunAnalysis(doc);
+    const std::vector<LeftOutStep> left = LeftOutAraiSteps(doc);
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(left[0].temperature, 60);
+    EXPECT_FALSE(left[0].inFittedRange);
+    EXPECT_EQ(left[1].temperature, 300);
+    EXPECT_TRUE(left[1].inFittedRange);
+    EXPECT_FALSE(left[1].reason.empty());
+    EXPECT_EQ(doc.m_result.n, 8);  // 100..500 holds nine zero-field steps
+
+    doc.m_measurements = synthetic::Generate(synthetic::Experiment{}, synthetic::Temperatures(10, 100, 550), 0, 0,
+                                             false);
+    RunAnalysis(doc);
+    EXPECT_TRUE(LeftOutAraiSteps(doc).empty());
 }
 
 TEST(AraiFit, ClearResultKeepsFitLengthAndMethodType)

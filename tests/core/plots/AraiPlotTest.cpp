@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "PlotTestSupport.h"
+#include "analysis/AnalysisLimits.h"
+#include "analysis/AnalysisRun.h"
 #include "plots/PlotLayout.h"
 
 namespace korvanes {
@@ -241,6 +243,41 @@ TEST_F(AraiPlot, SpecimenNameLosesOnlyATrailingTab)
     doc.m_header.m_specimenName = "AB12a ";
     Draw();
     OnlyText(surface, "AB12a ");
+}
+
+}  // namespace
+}  // namespace korvanes
+
+namespace korvanes {
+namespace {
+
+// The marks the limit check counts are the marks the diagram draws: circles,
+// squares, and a MoveTo for each triangle and connector beyond those of the
+// axes and the fitted line.
+TEST(AraiPlotMarks, CountedAsDrawnForRepeatedSteps)
+{
+    FixedAdvanceMeasurer measurer;
+    CKorvanesToolDoc doc;
+    for (int k = 0; k < 3; ++k) {
+        for (const float code : {20.0f, 100.0f, 100.11f, 200.0f, 100.12f, 200.11f, 100.14f, 300.0f, 300.11f}) {
+            const float moment = 50.0f + 10.0f * static_cast<float>(k) - code / 10.0f;
+            doc.m_measurements.push_back({code, moment, 40.0f, 10.0f + code / 20.0f});
+        }
+    }
+    RunAnalysis(doc);
+    RecordingSurface drawn(measurer);
+    DrawAraiPlot(drawn, CentredFrame(400, 300), doc, doc.m_zeroFieldSteps, doc.m_ptrmGained, doc.m_ptrmChecks,
+                 doc.m_additivityResults);
+    CKorvanesToolDoc empty = doc;
+    empty.m_zeroFieldSteps.clear();
+    RecordingSurface frame(measurer);
+    DrawAraiPlot(frame, CentredFrame(400, 300), empty, empty.m_zeroFieldSteps, empty.m_ptrmGained, empty.m_ptrmChecks,
+                 empty.m_additivityResults);
+    const std::size_t marks = drawn.OfKind(PrimitiveKind::kEllipse).size() +
+                              drawn.OfKind(PrimitiveKind::kRectangle).size() +
+                              drawn.OfKind(PrimitiveKind::kMoveTo).size() - frame.OfKind(PrimitiveKind::kMoveTo).size();
+    EXPECT_EQ(CountAraiMarks(doc.m_zeroFieldSteps, doc.m_ptrmGained, doc.m_ptrmChecks, doc.m_additivityResults), marks);
+    EXPECT_GT(marks, 60u);  // repeats multiply the marks
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include "results/ResultsTable.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -269,6 +273,150 @@ TEST(ResultsTable, ShortWriteIsCutBack)
     // Without the limit the same line goes in whole.
     ASSERT_TRUE(AppendResult(path, line).ok());
     EXPECT_EQ(ReadBytes(path), before + line);
+}
+
+TEST(ResultsTable, ALinkStaysALinkAndADanglingOneIsAnError)
+{
+    TempDir dir;
+    const std::string target = dir.File("study.krv");
+    const std::string link = dir.File("link.krv");
+    WriteBytes(target, ResultsHeaderLine());
+    std::filesystem::create_symlink(target, link);
+    const std::string line = FormatResultLine(Example());
+    ASSERT_TRUE(AppendResult(link, line).ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadBytes(target), ResultsHeaderLine() + line);
+
+    const std::string dangling = dir.File("dangling.krv");
+    std::filesystem::create_symlink(dir.File("missing/none.krv"), dangling);
+    EXPECT_EQ(AppendResult(dangling, line).outcome, AppendOutcome::kError);
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+}
+
+TEST(ResultsTable, UnterminatedLastLineIsEndedBeforeTheNewOne)
+{
+    TempDir dir;
+    const std::string path = dir.File("torn.krv");
+    const std::string before = ResultsHeaderLine() + "S1\t35.0\t28";  // a line cut short
+    WriteBytes(path, before);
+    const std::string line = FormatResultLine(Example());
+    ASSERT_TRUE(AppendResult(path, line).ok());
+    EXPECT_EQ(ReadBytes(path), before + "\r\n" + line);
+}
+
+// Appends from several processes at once: every line arrives whole, once, and
+// the header stays the only one, also when the file does not exist at first.
+TEST(ResultsTable, ConcurrentAppendsNeverInterleave)
+{
+    TempDir dir;
+    const std::string path = dir.File("shared.krv");
+    constexpr int kWriters = 4;
+    constexpr int kLines = 150;
+    std::vector<pid_t> children;
+    for (int w = 0; w < kWriters; ++w) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ResultValues v = Example();
+            v.name = std::string(static_cast<std::size_t>(40 + 60 * w), static_cast<char>('a' + w));
+            const std::string line = FormatResultLine(v);
+            for (int k = 0; k < kLines; ++k) {
+                if (!AppendResult(path, line).ok()) {
+                    ::_exit(1);
+                }
+            }
+            ::_exit(0);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const std::string contents = ReadBytes(path);
+    ASSERT_EQ(contents.rfind(ResultsHeaderLine(), 0), 0u);
+    std::vector<int> perWriter(kWriters, 0);
+    std::size_t start = ResultsHeaderLine().size();
+    while (start < contents.size()) {
+        const std::size_t end = contents.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos);
+        const std::vector<std::string> fields = SplitTabs(contents.substr(start, end - start));
+        ASSERT_EQ(fields.size(), 31u);
+        const int w = fields[0][0] - 'a';
+        ASSERT_TRUE(w >= 0 && w < kWriters);
+        EXPECT_EQ(fields[0], std::string(static_cast<std::size_t>(40 + 60 * w), fields[0][0]));
+        ++perWriter[static_cast<std::size_t>(w)];
+        start = end + 2;
+    }
+    EXPECT_EQ(perWriter, std::vector<int>(kWriters, kLines));
+}
+
+// An append waits for another program's lock and checks the header under
+// it: a file that stopped being a results file meanwhile is refused.
+TEST(ResultsTable, AppendWaitsForTheLockAndChecksTheHeaderUnderIt)
+{
+    TempDir dir;
+    const std::string path = dir.File("locked.krv");
+    WriteBytes(path, ResultsHeaderLine());
+    const int fd = ::open(path.c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(fd);  // the lock belongs to the parent's open file
+        const AppendStatus status = AppendResult(path, FormatResultLine(Example()));
+        ::_exit(status.outcome == AppendOutcome::kRefused ? 0 : 1);
+    }
+    ::usleep(100000);
+    EXPECT_EQ(ReadBytes(path), ResultsHeaderLine());  // nothing written past the lock
+    const std::string other = "not a results file\n";
+    ASSERT_EQ(::ftruncate(fd, 0), 0);
+    ASSERT_EQ(::pwrite(fd, other.data(), other.size(), 0), static_cast<ssize_t>(other.size()));
+    ::close(fd);  // releases the lock
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadBytes(path), other);
+}
+
+// A results file on a read-only medium: a clear error, and the old contents
+// stay whole; no new file appears there either. Needs a private mount
+// namespace to make a read-only file system.
+TEST(ResultsTable, ReadOnlyMediumIsAClearErrorAndKeepsTheContents)
+{
+    TempDir dir;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const char* folder = dir.Path().c_str();
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", folder, "tmpfs", 0, nullptr) != 0) {
+            ::_exit(77);
+        }
+        const std::string path = dir.File("study.krv");
+        const std::string before = ResultsHeaderLine() + "S1\tline\r\n";
+        WriteBytes(path, before);
+        if (::mount(nullptr, folder, nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+            ::_exit(77);
+        }
+        const AppendStatus existing = AppendResult(path, FormatResultLine(Example()));
+        const AppendStatus created = AppendResult(dir.File("new.krv"), FormatResultLine(Example()));
+        const bool ok = existing.outcome == AppendOutcome::kError &&
+                        existing.message.find("Read-only file system") != std::string::npos &&
+                        ReadBytes(path) == before && created.outcome == AppendOutcome::kError &&
+                        created.message.find("Cannot create") != std::string::npos &&
+                        !std::filesystem::exists(dir.File("new.krv"));
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "no private mount namespace here to make a read-only file system";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace

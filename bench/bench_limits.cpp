@@ -1,0 +1,188 @@
+// The largest files the analysis limits let through, and the refusal of
+// files beyond them: how long an analysis run and a paint of every diagram
+// take, and how much they draw. These are the cases that bound the work of
+// a repaint on any file.
+//
+// Counters: zeroField (steps), marks (Arai marks counted by the limit
+// check), primitives (recorded drawing calls of the all-plots page and the
+// Arai diagram alone), emfBytes (the Arai diagram as a metafile).
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/AnalysisLimits.h"
+#include "analysis/AnalysisRun.h"
+#include "emf/EmfWriter.h"
+#include "plots/Plots.h"
+#include "plots/RecordingSurface.h"
+#include "support/SyntheticSpecimen.h"
+#include "text/TextEncoding.h"
+
+namespace korvanes {
+namespace {
+
+using synthetic::Experiment;
+using synthetic::Generate;
+using synthetic::Temperatures;
+
+// The most zero-field steps accepted (the 20 °C NRM step included), with a
+// pTRM check after every second step and a tail check after every fifth.
+std::vector<CMeasurement> LargestRegular(bool mt4)
+{
+    const int temperatures = static_cast<int>(kMaxZeroFieldSteps) - 1;
+    Experiment e;
+    e.alteration = mt4 ? 0.0004 : 0.0;
+    return Generate(e, Temperatures(temperatures, 60, 60 + 2 * temperatures), 2, mt4 ? 0 : 5, mt4);
+}
+
+// Zero-field, in-field and pTRM-check steps repeated `count` times at one
+// temperature: the marks of the Arai diagram grow with the sixth power.
+std::vector<CMeasurement> Repeats(int count)
+{
+    std::vector<CMeasurement> lines;
+    for (int k = 0; k < count; ++k) {
+        for (const float code : {100.0f, 100.11f, 100.12f}) {
+            lines.push_back({code, 100.0f + 3.7f * static_cast<float>(lines.size()),
+                             40.0f + static_cast<float>(k % 7), 10.0f + static_cast<float>(lines.size())});
+        }
+    }
+    return lines;
+}
+
+CKorvanesToolDoc Document(std::vector<CMeasurement> lines)
+{
+    CKorvanesToolDoc doc;
+    doc.m_measurements = std::move(lines);
+    return doc;
+}
+
+void Analyse(benchmark::State& state, CKorvanesToolDoc doc)
+{
+    if (const auto refused = AnalysisLimitExceeded(doc.m_measurements)) {
+        state.SkipWithError(refused->c_str());
+        return;
+    }
+    for (auto _ : state) {
+        CKorvanesToolDoc run = doc;
+        RunAnalysis(run);
+        benchmark::DoNotOptimize(run.m_result.paleointensity);
+    }
+    RunAnalysis(doc);
+    state.counters["zeroField"] = static_cast<double>(doc.m_zeroFieldSteps.size());
+}
+
+void BM_AnalysisLargestRegular(benchmark::State& state) { Analyse(state, Document(LargestRegular(false))); }
+
+// Nothing meets class A or B, for want of the checks: the search runs for
+// both classes and evaluates every range in full but for its directions.
+void BM_AnalysisLargestNothingQualifies(benchmark::State& state)
+{
+    CKorvanesToolDoc doc = Document(LargestRegular(false));
+    doc.m_criteria.classA.maxCkError = doc.m_criteria.classB.maxCkError = -1;
+    Analyse(state, doc);
+}
+
+// MT4 with the automatic check correction and nothing qualifying (for want
+// of the additivity checks): four searches.
+void BM_AnalysisLargestMt4Corrected(benchmark::State& state)
+{
+    CKorvanesToolDoc doc = Document(LargestRegular(true));
+    doc.m_criteria.allowMt4CheckCorrection = 1;
+    doc.m_options.m_includeCheckCorrection = 1;
+    doc.m_criteria.classA.maxAc = doc.m_criteria.classB.maxAc = -1;
+    Analyse(state, doc);
+}
+
+// The same steps in shuffled order: no range is one block of the list.
+void BM_AnalysisLargestShuffled(benchmark::State& state)
+{
+    std::vector<CMeasurement> lines = LargestRegular(false);
+    std::shuffle(lines.begin(), lines.end(), std::mt19937(7));
+    Analyse(state, Document(lines));
+}
+
+void BM_AnalysisMostRepeats(benchmark::State& state) { Analyse(state, Document(Repeats(3))); }
+
+// The most lines: 150 temperatures with a pTRM check after each step, then
+// further checks of one temperature until the line limit.
+void BM_AnalysisMostLines(benchmark::State& state)
+{
+    std::vector<CMeasurement> lines = Generate(Experiment{}, Temperatures(150, 60, 585), 1, 0, false);
+    const Experiment e;
+    while (lines.size() < kMaxMeasurements) {
+        lines.push_back(synthetic::Line(580.12, synthetic::Sum(e.Nrm(585), e.Ptrm(580))));
+    }
+    Analyse(state, Document(lines));
+}
+
+// Every diagram of an analysed document: the all-plots page and the Arai
+// diagram on the recording surface, and the Arai diagram as a metafile.
+void Paint(benchmark::State& state, CKorvanesToolDoc doc)
+{
+    if (const auto refused = AnalysisLimitExceeded(doc.m_measurements)) {
+        state.SkipWithError(refused->c_str());
+        return;
+    }
+    RunAnalysis(doc);
+    FixedAdvanceMeasurer measurer;
+    DiagramFrame frame;
+    frame.widthUnits = 1000;
+    frame.heightUnits = 800;
+    frame.fixedLayout = 1;
+    std::size_t primitives = 0;
+    std::size_t emfBytes = 0;
+    for (auto _ : state) {
+        RecordingSurface page(measurer);
+        DrawAllPlots(page, 1, doc);
+        RecordingSurface arai(measurer);
+        DrawAraiPlot(arai, frame, doc, doc.m_zeroFieldSteps, doc.m_ptrmGained, doc.m_ptrmChecks,
+                     doc.m_additivityResults);
+        EmfSurface emf(measurer);
+        DrawAraiPlot(emf, frame, doc, doc.m_zeroFieldSteps, doc.m_ptrmGained, doc.m_ptrmChecks,
+                     doc.m_additivityResults);
+        primitives = page.Primitives().size() + arai.Primitives().size();
+        emfBytes = emf.Finish().size();
+    }
+    state.counters["marks"] = static_cast<double>(
+        CountAraiMarks(doc.m_zeroFieldSteps, doc.m_ptrmGained, doc.m_ptrmChecks, doc.m_additivityResults));
+    state.counters["primitives"] = static_cast<double>(primitives);
+    state.counters["emfBytes"] = static_cast<double>(emfBytes);
+}
+
+void BM_PaintLargestMt4(benchmark::State& state) { Paint(state, Document(LargestRegular(true))); }
+void BM_PaintMostRepeats(benchmark::State& state) { Paint(state, Document(Repeats(3))); }
+
+// Opening data that is refused: the limit check counts before it builds.
+void BM_RefuseRepeatedSteps(benchmark::State& state)
+{
+    std::string bytes = "Korvanes-kvd\n35 0 0 0 0\n";
+    for (const CMeasurement& m : Repeats(static_cast<int>(state.range(0)))) {
+        bytes += StringPrintf("H\t%.2f\t%.4f\t%.1f\t%.1f\n", m.treatmentCode, m.moment, m.declination, m.inclination);
+    }
+    for (auto _ : state) {
+        CKorvanesToolDoc doc;
+        const OpenStatus status = doc.OpenData(bytes);
+        if (status.readable) {
+            state.SkipWithError("not refused");
+            return;
+        }
+    }
+    state.counters["bytes"] = static_cast<double>(bytes.size());
+}
+
+BENCHMARK(BM_AnalysisLargestRegular)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnalysisLargestNothingQualifies)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnalysisLargestMt4Corrected)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnalysisLargestShuffled)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnalysisMostRepeats)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnalysisMostLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintLargestMt4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintMostRepeats)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefuseRepeatedSteps)->Arg(15)->Arg(63)->Arg(667)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace korvanes

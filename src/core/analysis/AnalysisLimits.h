@@ -1,0 +1,44 @@
+#pragma once
+// How much data one document may hold. The analysis runs and the diagrams
+// are drawn on every repaint, and the range search grows with the cube of the
+// number of zero-field steps, while steps repeated at one temperature are
+// paired with each other and multiply the derived lists and the marks of the
+// Arai diagram. These limits lie far above any real experiment (published
+// specimens have up to some forty lines and twenty zero-field steps, each
+// paired once; a very long experiment may have a few hundred lines) and keep
+// the work of every accepted file bounded: its analysis takes well under a
+// tenth of a second and its diagrams a few milliseconds (bench_limits). A
+// file beyond them is refused when it is opened.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/Document.h"
+
+namespace korvanes {
+
+inline constexpr std::size_t kMaxMeasurements = 2000;
+inline constexpr std::size_t kMaxZeroFieldSteps = 200;
+// pTRM items (the origin included), pTRM-check items, check-corrected
+// further checks, additivity-check items and tail statistics together.
+inline constexpr std::size_t kMaxPairedItems = 5000;
+// Circles, check triangles, additivity squares and their connectors.
+inline constexpr std::size_t kMaxAraiMarks = 10000;
+
+// The number of marks DrawAraiPlot draws for these lists (with the
+// additivity checks shown): one circle per pTRM item of each zero-field
+// step's temperature; per check item of the step's temperature a triangle
+// and a connector for each pTRM item and zero-field step of the check's
+// reference temperature; the same for each additivity item. Labels are not
+// counted.
+std::size_t CountAraiMarks(const std::vector<CStepVector>& zeroField, const std::vector<CStepVector>& ptrm,
+                           const std::vector<CStepVector>& checks, const std::vector<CStepVector>& additivity);
+
+// Why `measurements` are more than a document may hold (for people, without
+// the file name), or nothing when they are within every limit. Counts before
+// it builds anything, so it is quick and small on any input.
+std::optional<std::string> AnalysisLimitExceeded(const std::vector<CMeasurement>& measurements);
+
+}  // namespace korvanes

@@ -1,0 +1,107 @@
+// Files beyond the analysis limits are refused when opened, with a message
+// that says which limit; files at the limits are taken and analysed.
+
+#include "analysis/AnalysisLimits.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "analysis/AnalysisRun.h"
+#include "analysis/Classification.h"
+#include "document/DataFileReader.h"
+#include "support/SyntheticSpecimen.h"
+#include "text/TextEncoding.h"
+
+namespace korvanes {
+namespace {
+
+// Data-file bytes: header and one line per measurement.
+std::string FileBytes(const std::vector<CMeasurement>& lines)
+{
+    std::string bytes = "Korvanes-kvd\n35 0 0 0 0\n";
+    for (const CMeasurement& m : lines) {
+        bytes += StringPrintf("S1\t%.2f\t%.6g\t%.4f\t%.4f\n", m.treatmentCode, m.moment, m.declination,
+                              m.inclination);
+    }
+    return bytes;
+}
+
+std::vector<CMeasurement> Regular(int steps)
+{
+    return synthetic::Generate(synthetic::Experiment{}, synthetic::Temperatures(steps, 100, 100 + 2 * steps), 3, 7,
+                               false);
+}
+
+// `count` steps of each code at one temperature.
+std::vector<CMeasurement> Repeated(const std::vector<float>& codes, int count)
+{
+    std::vector<CMeasurement> lines;
+    for (int k = 0; k < count; ++k) {
+        for (const float code : codes) {
+            lines.push_back({code, 100.0f + static_cast<float>(k) + code, 10.0f, 40.0f});
+        }
+    }
+    return lines;
+}
+
+TEST(AnalysisLimits, EachLimitRefusesWithItsReasonAndTheLargestRealShapesPass)
+{
+    // Within every limit: the largest regular specimen, and a few repeats.
+    EXPECT_EQ(AnalysisLimitExceeded(Regular(static_cast<int>(kMaxZeroFieldSteps) - 1)), std::nullopt);
+    EXPECT_EQ(AnalysisLimitExceeded(Repeated({100.0f, 100.11f, 100.12f}, 3)), std::nullopt);
+
+    struct Case {
+        const char* name;
+        std::vector<CMeasurement> lines;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"lines", std::vector<CMeasurement>(kMaxMeasurements + 1, CMeasurement{100.11f, 1, 0, 0}),
+         "2001 measurement lines"},
+        {"zero-field steps", Regular(static_cast<int>(kMaxZeroFieldSteps)), "201 zero-field steps"},
+        {"paired items", Repeated({200.0f, 200.11f}, 72), "pair into 5185 Arai points"},
+        {"tail statistics", Repeated({200.0f, 200.13f}, 72), "pair into 5185 Arai points"},
+        {"corrected checks", Repeated({100.0f, 100.11f, 100.12f}, 15), "pair into 51075 Arai points"},
+        {"Arai marks", Repeated({100.0f, 100.11f, 100.12f}, 6), "marks in the Arai diagram"},
+    };
+    for (const Case& c : cases) {
+        const std::optional<std::string> why = AnalysisLimitExceeded(c.lines);
+        ASSERT_TRUE(why.has_value()) << c.name;
+        EXPECT_NE(why->find(c.says), std::string::npos) << c.name << ": " << *why;
+    }
+}
+
+TEST(AnalysisLimits, CountsMatchTheBuiltLists)
+{
+    CKorvanesToolDoc doc;
+    doc.m_measurements = Repeated({20.0f, 100.0f, 100.11f, 100.12f, 100.13f, 200.0f, 200.11f, 100.14f}, 3);
+    BuildSteps(doc);
+    const PairCounts counts = CountPairs(doc.m_steps);
+    RunAnalysis(doc);
+    EXPECT_EQ(counts.zeroFieldSteps, doc.m_zeroFieldSteps.size());
+    EXPECT_EQ(counts.ptrmGained, doc.m_ptrmGained.size());
+    EXPECT_EQ(counts.ptrmChecks, doc.m_ptrmChecks.size());
+    EXPECT_EQ(counts.additivityChecks, doc.m_additivityChecks.size());
+    EXPECT_EQ(counts.tailCheckStats, doc.m_tailCheckStats.size());
+    EXPECT_EQ(counts.correctedChecks, doc.m_correctedChecks.size());
+    EXPECT_GT(counts.ptrmChecks * counts.correctedChecks * counts.additivityChecks * counts.tailCheckStats, 0u);
+}
+
+TEST(AnalysisLimits, OpenRefusesAndLeavesNoMeasurement)
+{
+    CKorvanesToolDoc doc;
+    const OpenStatus status = doc.OpenData(FileBytes(Repeated({100.0f, 100.11f, 100.12f}, 6)));
+    EXPECT_FALSE(status.readable);
+    EXPECT_NE(status.error.find("marks in the Arai diagram"), std::string::npos) << status.error;
+    EXPECT_TRUE(doc.m_measurements.empty());
+    RunAnalysis(doc);  // nothing to analyse
+    EXPECT_TRUE(doc.m_steps.empty());
+
+    CKorvanesToolDoc regular;
+    EXPECT_TRUE(regular.OpenData(FileBytes(Regular(20))).readable);
+    EXPECT_FALSE(regular.m_measurements.empty());
+}
+
+}  // namespace
+}  // namespace korvanes
