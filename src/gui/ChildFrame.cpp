@@ -10,6 +10,8 @@
 #include "KorvanesToolApp.h"
 #include "KorvanesToolView.h"
 #include "ResultForm.h"
+#include "analysis/AraiFit.h"
+#include "text/TextEncoding.h"
 
 namespace korvanes::gui {
 
@@ -42,8 +44,8 @@ CChildFrame::CChildFrame(std::shared_ptr<OpenDocument> document, DocumentWindowS
     layout->addWidget(m_notice);
     layout->addWidget(m_splitter, 1);
     setWidget(content);
-    m_notice->SetNotice(ReadWarningsSummary(m_document->ReadWarnings()),
-                        ReadWarningLines(m_document->ReadWarnings()));
+    RefreshNotice();
+    connect(m_document.get(), &OpenDocument::Updated, this, &CChildFrame::RefreshNotice);
 
     auto* nextPane = new QShortcut(QKeySequence(Qt::Key_F6), this);
     auto* previousPane = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
@@ -126,6 +128,30 @@ void CChildFrame::changeEvent(QEvent* event)
     if (event->type() == QEvent::WindowStateChange) {
         RememberShowState();
     }
+}
+
+void CChildFrame::RefreshNotice()
+{
+    const std::vector<ReadWarning>& warnings = m_document->ReadWarnings();
+    const std::vector<LeftOutStep> leftOut = LeftOutAraiSteps(m_document->Doc());
+    QStringList summary;
+    QStringList details = ReadWarningLines(warnings);
+    if (!warnings.empty()) {
+        summary << ReadWarningsSummary(warnings);
+    }
+    if (!leftOut.empty()) {
+        QStringList temperatures;
+        for (const LeftOutStep& step : leftOut) {
+            const QString temperature = QStringLiteral("%1 \u00B0C").arg(step.temperature);
+            temperatures << temperature;
+            details << tr("%1%2: left out of the Arai fit: %3")
+                           .arg(temperature, step.inFittedRange ? tr(" (in the fitted range)") : QString(),
+                                QString::fromStdU16String(ToUtf16(step.reason)));
+        }
+        summary << tr("Left out of the Arai fit, for want of a pTRM step at the same temperature: %1")
+                       .arg(temperatures.join(QStringLiteral(", ")));
+    }
+    m_notice->SetNotice(summary.join(QLatin1Char('\n')), details);
 }
 
 void CChildFrame::RememberPaneWidth()

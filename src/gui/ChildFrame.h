@@ -50,6 +50,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Shows what the reader said about the file and which steps the Arai
+    // fit leaves out (that changes with the analysis).
+    void RefreshNotice();
     void RememberPaneWidth();
     void RememberShowState();
 
