@@ -128,15 +128,21 @@ TEST_F(CriteriaDialogTest, FilesThatCannotBeUsedAreReportedAndChangeNothing)
     EXPECT_EQ(answerer.texts.value(0), QStringLiteral("No Criteria File!"));
     EXPECT_EQ(m_application.path, "DefaultCriteria");
 
-    // A folder that cannot take a new file: the message, and the old file
-    // stays whole.
-    QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-    dialog.chooseFileToSave = [&] { return good; };
-    Edit(dialog, "minNA")->setText(QStringLiteral("3"));
+    // A file that cannot be written: the message, and nothing changes.
+    dialog.chooseFileToSave = [&] { return m_folder.filePath(QStringLiteral("missing-folder/lab.cri")); };
     dialog.Save();
-    QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (::geteuid() != 0) {  // root writes anyway
-        EXPECT_EQ(answerer.texts.value(1), QStringLiteral("The criteria could not be saved."));
+    EXPECT_EQ(answerer.texts.value(1), QStringLiteral("The criteria could not be saved."));
+    EXPECT_EQ(m_application.path, "DefaultCriteria");
+
+    // A folder that takes no new file: the old file there stays whole (root
+    // writes anyway, so this part needs an ordinary user).
+    if (::geteuid() != 0) {
+        QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+        dialog.chooseFileToSave = [&] { return good; };
+        Edit(dialog, "minNA")->setText(QStringLiteral("3"));
+        dialog.Save();
+        QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(answerer.texts.value(2), QStringLiteral("The criteria could not be saved."));
         QFile in(good);
         ASSERT_TRUE(in.open(QIODevice::ReadOnly));
         EXPECT_EQ(in.readAll(), goodBytes);
