@@ -19,12 +19,9 @@ double VectorMagnitude(const Vector3& v, bool onlyZ)
 }
 
 // +1 when the directions of a and b are less than 90 degrees apart, else -1.
-double SameSense(const Direction& a, const Direction& b)
+double SameSense(const DirectionTrig& a, const DirectionTrig& b)
 {
-    return std::fabs(AngleBetweenDirections(a.declination, a.inclination, b.declination,
-                                            b.inclination)) < 90.0
-               ? 1.0
-               : -1.0;
+    return std::fabs(AngleBetween(a, b)) < 90.0 ? 1.0 : -1.0;
 }
 
 CStepVector MakeItem(const Vector3& v, double magnitude, int type, int temperature,
@@ -54,12 +51,17 @@ void BuildPtrmCheckSeries(CKorvanesToolDoc& doc)
     double sign = 1.0;
     double maxDifference = 0.0;
     Direction reference{kAbsentDeclination, 0.0};
+    DirectionTrig referenceTrig;  // of `reference` while it is present
 
     for (const CStepVector& ptrm : doc.m_ptrmGained) {
         const Vector3 p{ptrm.x, ptrm.y, ptrm.z};
         const Direction pDir = DirectionFromVector(p.x, p.y, p.z);
-        if (reference.declination < kAbsentFrom) {
-            sign = SameSense(reference, pDir);
+        // Its sines and cosines, once it is compared with another direction.
+        DirectionTrig pTrig;
+        const bool referencePresent = reference.declination < kAbsentFrom;
+        if (referencePresent) {
+            pTrig = TrigOf(pDir);
+            sign = SameSense(referenceTrig, pTrig);
         }
         const Vector3 corrected{p.x - sign * sum.x, p.y - sign * sum.y, p.z - sign * sum.z};
 
@@ -71,8 +73,12 @@ void BuildPtrmCheckSeries(CKorvanesToolDoc& doc)
             const Vector3 k{check.x, check.y, check.z};
             if (first) {
                 first = false;
+                if (!referencePresent) {
+                    pTrig = TrigOf(pDir);
+                }
                 reference = pDir;
-                const double t = SameSense(pDir, DirectionFromVector(k.x, k.y, k.z));
+                referenceTrig = pTrig;
+                const double t = SameSense(pTrig, TrigOf(DirectionFromVector(k.x, k.y, k.z)));
                 const double d = check.magnitude - ptrm.magnitude;
                 const Vector3 diff{t * (k.x - p.x), t * (k.y - p.y), t * (k.z - p.z)};
                 sum.x += diff.x;

@@ -141,6 +141,45 @@ void BuildSteps(CKorvanesToolDoc& doc)
 
 namespace {
 
+// A partner key: the temperature, then the step type, above the position
+// (file positions below 2^28; the limits allow far fewer lines).
+constexpr std::uint64_t kPositionMask = (std::uint64_t{1} << 28) - 1;
+
+std::uint64_t PartnerKey(int type, std::int32_t temperature)
+{
+    const std::uint64_t t = static_cast<std::uint32_t>(temperature) ^ 0x80000000u;  // ordered as unsigned
+    return (t << 31) | (static_cast<std::uint64_t>(static_cast<std::uint32_t>(type) & 7u) << 28);
+}
+
+// The steps ordered by temperature, type and position, as keys: every rule
+// below looks for the partners of one type at one temperature in file order,
+// which are then one run of this index. Kept per thread, so that a repeated
+// run allocates nothing.
+std::vector<std::uint64_t>& PartnerIndex(const std::vector<CStepVector>& steps)
+{
+    static thread_local std::vector<std::uint64_t> index;
+    index.clear();
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        index.push_back(PartnerKey(steps[i].stepType, steps[i].temperature) | i);
+    }
+    // Real files come nearly in order of temperature (checks step back a
+    // little): sorting by insertion is then about linear; anything else is
+    // sorted outright.
+    std::size_t moves = 0;
+    for (std::size_t i = 1; i < index.size() && moves <= 8 * index.size(); ++i) {
+        const std::uint64_t key = index[i];
+        std::size_t j = i;
+        for (; j > 0 && index[j - 1] > key; --j, ++moves) {
+            index[j] = index[j - 1];
+        }
+        index[j] = key;
+    }
+    if (moves > 8 * index.size()) {
+        std::sort(index.begin(), index.end());
+    }
+    return index;
+}
+
 // The pairing rules, once, for building the lists and for counting their
 // items. `sink` receives, in order: checkMode(text) when a pTRM check sets
 // the check mode (text null: the text stays), origin(step) for the first
@@ -149,14 +188,12 @@ namespace {
 template <class Sink>
 void VisitPairs(const std::vector<CStepVector>& steps, Sink& sink)
 {
-    // Every rule looks for partners of one type at one temperature, in file
-    // order. A plain pass over the steps: no index to build (and allocate)
-    // on every run, and the lists are short.
-    auto forEachPartner = [&steps](int type, int temperature, auto&& visit) {
-        for (const CStepVector& partner : steps) {
-            if (partner.stepType == type && partner.temperature == temperature) {
-                visit(partner);
-            }
+    const std::vector<std::uint64_t>& index = PartnerIndex(steps);
+    auto forEachPartner = [&steps, &index](int type, int temperature, auto&& visit) {
+        const std::uint64_t key = PartnerKey(type, temperature);
+        for (auto it = std::lower_bound(index.begin(), index.end(), key);
+             it != index.end() && (*it & ~kPositionMask) == key; ++it) {
+            visit(steps[static_cast<std::size_t>(*it & kPositionMask)]);
         }
     };
 
