@@ -204,6 +204,176 @@ KORVANES_VECTOR_CLONES void QuickKeysByQ(const QuickInputs& in, int count, float
     QuickKeysOf<true>(in, count, keys);
 }
 
+// What DirectionKeys needs of one row.
+struct DirectionInputs {
+    const double* endCount;  // per upper end: the list positions up to it, its vector, the running sums at it
+    const double* endX;
+    const double* endY;
+    const double* endZ;
+    const double* endHi[9];  // x, y, z, xx, xy, xz, yy, yz, zz
+    const double* endLo[9];
+    double start[9];
+    double startLo[9];
+    double first;  // the list position of the first vector
+    double x0, y0, z0;
+    double tiny;
+    double cosAlpha[2], sinAlpha[2], tanMadSq[2];  // class A and B
+    double out[2];  // 1 for a class not in question (it counts as failed)
+};
+
+// One step of power iteration on the symmetric matrix (a b c; b d e; c f g)
+// with f standing for the (2, 3) entry: v <- T v / |T v|.
+inline __attribute__((always_inline)) void PowerStep(double xx, double xy, double xz, double yy, double yz,
+                                                     double zz, double& vx, double& vy, double& vz)
+{
+    const double wx = xx * vx + xy * vy + xz * vz;
+    const double wy = xy * vx + yy * vy + yz * vz;
+    const double wz = xz * vx + yz * vy + zz * vz;
+    const double inverse = 1.0 / std::sqrt(wx * wx + wy * wy + wz * wz + 1e-300);
+    vx = wx * inverse;
+    vy = wy * inverse;
+    vz = wz * inverse;
+}
+
+// The principal axis of the matrix by four steps of power iteration from v,
+// and the sine bound of PrincipalAxis (2 when nothing can be said).
+inline __attribute__((always_inline)) double Axis(double xx, double xy, double xz, double yy, double yz, double zz,
+                                                  double error, double& vx, double& vy, double& vz, double& rho,
+                                                  double& residualSq, double& gap)
+{
+    PowerStep(xx, xy, xz, yy, yz, zz, vx, vy, vz);
+    PowerStep(xx, xy, xz, yy, yz, zz, vx, vy, vz);
+    PowerStep(xx, xy, xz, yy, yz, zz, vx, vy, vz);
+    PowerStep(xx, xy, xz, yy, yz, zz, vx, vy, vz);
+    const double trace = xx + yy + zz;
+    const double tx = xx * vx + xy * vy + xz * vz;
+    const double ty = xy * vx + yy * vy + yz * vz;
+    const double tz = xz * vx + yz * vy + zz * vz;
+    rho = vx * tx + vy * ty + vz * tz;
+    const double rx = tx - rho * vx;
+    const double ry = ty - rho * vy;
+    const double rz = tz - rho * vz;
+    const double residual = std::sqrt(rx * rx + ry * ry + rz * rz) + 16.0 * kU * trace;
+    residualSq = residual * residual;
+    gap = 2.0 * rho - trace - 3.0 * error;
+    const bool apart = (gap > 4.0 * error) & (gap > 0.0);
+    const double safeGap = apart ? gap : 1.0;
+    const double sine = residual / safeGap + (error + 64.0 * kU * trace) / (safeGap - 2.0 * error);
+    return apart & (sine < 0.5) ? sine : 2.0;
+}
+
+// Marks (failing[k] = 1) the pairs whose directional fits fail every class
+// in question (alpha or MAD above its limit), by the bounds of
+// RangeScreen::AlphaClasses (the angle of two principal axes found by power
+// iteration) and a MAD bound from the smallest eigenvalue (at least
+// det / (sum of the 2 x 2 principal minors)). Branch-free like QuickKeys.
+inline __attribute__((always_inline)) void DirectionKeysOf(const DirectionInputs& in, int count, double* __restrict failing)
+{
+    const double* const endCount = in.endCount;
+    const double* const endX = in.endX;
+    const double* const endY = in.endY;
+    const double* const endZ = in.endZ;
+    const double* const h0 = in.endHi[0];
+    const double* const h1 = in.endHi[1];
+    const double* const h2 = in.endHi[2];
+    const double* const h3 = in.endHi[3];
+    const double* const h4 = in.endHi[4];
+    const double* const h5 = in.endHi[5];
+    const double* const h6 = in.endHi[6];
+    const double* const h7 = in.endHi[7];
+    const double* const h8 = in.endHi[8];
+    const double* const q0 = in.endLo[0];
+    const double* const q1 = in.endLo[1];
+    const double* const q2 = in.endLo[2];
+    const double* const q3 = in.endLo[3];
+    const double* const q4 = in.endLo[4];
+    const double* const q5 = in.endLo[5];
+    const double* const q6 = in.endLo[6];
+    const double* const q7 = in.endLo[7];
+    const double* const q8 = in.endLo[8];
+    const double s0 = in.start[0], s1 = in.start[1], s2 = in.start[2], s3 = in.start[3], s4 = in.start[4];
+    const double s5 = in.start[5], s6 = in.start[6], s7 = in.start[7], s8 = in.start[8];
+    const double l0 = in.startLo[0], l1 = in.startLo[1], l2 = in.startLo[2], l3 = in.startLo[3];
+    const double l4 = in.startLo[4], l5 = in.startLo[5], l6 = in.startLo[6], l7 = in.startLo[7];
+    const double l8 = in.startLo[8];
+    const double first = in.first, x0 = in.x0, y0 = in.y0, z0 = in.z0, tiny = in.tiny;
+    const double cosA = in.cosAlpha[0], sinA = in.sinAlpha[0], madA = in.tanMadSq[0], outA = in.out[0];
+    const double cosB = in.cosAlpha[1], sinB = in.sinAlpha[1], madB = in.tanMadSq[1], outB = in.out[1];
+    for (int k = 0; k < count; ++k) {
+        const double n = endCount[k] - first;
+        const double sx = (h0[k] - s0) + (q0[k] - l0);
+        const double sy = (h1[k] - s1) + (q1[k] - l1);
+        const double sz = (h2[k] - s2) + (q2[k] - l2);
+        const double txx = (h3[k] - s3) + (q3[k] - l3);
+        const double txy = (h4[k] - s4) + (q4[k] - l4);
+        const double txz = (h5[k] - s5) + (q5[k] - l5);
+        const double tyy = (h6[k] - s6) + (q6[k] - l6);
+        const double tyz = (h7[k] - s7) + (q7[k] - l7);
+        const double tzz = (h8[k] - s8) + (q8[k] - l8);
+        const double inverseN = 1.0 / (n > 0.5 ? n : 1.0);
+        const double fxx = txx - sx * sx * inverseN;
+        const double fxy = txy - sx * sy * inverseN;
+        const double fxz = txz - sx * sz * inverseN;
+        const double fyy = tyy - sy * sy * inverseN;
+        const double fyz = tyz - sy * sz * inverseN;
+        const double fzz = tzz - sz * sz * inverseN;
+        const double traceA = txx + tyy + tzz;
+        const double traceF = fxx + fyy + fzz;
+        const double entryError = (n + 8.0) * kU * traceA + 4.0 * tiny * (1.0 + std::sqrt(traceA));
+        const double errorA = 3.0 * entryError;
+        const double errorF = 3.0 * (16.0 * kU * traceA + (n + 8.0) * kU * std::fabs(traceF) + 4.0 * tiny * (1.0 + std::sqrt(traceA)));
+        const double rx = x0 - endX[k];
+        const double ry = y0 - endY[k];
+        const double rz = z0 - endZ[k];
+        const double rNorm = std::sqrt(rx * rx + ry * ry + rz * rz);
+
+        double ax = sx, ay = sy, az = sz, rhoA, resA, gapA;
+        const double sineA = Axis(txx, txy, txz, tyy, tyz, tzz, errorA, ax, ay, az, rhoA, resA, gapA);
+        double fx = rx, fy = ry, fz = rz, rhoF, resF, gapF;
+        const double sineF = Axis(fxx, fxy, fxz, fyy, fyz, fzz, errorF, fx, fy, fz, rhoF, resF, gapF);
+
+        // alpha: both axes turned along the reference, certainly.
+        const double inverseR = 1.0 / (rNorm > 0.0 ? rNorm : 1.0);
+        const double turnA = (ax * rx + ay * ry + az * rz) * inverseR;
+        const double turnF = (fx * rx + fy * ry + fz * rz) * inverseR;
+        const double offA = 1.5708 * sineA + 1e-9;
+        const double offF = 1.5708 * sineF + 1e-9;
+        // Conditions as 0 or 1 (products for "and", maxima for "or"), which
+        // the compiler keeps in vectors of doubles.
+        const double turned = (rNorm > 0.0 ? 1.0 : 0.0) * (std::fabs(turnA) > offA ? 1.0 : 0.0) *
+                              (std::fabs(turnF) > offF ? 1.0 : 0.0) * (sineA < 1.0 ? 1.0 : 0.0) *
+                              (sineF < 1.0 ? 1.0 : 0.0) * (n >= 2.0 ? 1.0 : 0.0);
+        const double dot = ((turnA > 0.0) == (turnF > 0.0) ? 1.0 : -1.0) * (ax * fx + ay * fy + az * fz);
+        const double off = offA + offF + 1e-7;
+        // The angle exceeds limit + off when its cosine lies below
+        // cos(limit + off) >= cos(limit) - |cos(limit)| off²/2 - sin(limit) off.
+        const double alphaFailsA = turned * (dot < cosA - std::fabs(cosA) * off * off * 0.5 - sinA * off - 1e-12 ? 1.0 : 0.0);
+        const double alphaFailsB = turned * (dot < cosB - std::fabs(cosB) * off * off * 0.5 - sinB * off - 1e-12 ? 1.0 : 0.0);
+
+        // MAD >= atan(sqrt(e_min / e_max)); e_min >= det / (sum of the 2 x 2
+        // minors), e_max <= rho + residual² / gap, each less what the
+        // matrix and the exact solver may be off.
+        const double det = txx * (tyy * tzz - tyz * tyz) - txy * (txy * tzz - tyz * txz) + txz * (txy * tyz - tyy * txz);
+        const double minors = txx * tyy - txy * txy + txx * tzz - txz * txz + tyy * tzz - tyz * tyz;
+        const double traceSq = traceA * traceA;
+        const double detLb = det - 18.0 * entryError * traceSq - 24.0 * kU * traceSq * traceA;
+        const double minorsUb = minors + 6.0 * entryError * traceA + 12.0 * kU * traceSq;
+        const double spread = errorA + 64.0 * kU * traceA;
+        const double largestUb = rhoA + resA / (gapA > 0.0 ? gapA : 1.0) + spread;
+        const double madKnown = (sineA < 1.0 ? 1.0 : 0.0) * (detLb > 0.0 ? 1.0 : 0.0) * (minorsUb > 0.0 ? 1.0 : 0.0);
+        // e_min - spread > tan² limit e_max, with e_min >= detLb / minorsUb.
+        const double madFailsA = madKnown * (detLb > minorsUb * (madA * largestUb + spread) ? 1.0 : 0.0);
+        const double madFailsB = madKnown * (detLb > minorsUb * (madB * largestUb + spread) ? 1.0 : 0.0);
+
+        failing[k] = std::max(std::max(alphaFailsA, madFailsA), outA) * std::max(std::max(alphaFailsB, madFailsB), outB);
+    }
+}
+
+KORVANES_VECTOR_CLONES void DirectionKeys(const DirectionInputs& in, int count, double* __restrict failing)
+{
+    DirectionKeysOf(in, count, failing);
+}
+
 }  // namespace
 
 struct RangeScreen::Fit {
@@ -359,11 +529,14 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     m_xMax = points > 0 ? *std::max_element(m_x.begin(), m_x.end()) : 0.0;
     m_yMax = points > 0 ? *std::max_element(m_y.begin(), m_y.end()) : 0.0;
 
-    for (RunningSum* sum : {&m_vxx, &m_vxy, &m_vxz, &m_vyy, &m_vyz, &m_vzz}) {
+    for (RunningSum* sum : {&m_vx, &m_vy, &m_vz, &m_vxx, &m_vxy, &m_vxz, &m_vyy, &m_vyz, &m_vzz}) {
         sum->Reset(count);
     }
     for (int k = 0; k < count; ++k) {
         const CStepVector& v = zeroField[static_cast<std::size_t>(k)];
+        m_vx.Add(k, v.x);
+        m_vy.Add(k, v.y);
+        m_vz.Add(k, v.z);
         m_vxx.Add(k, v.x * v.x);
         m_vxy.Add(k, v.x * v.y);
         m_vxz.Add(k, v.x * v.z);
@@ -426,6 +599,29 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
             const std::size_t at = s < 5 ? static_cast<std::size_t>(end) : last;
             m_endHi[static_cast<std::size_t>(s)][sj] = ends[s]->hi[std::min(at, ends[s]->hi.size() - 1)];
             m_endLo[static_cast<std::size_t>(s)][sj] = ends[s]->lo[std::min(at, ends[s]->lo.size() - 1)];
+        }
+    }
+
+    // The same for the directional fits, over every zero-field vector.
+    m_dirEndCount.resize(static_cast<std::size_t>(count));
+    m_dirEndX.resize(static_cast<std::size_t>(count));
+    m_dirEndY.resize(static_cast<std::size_t>(count));
+    m_dirEndZ.resize(static_cast<std::size_t>(count));
+    const RunningSum* moments[9] = {&m_vx, &m_vy, &m_vz, &m_vxx, &m_vxy, &m_vxz, &m_vyy, &m_vyz, &m_vzz};
+    for (std::size_t s = 0; s < 9; ++s) {
+        m_dirEndHi[s].resize(static_cast<std::size_t>(count));
+        m_dirEndLo[s].resize(static_cast<std::size_t>(count));
+    }
+    for (int j = 0; j < count; ++j) {
+        const std::size_t sj = static_cast<std::size_t>(j);
+        const std::size_t last = static_cast<std::size_t>(m_lastOf[sj]);
+        m_dirEndCount[sj] = static_cast<double>(last + 1);
+        m_dirEndX[sj] = zeroField[last].x;
+        m_dirEndY[sj] = zeroField[last].y;
+        m_dirEndZ[sj] = zeroField[last].z;
+        for (std::size_t s = 0; s < 9; ++s) {
+            m_dirEndHi[s][sj] = moments[s]->hi[last + 1];
+            m_dirEndLo[s][sj] = moments[s]->lo[last + 1];
         }
     }
 
@@ -695,6 +891,48 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys) const
     }
 }
 
+void RangeScreen::DirectionRow(int i, int jFirst, float* keys) const
+{
+    const int count = static_cast<int>(m_lastOf.size());
+    const int first = m_firstOf[static_cast<std::size_t>(i)];
+    const std::size_t f = static_cast<std::size_t>(first);
+    const std::size_t jf = static_cast<std::size_t>(jFirst);
+    DirectionInputs in{};
+    in.endCount = m_dirEndCount.data() + jf;
+    in.endX = m_dirEndX.data() + jf;
+    in.endY = m_dirEndY.data() + jf;
+    in.endZ = m_dirEndZ.data() + jf;
+    const RunningSum* sums[9] = {&m_vx, &m_vy, &m_vz, &m_vxx, &m_vxy, &m_vxz, &m_vyy, &m_vyz, &m_vzz};
+    for (std::size_t k = 0; k < 9; ++k) {
+        in.endHi[k] = m_dirEndHi[k].data() + jf;
+        in.endLo[k] = m_dirEndLo[k].data() + jf;
+        in.start[k] = sums[k]->hi[f];
+        in.startLo[k] = sums[k]->lo[f];
+    }
+    const CStepVector& p = m_doc->m_zeroFieldSteps[f];
+    in.first = first;
+    in.x0 = p.x;
+    in.y0 = p.y;
+    in.z0 = p.z;
+    in.tiny = m_vxx.tinyError + m_vyy.tinyError + m_vzz.tinyError + m_vx.tinyError + m_vy.tinyError + m_vz.tinyError;
+    for (std::size_t c = 0; c < 2; ++c) {
+        const ClassThresholds& t = c == 0 ? m_doc->m_criteria.classA : m_doc->m_criteria.classB;
+        in.out[c] = (m_classes & (c == 0 ? kMayBeClassA : kMayBeClassB)) == 0 ? 1.0 : 0.0;
+        const double alpha = t.maxAlpha * kDegToRad;
+        in.cosAlpha[c] = t.maxAlpha < 180 ? std::cos(alpha) : -1.25;  // -1.25: alpha cannot fail
+        in.sinAlpha[c] = t.maxAlpha < 180 ? std::sin(alpha) : 0.0;
+        const double tangent = std::tan(t.maxMad * kDegToRad);
+        in.tanMadSq[c] = t.maxMad < 90 ? tangent * tangent * (1.0 + 1e-6) + 1e-300 : 1e300;  // 1e300: cannot fail
+    }
+    double* failing = m_rowExtremes.data();
+    DirectionKeys(in, count - jFirst, failing);
+    for (int k = 0; k < count - jFirst; ++k) {
+        if (failing[k] != 0.0) {
+            keys[k] = std::numeric_limits<float>::infinity();
+        }
+    }
+}
+
 RangeScreen::LineBound RangeScreen::Line(int i, int j) const
 {
     const int first = m_firstOf[static_cast<std::size_t>(i)];
@@ -767,6 +1005,139 @@ unsigned RangeScreen::CheckClasses(const Fit& fit, int last, unsigned classes) c
     return remaining;
 }
 
+namespace {
+
+// A unit vector along the largest eigenvector of the symmetric positive
+// semi-definite `t` (within `error` of the matrix that the exact fit builds),
+// found by a few steps of power iteration from `start`, and a bound on the
+// sine of its angle to the principal eigenvector that the exact fit finds:
+// the residual over the gap to the second eigenvalue (at most trace - rho),
+// the matrix error over that gap, and the eigen solver's own accuracy. False
+// when the largest eigenvalue is not well enough apart to say.
+bool PrincipalAxis(const double t[3][3], double error, const double start[3], double axis[3], double& sine)
+{
+    const double trace = t[0][0] + t[1][1] + t[2][2];
+    double v[3] = {start[0], start[1], start[2]};
+    for (int step = 0; step < 4; ++step) {
+        double w[3];
+        for (int r = 0; r < 3; ++r) {
+            w[r] = t[r][0] * v[0] + t[r][1] * v[1] + t[r][2] * v[2];
+        }
+        const double inverse = 1.0 / std::sqrt(w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
+        if (!std::isfinite(inverse)) {
+            return false;
+        }
+        for (int r = 0; r < 3; ++r) {
+            v[r] = w[r] * inverse;
+        }
+    }
+    const double inverse = 1.0 / std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    for (int r = 0; r < 3; ++r) {
+        axis[r] = v[r] * inverse;
+    }
+    double tv[3];
+    for (int r = 0; r < 3; ++r) {
+        tv[r] = t[r][0] * axis[0] + t[r][1] * axis[1] + t[r][2] * axis[2];
+    }
+    const double rho = axis[0] * tv[0] + axis[1] * tv[1] + axis[2] * tv[2];
+    double residual = 0.0;
+    for (int r = 0; r < 3; ++r) {
+        const double d = tv[r] - rho * axis[r];
+        residual += d * d;
+    }
+    residual = std::sqrt(residual) + 16.0 * kU * trace;  // and the rounding of tv
+    const double gap = 2.0 * rho - trace - 3.0 * error;  // rho - (trace - rho), less what t may be off
+    if (!(gap > 4.0 * error) || !(gap > 0.0)) {
+        return false;
+    }
+    sine = residual / gap + (error + 64.0 * kU * trace) / (gap - 2.0 * error);
+    return sine < 0.5;
+}
+
+}  // namespace
+
+unsigned RangeScreen::AlphaClasses(int first, int last, unsigned classes) const
+{
+    // alpha is the angle between the free and the anchored fit, each the
+    // principal axis of its moment matrix turned to point along the first
+    // minus the last point of the range. A lower bound: the angle between
+    // the two axes found here, less what each may be off.
+    double limit[2] = {kInfinity, kInfinity};
+    bool any = false;
+    for (const unsigned c : {kMayBeClassA, kMayBeClassB}) {
+        const ClassThresholds& t = c == kMayBeClassA ? m_doc->m_criteria.classA : m_doc->m_criteria.classB;
+        if ((classes & c) != 0 && t.maxAlpha < 180) {
+            limit[c == kMayBeClassA ? 0 : 1] = t.maxAlpha;
+            any = true;
+        }
+    }
+    const int n = last - first + 1;
+    if (!any || n < 2 || n > kMaxFitPoints) {
+        return classes;
+    }
+    const int k1 = last + 1;
+    const double anchored[3][3] = {
+        {m_vxx.Sum(first, k1), m_vxy.Sum(first, k1), m_vxz.Sum(first, k1)},
+        {m_vxy.Sum(first, k1), m_vyy.Sum(first, k1), m_vyz.Sum(first, k1)},
+        {m_vxz.Sum(first, k1), m_vyz.Sum(first, k1), m_vzz.Sum(first, k1)},
+    };
+    const double sum[3] = {m_vx.Sum(first, k1), m_vy.Sum(first, k1), m_vz.Sum(first, k1)};
+    double free[3][3];
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            free[r][c] = anchored[r][c] - sum[r] * sum[c] / n;
+        }
+    }
+    const double traceA = anchored[0][0] + anchored[1][1] + anchored[2][2];
+    const double traceF = free[0][0] + free[1][1] + free[2][2];
+    const double tiny = m_vxx.tinyError + m_vyy.tinyError + m_vzz.tinyError +
+                        (m_vx.tinyError + m_vy.tinyError + m_vz.tinyError) * (std::sqrt(traceA) + 1.0);
+    // Spectral norms of what each matrix may be off (three times the
+    // largest entry error), the exact fits' summation included.
+    const double errorA = 3.0 * ((n + 8.0) * kU * traceA + 4.0 * tiny);
+    const double errorF = 3.0 * (16.0 * kU * traceA + (n + 8.0) * kU * std::fabs(traceF) + 4.0 * tiny);
+
+    // The reference direction, first minus last point, as the exact fit
+    // computes it.
+    const CStepVector& p0 = m_doc->m_zeroFieldSteps[static_cast<std::size_t>(first)];
+    const CStepVector& p1 = m_doc->m_zeroFieldSteps[static_cast<std::size_t>(last)];
+    const double reference[3] = {p0.x - p1.x, p0.y - p1.y, p0.z - p1.z};
+    const double referenceNorm =
+        std::sqrt(reference[0] * reference[0] + reference[1] * reference[1] + reference[2] * reference[2]);
+    if (!(referenceNorm > 0.0)) {
+        return classes;
+    }
+    double axisA[3];
+    double axisF[3];
+    double sineA = 0.0;
+    double sineF = 0.0;
+    if (!PrincipalAxis(anchored, errorA, sum, axisA, sineA) ||
+        !PrincipalAxis(free, errorF, reference, axisF, sineF)) {
+        return classes;
+    }
+    // Each axis turned along the reference; the turn must be certain.
+    const double cosA = (axisA[0] * reference[0] + axisA[1] * reference[1] + axisA[2] * reference[2]) / referenceNorm;
+    const double cosF = (axisF[0] * reference[0] + axisF[1] * reference[1] + axisF[2] * reference[2]) / referenceNorm;
+    // An angle is at most pi/2 times its sine below pi/2.
+    const double offA = 1.5708 * sineA + 1e-9;
+    const double offF = 1.5708 * sineF + 1e-9;
+    if (!(std::fabs(cosA) > offA) || !(std::fabs(cosF) > offF)) {
+        return classes;
+    }
+    const double sense = (cosA > 0.0) == (cosF > 0.0) ? 1.0 : -1.0;
+    const double dot = sense * (axisA[0] * axisF[0] + axisA[1] * axisF[1] + axisA[2] * axisF[2]);
+    const double angle = std::acos(std::clamp(dot, -1.0, 1.0));
+    // What the exact fit's directions and their angle may be off in rounding.
+    const double alphaLb = (angle - offA - offF - 1e-7) * kRadToDeg;
+    unsigned remaining = 0;
+    for (const unsigned c : {kMayBeClassA, kMayBeClassB}) {
+        if ((classes & c) != 0 && !(alphaLb > limit[c == kMayBeClassA ? 0 : 1])) {
+            remaining |= c;
+        }
+    }
+    return remaining;
+}
+
 unsigned RangeScreen::MadClasses(int first, int last, unsigned classes) const
 {
     // MAD = atan(sqrt((e_min + e_int) / e_max)) of the eigenvalues of the
@@ -823,9 +1194,9 @@ unsigned RangeScreen::Full(int i, int j, unsigned classes, double bestSq) const
 {
     const int first = m_firstOf[static_cast<std::size_t>(i)];
     const int last = m_lastOf[static_cast<std::size_t>(j)];
-    Fit fit;
     classes &= m_classes;
-    if (LineFit(first, last, fit)) {
+    Fit fit;
+    if (classes != 0 && LineFit(first, last, fit)) {
         // The bounds carry a margin: a bound at most bestSq means a value
         // below the best.
         if (fit.zeroValue || !(fit.valueSq > bestSq)) {
@@ -835,6 +1206,9 @@ unsigned RangeScreen::Full(int i, int j, unsigned classes, double bestSq) const
         if (classes != 0) {
             classes = CheckClasses(fit, last, classes);
         }
+    }
+    if (classes != 0) {
+        classes = AlphaClasses(first, last, classes);
     }
     if (classes != 0) {
         classes = MadClasses(first, last, classes);

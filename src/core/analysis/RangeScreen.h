@@ -65,13 +65,20 @@ public:
     // value is 0), 0 where nothing can be said.
     void QuickRow(int i, int jFirst, float* keys) const;
 
+    // Sets keys[j - jFirst] of QuickRow to infinity for the pairs whose
+    // directional fits fail every class in question (alpha or MAD above its
+    // limit, by bounds from the running moments), for j = jFirst..count-1.
+    // For a search that has not found a best: the pairs left are then the
+    // ones that the exact evaluation must look at.
+    void DirectionRow(int i, int jFirst, float* keys) const;
+
     // The first list position whose temperature lies above that of step i.
     int FirstAbove(int i) const { return m_lastOf[static_cast<std::size_t>(i)] + 1; }
 
     // The classes of `classes` that the range may take with a search value
-    // above sqrt(bestSq), once its check statistics and its anchored MAD are
-    // bounded as well (the line fit as Line, then d(CK), d(pal), DRAT,
-    // d(AC), d(TR), d(t*) and MAD). 0: the range cannot beat a best of that
+    // above sqrt(bestSq), once its check statistics and its directional fits
+    // are bounded as well (the line fit as Line, then d(CK), d(pal), DRAT,
+    // d(AC), d(TR), d(t*), alpha and MAD). 0: the range cannot beat a best of that
     // value, whatever its exact evaluation gives.
     unsigned Full(int i, int j, unsigned classes, double bestSq) const;
 
@@ -80,6 +87,7 @@ private:
     bool LineFit(int first, int last, Fit& fit) const;
     unsigned LineClasses(const Fit& fit) const;
     unsigned CheckClasses(const Fit& fit, int last, unsigned classes) const;
+    unsigned AlphaClasses(int first, int last, unsigned classes) const;
     unsigned MadClasses(int first, int last, unsigned classes) const;
 
     // Double-double running sums: the sum of the first k terms is hi[k] +
@@ -127,8 +135,8 @@ private:
     // squared steps of the projected points (g).
     RunningSum m_dxx, m_dyy, m_dxy;
 
-    // The zero-field vectors, for the anchored MAD.
-    RunningSum m_vxx, m_vxy, m_vxz, m_vyy, m_vyz, m_vzz;
+    // The zero-field vectors and their moments, for the directional fits.
+    RunningSum m_vx, m_vy, m_vz, m_vxx, m_vxy, m_vxz, m_vyy, m_vyz, m_vzz;
 
     // Per list position k as the range's upper end: the largest |check
     // difference| of the pTRM checks and additivity checks below its
@@ -142,6 +150,9 @@ private:
     // points up to it and its last point.
     std::array<std::vector<double>, 8> m_endHi, m_endLo;
     std::vector<double> m_endN, m_endX, m_endY;
+
+    std::array<std::vector<double>, 9> m_dirEndHi, m_dirEndLo;  // x, y, z, xx, xy, xz, yy, yz, zz
+    std::vector<double> m_dirEndCount, m_dirEndX, m_dirEndY, m_dirEndZ;
 
     mutable std::vector<double> m_rowExtremes;  // scratch of QuickRow
 

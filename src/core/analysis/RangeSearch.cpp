@@ -315,6 +315,24 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         }
     }
 
+    // No seed qualified (every pair that may qualify must be looked at), or
+    // many pairs may beat the seed: the directional fits are what many fail
+    // on, and their bounds take the fewest operations in bulk.
+    std::size_t survivors = 0;
+    for (const float key : store.keys) {
+        survivors += key * (best.value * best.value) < 0.5 ? 1 : 0;
+    }
+    if (!best.found || survivors > 8 * static_cast<std::size_t>(count)) {
+        std::size_t offset = 0;
+        for (int i = 0; i < count; ++i) {
+            const int j0 = firstPartner(i);
+            if (j0 < count) {
+                screen.DirectionRow(i, j0, store.keys.data() + offset);
+                offset += static_cast<std::size_t>(count - j0);
+            }
+        }
+    }
+
     std::size_t at = 0;
     long long order = 0;
     for (int i = 0; i < count; ++i) {

@@ -14,6 +14,7 @@
 
 #include "analysis/AnalysisRun.h"
 #include "analysis/RangeSearch.h"
+#include "document/Coordinates.h"
 #include "support/SyntheticSpecimen.h"
 
 namespace korvanes {
@@ -157,6 +158,20 @@ TEST(RangeSearchExactness, LongAndAlteredSpecimens)
     mt4.m_options.m_includeCheckCorrection = 1;
     RunAnalysis(mt4);
     ExpectSameSearch(mt4, "60 steps MT4");
+
+    // A component that does not unblock: the demagnetisation path misses
+    // the origin and the directional fits decide (alpha above its limit).
+    for (const double offset : {300.0, 600.0}) {
+        const synthetic::Experiment e;
+        const Vector3 extra = VectorFromDirection(80.0, -10.0, offset);
+        std::vector<CMeasurement> lines;
+        for (const int t : synthetic::Temperatures(80, 60, 580)) {
+            const Vector3 nrm = synthetic::Sum(e.Nrm(t), extra);
+            lines.push_back(synthetic::Line(t, nrm));
+            lines.push_back(synthetic::Line(t + 0.11, synthetic::Sum(nrm, e.Ptrm(t))));
+        }
+        ExpectSameSearch(Analysed(lines), "component that does not unblock, " + std::to_string(offset));
+    }
 
     synthetic::Experiment wide;
     wide.curie = 700.0;
