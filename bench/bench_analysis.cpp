@@ -2,9 +2,11 @@
 // pairing, the check and tail series, the automatic range search with its
 // d(pal) fits, the MT4 check correction where it applies, and the grading.
 //
-// Specimens: the three example files, a 40-line double-heating specimen and
-// a 60-temperature one, both generated here, the latter also as an MT4
-// experiment with additivity checks and the automatic check correction on.
+// Specimens: the three example files (14 and 15 zero-field steps), a
+// 40-line double-heating specimen and a 60-temperature one, both generated
+// here, the latter also as an MT4 experiment with additivity checks and the
+// automatic check correction on, and a 1,000-step specimen (the most the
+// analysis limits accept), opened from its file bytes as any file is.
 // Each benchmark runs the analysis again and again on the same document, as
 // repeated redraws of one window do: every run rebuilds all lists from the
 // measurements.
@@ -19,6 +21,7 @@
 #include "document/Coordinates.h"
 #include "document/Document.h"
 #include "support/SyntheticSpecimen.h"
+#include "text/TextEncoding.h"
 
 namespace korvanes {
 namespace {
@@ -57,6 +60,22 @@ CKorvanesToolDoc SixtyStepMt4Specimen()
     return doc;
 }
 
+// 999 temperatures one °C apart and the NRM step: 1,000 zero-field steps,
+// with pTRM checks after every second step and tail checks after every
+// tenth, read from the bytes of its data file.
+CKorvanesToolDoc ThousandStepSpecimen()
+{
+    Experiment e;
+    e.curie = 1070.0;
+    std::string bytes = "Korvanes-kvd\n35 0 0 0 0\n";
+    for (const CMeasurement& m : Generate(e, Temperatures(999, 60, 1058), 2, 10, false)) {
+        bytes += StringPrintf("S1\t%.2f\t%.6e\t%.4f\t%.4f\n", m.treatmentCode, m.moment, m.declination, m.inclination);
+    }
+    CKorvanesToolDoc doc;
+    doc.OpenData(bytes);
+    return doc;
+}
+
 CKorvanesToolDoc ExampleFile(const char* name)
 {
     CKorvanesToolDoc doc;
@@ -88,6 +107,7 @@ void BM_AnalysisAndesiteMt4(benchmark::State& state) { RunRepeatedly(state, Exam
 void BM_AnalysisFortyLines(benchmark::State& state) { RunRepeatedly(state, FortyLineSpecimen()); }
 void BM_AnalysisSixtySteps(benchmark::State& state) { RunRepeatedly(state, SixtyStepSpecimen()); }
 void BM_AnalysisSixtyStepsMt4Corrected(benchmark::State& state) { RunRepeatedly(state, SixtyStepMt4Specimen()); }
+void BM_AnalysisThousandSteps(benchmark::State& state) { RunRepeatedly(state, ThousandStepSpecimen()); }
 
 BENCHMARK(BM_AnalysisBasaltMt1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisTuffMt3)->Unit(benchmark::kMicrosecond);
@@ -95,6 +115,7 @@ BENCHMARK(BM_AnalysisAndesiteMt4)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisFortyLines)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisSixtySteps)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisSixtyStepsMt4Corrected)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AnalysisThousandSteps)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace korvanes

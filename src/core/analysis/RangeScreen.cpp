@@ -386,7 +386,6 @@ struct RangeScreen::Fit {
     double aLb = 0.0, aUb = 0.0;          // the intercept (nrmT), aLb > 0
     double slopeLb = 0.0, slopeUb = 0.0;  // |slope|
     double spanLb = 0.0, spanUb = 0.0;    // span of the projected points
-    double sxx = 0.0, sxxError = 0.0;     // for d(pal)
     int c0 = 0;                           // the first point
 };
 
@@ -698,8 +697,6 @@ bool RangeScreen::LineFit(int first, int last, Fit& fit) const
     const double slopeError = 0.51 * (exx + eyy) + 8.0 * kU;
     fit.slopeLb = slope * (1.0 - slopeError);
     fit.slopeUb = slope * (1.0 + slopeError);
-    fit.sxx = sxx;
-    fit.sxxError = sxxError;
 
     // D = 1 + r with r the correlation of the points (about -1 for a good
     // line): sigma_b / |b| = sqrt(2 D / (n - 2)), w = f g / sqrt(2 D) and
@@ -947,6 +944,51 @@ RangeScreen::LineBound RangeScreen::Line(int i, int j) const
     return {fit.valueSq, LineClasses(fit)};
 }
 
+unsigned RangeScreen::CkDiffClasses(int first, int last, unsigned classes) const
+{
+    // d(pal) = 100 |b'/b - 1| with b' the slope on the check-corrected pTRM,
+    // (b'/b)² = Sxx / Sxx' (the same points and y); for a positive
+    // laboratory field only (a negative one makes d(pal) negative). 0 once
+    // the correction is applied. Needs no line fit, so it comes first.
+    const double labField = m_doc->m_header.m_labField;
+    if (m_corrected || !std::isnormal(labField) || !(labField > 0.0)) {
+        return classes;
+    }
+    const int c0 = m_pointsBefore[static_cast<std::size_t>(first)];
+    const int c1 = m_pointsBefore[static_cast<std::size_t>(last) + 1];
+    const int n = c1 - c0;
+    if (n < 2) {
+        return classes;
+    }
+    const double inverse = m_inverse[static_cast<std::size_t>(n)];
+    auto centred = [c0, c1, n, inverse](const RunningSum& linear, const RunningSum& squares, double& error) {
+        const double sum = linear.Sum(c0, c1);
+        const double mean = sum * inverse;
+        const double raw = squares.Sum(c0, c1);
+        const double value = raw - sum * mean;
+        error = 16.0 * kU * raw + (n + 8.0) * kU * std::fabs(value) + squares.tinyError + 2.0 * mean * linear.tinyError;
+        return value;
+    };
+    double sxxError = 0.0;
+    double cxxError = 0.0;
+    const double sxx = centred(m_sx, m_sxx, sxxError);
+    const double cxx = centred(m_cx, m_cxx, cxxError);
+    if (!(sxxError <= kFirstOrder * sxx) || !(cxxError <= kFirstOrder * cxx)) {
+        return classes;
+    }
+    const double ratioLb = std::sqrt((sxx - sxxError) / (cxx + cxxError));
+    const double ratioUb = std::sqrt((sxx + sxxError) / (cxx - cxxError));
+    const double ckDiff = Down(100.0 * std::max({0.0, ratioLb - 1.0, 1.0 - ratioUb})) - 1e-12;
+    unsigned remaining = 0;
+    for (const unsigned c : {kMayBeClassA, kMayBeClassB}) {
+        const ClassThresholds& t = c == kMayBeClassA ? m_doc->m_criteria.classA : m_doc->m_criteria.classB;
+        if ((classes & c) != 0 && !(ckDiff > t.maxCkDiff)) {
+            remaining |= c;
+        }
+    }
+    return remaining;
+}
+
 unsigned RangeScreen::CheckClasses(const Fit& fit, int last, unsigned classes) const
 {
     const CKorvanesToolDoc& doc = *m_doc;
@@ -956,7 +998,8 @@ unsigned RangeScreen::CheckClasses(const Fit& fit, int last, unsigned classes) c
     const double trmUb = Up(fit.aUb / fit.slopeLb);
     const double lengthLb = fit.spanLb;  // drat reads 0 for a zero length
     const double lengthUb = Up(fit.spanUb * std::sqrt(1.0 + 1.0 / (fit.slopeLb * fit.slopeLb)));
-    // With the check correction applied d(CK), d(pal) and DRAT are 0.
+    // With the check correction applied d(CK) and DRAT are 0 (d(pal): see
+    // CkDiffClasses).
     const double checks = m_corrected ? 0.0 : m_checkMax[end];
     const double ckError = QuotientLowerBound(checks * 100.0, trmLb, trmUb);
     const double drat = QuotientLowerBound(checks * 100.0, lengthLb, lengthUb);
@@ -970,26 +1013,6 @@ unsigned RangeScreen::CheckClasses(const Fit& fit, int last, unsigned classes) c
                             : (num > -fit.aLb * 1e300 ? Up(num / fit.aLb) : -kInfinity);
     }
 
-    // d(pal) = 100 |b'/b - 1| with b' the slope on the check-corrected pTRM,
-    // (b'/b)² = Sxx / Sxx'; for a positive laboratory field only.
-    double ckDiff = 0.0;
-    if (!m_corrected) {
-        ckDiff = -kInfinity;
-        const double labField = doc.m_header.m_labField;
-        const int c1 = fit.c0 + fit.n;
-        const double cx = m_cx.Sum(fit.c0, c1);
-        const double cxMean = cx * m_inverse[static_cast<std::size_t>(fit.n)];
-        const double cxxRaw = m_cxx.Sum(fit.c0, c1);
-        const double cxx = cxxRaw - cx * cxMean;
-        const double cxxError = 16.0 * kU * cxxRaw + (fit.n + 8.0) * kU * std::fabs(cxx) + m_cxx.tinyError +
-                                2.0 * cxMean * m_cx.tinyError;
-        if (std::isnormal(labField) && labField > 0.0 && cxxError <= kFirstOrder * cxx) {
-            const double ratioLb = std::sqrt((fit.sxx - fit.sxxError) / (cxx + cxxError));
-            const double ratioUb = std::sqrt((fit.sxx + fit.sxxError) / (cxx - cxxError));
-            ckDiff = Down(100.0 * std::max({0.0, ratioLb - 1.0, 1.0 - ratioUb})) - 1e-12;
-        }
-    }
-
     unsigned remaining = 0;
     for (const unsigned c : {kMayBeClassA, kMayBeClassB}) {
         if ((classes & c) == 0) {
@@ -997,7 +1020,7 @@ unsigned RangeScreen::CheckClasses(const Fit& fit, int last, unsigned classes) c
         }
         const ClassThresholds& t = c == kMayBeClassA ? doc.m_criteria.classA : doc.m_criteria.classB;
         const bool fails = ckError > t.maxCkError || drat > t.maxDrat || dAC > t.maxAc ||
-                           dTR > t.maxIntensityDiff || dTStar > t.maxTailStar || ckDiff > t.maxCkDiff;
+                           dTR > t.maxIntensityDiff || dTStar > t.maxTailStar;
         if (!fails) {
             remaining |= c;
         }
@@ -1194,7 +1217,7 @@ unsigned RangeScreen::Full(int i, int j, unsigned classes, double bestSq) const
 {
     const int first = m_firstOf[static_cast<std::size_t>(i)];
     const int last = m_lastOf[static_cast<std::size_t>(j)];
-    classes &= m_classes;
+    classes = CkDiffClasses(first, last, classes & m_classes);
     Fit fit;
     if (classes != 0 && LineFit(first, last, fit)) {
         // The bounds carry a margin: a bound at most bestSq means a value

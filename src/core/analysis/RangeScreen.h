@@ -86,6 +86,7 @@ private:
     struct Fit;  // the bounds of one range's line fit
     bool LineFit(int first, int last, Fit& fit) const;
     unsigned LineClasses(const Fit& fit) const;
+    unsigned CkDiffClasses(int first, int last, unsigned classes) const;
     unsigned CheckClasses(const Fit& fit, int last, unsigned classes) const;
     unsigned AlphaClasses(int first, int last, unsigned classes) const;
     unsigned MadClasses(int first, int last, unsigned classes) const;
