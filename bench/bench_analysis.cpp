@@ -6,7 +6,8 @@
 // 40-line double-heating specimen and a 60-temperature one, both generated
 // here, the latter also as an MT4 experiment with additivity checks and the
 // automatic check correction on, and a 1,000-step specimen (the most the
-// analysis limits accept), opened from its file bytes as any file is.
+// analysis limits accept), opened from its file bytes as any file is. And
+// the range map of the 60-step specimen.
 // Each benchmark runs the analysis again and again on the same document, as
 // repeated redraws of one window do: every run rebuilds all lists from the
 // measurements.
@@ -18,8 +19,11 @@
 #include <vector>
 
 #include "analysis/AnalysisRun.h"
+#include "analysis/RangeMap.h"
 #include "document/Coordinates.h"
 #include "document/Document.h"
+#include "plots/Plots.h"
+#include "plots/RecordingSurface.h"
 #include "support/SyntheticSpecimen.h"
 #include "text/TextEncoding.h"
 
@@ -109,6 +113,28 @@ void BM_AnalysisSixtySteps(benchmark::State& state) { RunRepeatedly(state, Sixty
 void BM_AnalysisSixtyStepsMt4Corrected(benchmark::State& state) { RunRepeatedly(state, SixtyStepMt4Specimen()); }
 void BM_AnalysisThousandSteps(benchmark::State& state) { RunRepeatedly(state, ThousandStepSpecimen()); }
 
+// The range map of the 60-step specimen: every range evaluated as a typed
+// one and graded, and the diagram drawn (on the recording surface).
+void BM_RangeMapSixtySteps(benchmark::State& state)
+{
+    CKorvanesToolDoc doc = SixtyStepSpecimen();
+    RunAnalysis(doc);
+    FixedAdvanceMeasurer measurer;
+    DiagramFrame frame;
+    frame.widthUnits = 440;
+    frame.heightUnits = 460;
+    frame.client = ClientSize{520, 520};
+    std::size_t cells = 0;
+    for (auto _ : state) {
+        const RangeMap map = ComputeRangeMap(doc);
+        RecordingSurface surface(measurer);
+        DrawRangeMap(surface, frame, map);
+        cells = map.cells.size();
+        benchmark::DoNotOptimize(surface.Primitives().size());
+    }
+    state.counters["ranges"] = static_cast<double>(cells);
+}
+
 BENCHMARK(BM_AnalysisBasaltMt1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisTuffMt3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisAndesiteMt4)->Unit(benchmark::kMicrosecond);
@@ -116,6 +142,7 @@ BENCHMARK(BM_AnalysisFortyLines)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisSixtySteps)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisSixtyStepsMt4Corrected)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisThousandSteps)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RangeMapSixtySteps)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace korvanes

@@ -4,12 +4,14 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "AnalysisOptions.h"
 #include "Commands.h"
 #include "DocumentJson.h"
 #include "DocumentText.h"
 #include "analysis/AnalysisRun.h"
+#include "analysis/RangeMap.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes::cli {
@@ -18,6 +20,7 @@ namespace {
 struct AnalyzeArguments {
     std::string file;
     bool json = false;
+    bool rangeMap = false;
     CliAnalysisOptions options;
 };
 
@@ -56,8 +59,13 @@ int Analyze(const AnalyzeArguments& args)
     }
     ApplyAnalysisOptions(args.options, criteria, doc);
     RunAnalysis(doc);
+    const std::optional<RangeMap> map = args.rangeMap ? std::optional<RangeMap>(ComputeRangeMap(doc)) : std::nullopt;
     if (args.json) {
-        std::cout << DumpJson(DocumentToJson(doc, args.file, status.warnings, args.options.range)) << '\n';
+        Json json = DocumentToJson(doc, args.file, status.warnings, args.options.range);
+        if (map) {
+            json["rangeMap"] = RangeMapToJson(*map);
+        }
+        std::cout << DumpJson(json) << '\n';
     } else {
         for (const ReadWarning& w : status.warnings) {
             std::cerr << "korvanes: " << Printable(ToUtf8(args.file));
@@ -70,6 +78,7 @@ int Analyze(const AnalyzeArguments& args)
         context.colour = ColourWanted();
         context.requestedRange = args.options.range;
         context.checkCorrectionRequested = args.options.checkCorrected;
+        context.rangeMap = map ? &*map : nullptr;
         std::cout << DocumentToText(doc, args.file, context);
     }
     std::cout.flush();
@@ -85,6 +94,8 @@ void RegisterAnalyzeCommand(CLI::App& app, int& status)
     cmd->add_option("FILE", args->file, "Specimen data file (.kvd)")->required();
     AddAnalysisOptions(*cmd, args->options);
     cmd->add_flag("--json", args->json, "Write the document and its analysis as JSON");
+    cmd->add_flag("--range-map", args->rangeMap,
+                  "Evaluate every range the search could choose: a summary in the text, rangeMap in JSON");
     cmd->callback([args, &status]() { status = Analyze(*args); });
 }
 

@@ -30,12 +30,13 @@ struct PlotTypeName {
 // Default picture sizes: the diagram rectangle with room for its labels (the
 // all-plots page has its diagrams at fixed centres up to 550 units plus half
 // a diagram).
-constexpr std::array<PlotTypeName, 5> kPlotTypes{{
+constexpr std::array<PlotTypeName, 6> kPlotTypes{{
     {"arai", kAraiPlot, 520, 420},
     {"zijderveld", kZijderveldPlot, 540, 540},
     {"decay", kDecayPlot, 520, 420},
     {"additional", kAdditionalPlots, 520, 420},
     {"all", kAllPlots, 760, 760},
+    {"rangemap", kRangeMapPlot, 520, 520},
 }};
 
 const PlotTypeName* FindPlotType(const std::string& name)
@@ -94,7 +95,7 @@ int RunPlot(const PlotArguments& args)
     const PlotTypeName* type = FindPlotType(args.type);
     if (type == nullptr) {
         std::cerr << "korvanes plot: unknown plot type '" << args.type
-                  << "' (use arai, zijderveld, decay, additional or all)\n";
+                  << "' (use arai, zijderveld, decay, additional, all or rangemap)\n";
         return kExitUsage;
     }
 #ifdef KORVANES_WITH_QT
@@ -150,11 +151,12 @@ void RegisterPlotCommand(CLI::App& app, int& status)
     auto* cmd = app.add_subcommand("plot", "Draw a diagram of a specimen data file into a picture file");
     auto args = std::make_shared<PlotArguments>();
     cmd->add_option("FILE", args->file, "Specimen data file (.kvd)")->required();
-    cmd->add_option("--type", args->type, "Diagram: arai, zijderveld, decay, additional or all")->required();
+    cmd->add_option("--type", args->type, "Diagram: arai, zijderveld, decay, additional, all or rangemap")->required();
     cmd->add_option("--out", args->out, "Picture file; its extension (.emf, .svg, .png, .pdf) chooses the format")
         ->required();
     cmd->add_option("--size", args->size,
-                    "Picture size WIDTHxHEIGHT in pixels (default: 520x420, 540x540 for zijderveld, 760x760 for all)");
+                    "Picture size WIDTHxHEIGHT in pixels (default: 520x420, 540x540 for zijderveld, 760x760 for all, "
+                    "520x520 for rangemap)");
     AddAnalysisOptions(*cmd, args->analysis);
     cmd->callback([args, &status]() { status = RunPlot(*args); });
 }

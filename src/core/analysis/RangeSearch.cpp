@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "analysis/AraiFit.h"
@@ -11,39 +12,73 @@
 namespace korvanes {
 namespace {
 
-// Every test of one class block; all bounds inclusive, whole-number limits
-// compared as doubles. maxMadFree is deliberately not tested. A NaN statistic
-// fails its test.
-// The tests of the line-fit statistics alone.
+// The tests of the line-fit statistics.
+constexpr unsigned kLineFitTests = kTestN | kTestSlopeRelStd | kTestF | kTestQ;
+
 bool MeetsLineFit(const CSpecimenResult& r, const ClassThresholds& t)
 {
-    return r.n >= t.minN &&
-           r.slopeRelStd <= t.maxSlopeRelStd &&
-           r.f >= t.minF &&
-           r.q >= static_cast<double>(t.minQ);
-}
-
-bool MeetsClass(const CSpecimenResult& r, const ClassThresholds& t)
-{
-    return MeetsLineFit(r, t) &&
-           r.madAnchored <= static_cast<double>(t.maxMad) &&
-           r.ckError <= static_cast<double>(t.maxCkError) &&
-           r.ckDiff <= static_cast<double>(t.maxCkDiff) &&
-           r.dAC <= static_cast<double>(t.maxAc) &&
-           r.dTR <= static_cast<double>(t.maxIntensityDiff) &&
-           r.drat <= static_cast<double>(t.maxDrat) &&
-           r.alpha <= static_cast<double>(t.maxAlpha) &&
-           r.dTStar <= static_cast<double>(t.maxTailStar);
+    return (FailedGradeTests(r, t) & kLineFitTests) == 0;
 }
 
 }  // namespace
 
+unsigned FailedGradeTests(const CSpecimenResult& r, const ClassThresholds& t)
+{
+    // Written as "passes" so that a statistic that is not a number fails.
+    unsigned failed = 0;
+    failed |= r.n >= t.minN ? 0 : kTestN;
+    failed |= r.slopeRelStd <= t.maxSlopeRelStd ? 0 : kTestSlopeRelStd;
+    failed |= r.f >= t.minF ? 0 : kTestF;
+    failed |= r.q >= static_cast<double>(t.minQ) ? 0 : kTestQ;
+    failed |= r.madAnchored <= static_cast<double>(t.maxMad) ? 0 : kTestMad;
+    failed |= r.alpha <= static_cast<double>(t.maxAlpha) ? 0 : kTestAlpha;
+    failed |= r.ckError <= static_cast<double>(t.maxCkError) ? 0 : kTestCkError;
+    failed |= r.ckDiff <= static_cast<double>(t.maxCkDiff) ? 0 : kTestCkDiff;
+    failed |= r.drat <= static_cast<double>(t.maxDrat) ? 0 : kTestDrat;
+    failed |= r.dAC <= static_cast<double>(t.maxAc) ? 0 : kTestAc;
+    failed |= r.dTR <= static_cast<double>(t.maxIntensityDiff) ? 0 : kTestTr;
+    failed |= r.dTStar <= static_cast<double>(t.maxTailStar) ? 0 : kTestTStar;
+    return failed;
+}
+
+const char* GradeTestLabel(unsigned test)
+{
+    switch (test) {
+    case kTestN:
+        return "N";
+    case kTestSlopeRelStd:
+        return "Std/slope";
+    case kTestF:
+        return "f";
+    case kTestQ:
+        return "q";
+    case kTestMad:
+        return "MAD";
+    case kTestAlpha:
+        return "Alpha";
+    case kTestCkError:
+        return "d(CK)";
+    case kTestCkDiff:
+        return "d(pal)";
+    case kTestDrat:
+        return "Drat";
+    case kTestAc:
+        return "d(AC)";
+    case kTestTr:
+        return "d(TR)";
+    case kTestTStar:
+        return "d(t*)";
+    default:
+        return "";
+    }
+}
+
 int GradeResult(const CSpecimenResult& result, const CCriteriaSet& criteria)
 {
-    if (MeetsClass(result, criteria.classA)) {
+    if (FailedGradeTests(result, criteria.classA) == 0) {
         return kClassA;
     }
-    if (MeetsClass(result, criteria.classB)) {
+    if (FailedGradeTests(result, criteria.classB) == 0) {
         return kClassB;
     }
     return kClassC;
@@ -97,16 +132,20 @@ bool MayMeetClass(CKorvanesToolDoc& doc, int classLimit)
     return GradeResult(doc.m_result, doc.m_criteria) <= classLimit;
 }
 
-void SearchSelectedRange(CKorvanesToolDoc& doc)
+// Manual mode: the range the user set.
+void EvaluateSelectedRange(CKorvanesToolDoc& doc, int tMin, int tMax, const SearchPairings& pairings)
 {
-    const int tMin = doc.m_result.tMin;
-    const int tMax = doc.m_result.tMax;
     if (tMin >= tMax) {
         ClearResult(doc.m_result);
         return;
     }
-    const SearchPairings pairings(doc);
     EvaluateWithChecks(doc, tMin, tMax, pairings);
+}
+
+void SearchSelectedRange(CKorvanesToolDoc& doc)
+{
+    const SearchPairings pairings(doc);
+    EvaluateSelectedRange(doc, doc.m_result.tMin, doc.m_result.tMax, pairings);
 }
 
 // The best range so far: the largest search value, and among equal values
@@ -393,6 +432,19 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit, SearchMethod me
 }
 
 }  // namespace
+
+struct ManualRangeEvaluator::Pairings : SearchPairings {
+    using SearchPairings::SearchPairings;
+};
+
+ManualRangeEvaluator::ManualRangeEvaluator(const CKorvanesToolDoc& doc) : m_pairings(std::make_unique<Pairings>(doc)) {}
+
+ManualRangeEvaluator::~ManualRangeEvaluator() = default;
+
+void ManualRangeEvaluator::Evaluate(CKorvanesToolDoc& doc, int tMin, int tMax) const
+{
+    EvaluateSelectedRange(doc, tMin, tMax, *m_pairings);
+}
 
 void SearchRange(CKorvanesToolDoc& doc, int classLimit, SearchMethod method)
 {

@@ -92,6 +92,11 @@ void PaintPlot(DrawingSurface& surface, CKorvanesToolDoc& doc, ClientSize client
         case kAllPlots:
             DrawAllPlots(surface, c, doc);
             break;
+        case kRangeMapPlot:
+            frame.widthUnits = 440;
+            frame.heightUnits = 460;
+            DrawRangeMap(surface, frame, doc);
+            break;
         default:
             break;  // an unknown diagram choice draws nothing
         }
