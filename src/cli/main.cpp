@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     RegisterAnalyzeCommand(app, status);
     RegisterBatchCommand(app, status);
     RegisterCriteriaCommand(app, status);
-    RegisterPlotCommand(app, status);
+    RegisterPlotCommand(app, status, argc, argv);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
