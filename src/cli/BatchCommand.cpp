@@ -19,6 +19,7 @@ namespace {
 struct BatchArguments {
     std::vector<std::string> files;
     std::string resultsPath;
+    unsigned jobs = DefaultBatchJobs();
     CliAnalysisOptions options;
 };
 
@@ -45,6 +46,7 @@ int RunBatchCommand(const BatchArguments& args)
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
     BatchSetup setup;
     setup.criteria = criteria;
+    setup.jobs = args.jobs;
     setup.configure = [&args, &criteria](CKorvanesToolDoc& doc) {
         ApplyAnalysisOptions(args.options, criteria, doc);
     };
@@ -82,6 +84,11 @@ void RegisterBatchCommand(CLI::App& app, int& status)
     cmd->add_option("FILES", args->files, "Specimen data files (.kvd)")->required()->expected(-1);
     cmd->add_option("--results", args->resultsPath, "Results file (.krv), created with its header when absent")
         ->required();
+    cmd->add_option("--jobs,-j", args->jobs,
+                    "Files analysed at once (default: the number of processors); the results file gets the same "
+                    "lines in the same order whatever the number")
+        ->check(CLI::Range(1u, 1024u))
+        ->capture_default_str();
     AddAnalysisOptions(*cmd, args->options);
     cmd->callback([args, &status]() { status = RunBatchCommand(*args); });
 }

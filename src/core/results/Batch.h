@@ -25,7 +25,14 @@ struct BatchSetup {
     // Called for each file that cannot be read, with its path and the
     // reason; may be empty.
     std::function<void(const std::string& path, const std::string& message)> unreadable;
+    // How many files are analysed at once, each on a thread of its own (at
+    // least 1). `configure` runs on those threads; `progress` and
+    // `unreadable` on the calling thread, in the order of the files.
+    unsigned jobs = 1;
 };
+
+// The number of processors: what `korvanes batch` uses by default.
+unsigned DefaultBatchJobs();
 
 struct BatchSummary {
     std::size_t specimensRead = 0;  // files read and analysed, with a line written
@@ -40,10 +47,16 @@ struct BatchSummary {
     AppendStatus results;
 };
 
-// For each file in order: open a document with setup.criteria, configure it,
-// run the analysis and append its result line to `resultsPath`. The results
-// file is checked once, before anything is read; a file that cannot be read is
-// reported through setup.unreadable and skipped.
+// For each file: open a document with setup.criteria, configure it, run the
+// analysis and append its result line to `resultsPath`. The files are
+// analysed setup.jobs at a time; their lines reach the results file in the
+// order of `files`, from the calling thread, so the file holds the same bytes
+// whatever the number of jobs. The lines ready at one time go out in one
+// append (see AppendCheckedResult: under the file's lock, whole or not at
+// all). The results file is checked once, before anything is read; a file
+// that cannot be read is reported through setup.unreadable and skipped. A
+// failed append stops the run: the lines appended before it stay, and the
+// summary counts those.
 BatchSummary RunBatch(const std::vector<std::string>& files, const std::string& resultsPath,
                       const BatchSetup& setup);
 
