@@ -170,7 +170,7 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, in
         // f <= span / a; without a span, |f g| <= (n - 2) f (no step of the
         // projected points exceeds the span, so G <= (n - 1) span²).
         const double m = n - 2.0;
-        const double inverse = 1.0 / (aLb * (spanLb > 0.0 ? spanLb : 1.0));
+        const double inverse = 1.0 / ((aLb > 0.0 ? aLb : 1.0) * (spanLb > 0.0 ? spanLb : 1.0));
         const double fUb = std::min(1.0, spanUb * (spanLb > 0.0 ? spanLb : 1.0) * inverse);
         const double fg = spanLb > 0.0 ? std::max(fUb, gUb * inverse) : fUb * (m > 1.0 ? m : 1.0);
         const double fgSq = Up(fg * fg);
@@ -181,7 +181,8 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, in
         const bool mayA = (n >= minNA) & (unknown | ((twoD <= relA * m) & (Up(m * fgSq) >= twoD * qA)));
         const bool mayB = (n >= minNB) & (unknown | ((twoD <= relB * m) & (Up(m * fgSq) >= twoD * qB)));
         // value² <= 0.5 / key.
-        const double key = Down(dLb / (byQ ? m * fgSq : fgSq));
+        // (A bound of 0 for f g: the value is 0 and the pair cannot count.)
+        const double key = Down(dLb / std::max(byQ ? m * fgSq : fgSq, 1e-300));
         const double stored = (n < 3.0) | !(mayA | mayB) ? kInfinity : (known & (key > 1e-30) ? key : 0.0);
         keys[k] = static_cast<float>(stored * (1.0 - 0x1p-20));
     }
@@ -258,7 +259,7 @@ inline __attribute__((always_inline)) double Axis(double xx, double xy, double x
     gap = 2.0 * rho - trace - 3.0 * error;
     const bool apart = (gap > 4.0 * error) & (gap > 0.0);
     const double safeGap = apart ? gap : 1.0;
-    const double sine = residual / safeGap + (error + 64.0 * kU * trace) / (safeGap - 2.0 * error);
+    const double sine = residual / safeGap + (error + 64.0 * kU * trace) / (apart ? gap - 2.0 * error : 1.0);
     return apart & (sine < 0.5) ? sine : 2.0;
 }
 
@@ -767,6 +768,9 @@ bool RangeScreen::LineFit(int first, int last, Fit& fit) const
         gError += (2.0 * std::fabs(d0) + endError) * endError + (2.0 * std::fabs(d1) + endError) * endError;
     }
     // Else clamping only shortens steps: the unclamped sum bounds G from above.
+    if (!(fit.spanUb > 0.0)) {
+        return false;
+    }
     const double inverseSpanUb = 1.0 / fit.spanUb;
     // The exact evaluation's own rounding: 2 e sqrt((n - 1) G) <= e ((n - 1) span + G / span).
     gError += roundingStep * ((dn - 1.0) * fit.spanUb + std::fabs(g) * inverseSpanUb) +
@@ -1046,17 +1050,18 @@ bool PrincipalAxis(const double t[3][3], double error, const double start[3], do
         for (int r = 0; r < 3; ++r) {
             w[r] = t[r][0] * v[0] + t[r][1] * v[1] + t[r][2] * v[2];
         }
-        const double inverse = 1.0 / std::sqrt(w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
-        if (!std::isfinite(inverse)) {
+        const double norm = std::sqrt(w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
+        if (!(norm > 0.0) || !std::isfinite(norm)) {
             return false;
         }
+        const double inverse = 1.0 / norm;
         for (int r = 0; r < 3; ++r) {
             v[r] = w[r] * inverse;
         }
     }
-    const double inverse = 1.0 / std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    const double inverseNorm = 1.0 / std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);  // v is a unit vector
     for (int r = 0; r < 3; ++r) {
-        axis[r] = v[r] * inverse;
+        axis[r] = v[r] * inverseNorm;
     }
     double tv[3];
     for (int r = 0; r < 3; ++r) {
