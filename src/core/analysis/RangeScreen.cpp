@@ -183,7 +183,7 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, in
         // value² <= 0.5 / key.
         // (A bound of 0 for f g: the value is 0 and the pair cannot count.)
         const double key = Down(dLb / std::max(byQ ? m * fgSq : fgSq, 1e-300));
-        const double stored = (n < 3.0) | !(mayA | mayB) ? kInfinity : (known & (key > 1e-30) ? key : 0.0);
+        const double stored = ((n < 3.0) | !(mayA | mayB)) ? kInfinity : ((known & (key > 1e-30)) ? key : 0.0);
         keys[k] = static_cast<float>(stored * (1.0 - 0x1p-20));
     }
 }
@@ -260,7 +260,7 @@ inline __attribute__((always_inline)) double Axis(double xx, double xy, double x
     const bool apart = (gap > 4.0 * error) & (gap > 0.0);
     const double safeGap = apart ? gap : 1.0;
     const double sine = residual / safeGap + (error + 64.0 * kU * trace) / (apart ? gap - 2.0 * error : 1.0);
-    return apart & (sine < 0.5) ? sine : 2.0;
+    return (apart & (sine < 0.5)) ? sine : 2.0;
 }
 
 // Marks (failing[k] = 1) the pairs whose directional fits fail every class
@@ -681,8 +681,8 @@ bool RangeScreen::LineFit(int first, int last, Fit& fit) const
                             2.0 * xMean * m_sx.tinyError;
     const double syyError = 16.0 * kU * syyRaw + exactRounding * std::fabs(syy) + m_syy.tinyError +
                             2.0 * yMean * m_sy.tinyError;
-    if (!(sxxError <= kFirstOrder * sxx) || !(syyError <= kFirstOrder * syy)) {
-        return false;  // not accurate enough to say anything (or no slope at all)
+    if (!(sxx > 0.0) || !(syy > 0.0) || !(sxxError <= kFirstOrder * sxx) || !(syyError <= kFirstOrder * syy)) {
+        return false;  // no slope at all, or not accurate enough to say anything
     }
     const double slope = std::sqrt(syy / sxx);  // |b|; the slope is -slope
     const double root = slope * sxx;            // sqrt(Sxx Syy)
@@ -977,7 +977,7 @@ unsigned RangeScreen::CkDiffClasses(int first, int last, unsigned classes) const
     double cxxError = 0.0;
     const double sxx = centred(m_sx, m_sxx, sxxError);
     const double cxx = centred(m_cx, m_cxx, cxxError);
-    if (!(sxxError <= kFirstOrder * sxx) || !(cxxError <= kFirstOrder * cxx)) {
+    if (!(sxx > 0.0) || !(cxx > 0.0) || !(sxxError <= kFirstOrder * sxx) || !(cxxError <= kFirstOrder * cxx)) {
         return classes;
     }
     const double ratioLb = std::sqrt((sxx - sxxError) / (cxx + cxxError));
