@@ -11,6 +11,12 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitUsage = 1;
 inline constexpr int kExitUnreadable = 2;
 
+// Parses the command line into `app`, whose subcommands run as they are
+// parsed and leave their exit status in `status`; returns the program's exit
+// status (kExitUsage for a command line that does not parse, kExitOk for
+// --help).
+int RunCommandLine(CLI::App& app, int argc, char** argv, const int& status);
+
 void RegisterAnalyzeCommand(CLI::App& app, int& status);
 void RegisterBatchCommand(CLI::App& app, int& status);
 void RegisterCriteriaCommand(CLI::App& app, int& status);

@@ -16,11 +16,5 @@ int main(int argc, char** argv)
     RegisterBatchCommand(app, status);
     RegisterCriteriaCommand(app, status);
     RegisterPlotCommand(app, status, argc, argv);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e);
-        return code == 0 ? kExitOk : kExitUsage;
-    }
-    return status;
+    return RunCommandLine(app, argc, argv, status);
 }

@@ -13,11 +13,5 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
     int status = kExitOk;
     RegisterPlotCommand(app, status, argc, argv);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e);
-        return code == 0 ? kExitOk : kExitUsage;
-    }
-    return status;
+    return RunCommandLine(app, argc, argv, status);
 }
