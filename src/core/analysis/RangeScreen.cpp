@@ -602,28 +602,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
         }
     }
 
-    // The same for the directional fits, over every zero-field vector.
-    m_dirEndCount.resize(static_cast<std::size_t>(count));
-    m_dirEndX.resize(static_cast<std::size_t>(count));
-    m_dirEndY.resize(static_cast<std::size_t>(count));
-    m_dirEndZ.resize(static_cast<std::size_t>(count));
-    const RunningSum* moments[9] = {&m_vx, &m_vy, &m_vz, &m_vxx, &m_vxy, &m_vxz, &m_vyy, &m_vyz, &m_vzz};
-    for (std::size_t s = 0; s < 9; ++s) {
-        m_dirEndHi[s].resize(static_cast<std::size_t>(count));
-        m_dirEndLo[s].resize(static_cast<std::size_t>(count));
-    }
-    for (int j = 0; j < count; ++j) {
-        const std::size_t sj = static_cast<std::size_t>(j);
-        const std::size_t last = static_cast<std::size_t>(m_lastOf[sj]);
-        m_dirEndCount[sj] = static_cast<double>(last + 1);
-        m_dirEndX[sj] = zeroField[last].x;
-        m_dirEndY[sj] = zeroField[last].y;
-        m_dirEndZ[sj] = zeroField[last].z;
-        for (std::size_t s = 0; s < 9; ++s) {
-            m_dirEndHi[s][sj] = moments[s]->hi[last + 1];
-            m_dirEndLo[s][sj] = moments[s]->lo[last + 1];
-        }
-    }
+    m_directionRowsReady = false;
 
     m_rowExtremes.resize(4 * static_cast<std::size_t>(count));
     m_inverse.resize(static_cast<std::size_t>(points) + 1);
@@ -892,8 +871,42 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys) const
     }
 }
 
+void RangeScreen::PrepareDirectionRows() const
+{
+    // The running moments at each upper end, for DirectionRow: made on its
+    // first use in a search (most searches never need it).
+    const std::vector<CStepVector>& zeroField = m_doc->m_zeroFieldSteps;
+    const int count = static_cast<int>(zeroField.size());
+    m_dirEndCount.resize(static_cast<std::size_t>(count));
+    m_dirEndX.resize(static_cast<std::size_t>(count));
+    m_dirEndY.resize(static_cast<std::size_t>(count));
+    m_dirEndZ.resize(static_cast<std::size_t>(count));
+    const RunningSum* moments[9] = {&m_vx, &m_vy, &m_vz, &m_vxx, &m_vxy, &m_vxz, &m_vyy, &m_vyz, &m_vzz};
+    for (std::size_t s = 0; s < 9; ++s) {
+        m_dirEndHi[s].resize(static_cast<std::size_t>(count));
+        m_dirEndLo[s].resize(static_cast<std::size_t>(count));
+    }
+    for (int j = 0; j < count; ++j) {
+        const std::size_t sj = static_cast<std::size_t>(j);
+        const std::size_t last = static_cast<std::size_t>(m_lastOf[sj]);
+        m_dirEndCount[sj] = static_cast<double>(last + 1);
+        m_dirEndX[sj] = zeroField[last].x;
+        m_dirEndY[sj] = zeroField[last].y;
+        m_dirEndZ[sj] = zeroField[last].z;
+        for (std::size_t s = 0; s < 9; ++s) {
+            m_dirEndHi[s][sj] = moments[s]->hi[last + 1];
+            m_dirEndLo[s][sj] = moments[s]->lo[last + 1];
+        }
+    }
+
+    m_directionRowsReady = true;
+}
+
 void RangeScreen::DirectionRow(int i, int jFirst, float* keys) const
 {
+    if (!m_directionRowsReady) {
+        PrepareDirectionRows();
+    }
     const int count = static_cast<int>(m_lastOf.size());
     const int first = m_firstOf[static_cast<std::size_t>(i)];
     const std::size_t f = static_cast<std::size_t>(first);
@@ -1218,7 +1231,7 @@ unsigned RangeScreen::MadClasses(int first, int last, unsigned classes) const
     return remaining;
 }
 
-unsigned RangeScreen::Full(int i, int j, unsigned classes, double bestSq) const
+unsigned RangeScreen::Full(int i, int j, unsigned classes, double bestSq, bool directions) const
 {
     const int first = m_firstOf[static_cast<std::size_t>(i)];
     const int last = m_lastOf[static_cast<std::size_t>(j)];
@@ -1235,10 +1248,10 @@ unsigned RangeScreen::Full(int i, int j, unsigned classes, double bestSq) const
             classes = CheckClasses(fit, last, classes);
         }
     }
-    if (classes != 0) {
+    if (directions && classes != 0) {
         classes = AlphaClasses(first, last, classes);
     }
-    if (classes != 0) {
+    if (directions && classes != 0) {
         classes = MadClasses(first, last, classes);
     }
     return classes;

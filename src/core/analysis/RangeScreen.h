@@ -78,9 +78,10 @@ public:
     // The classes of `classes` that the range may take with a search value
     // above sqrt(bestSq), once its check statistics and its directional fits
     // are bounded as well (the line fit as Line, then d(CK), d(pal), DRAT,
-    // d(AC), d(TR), d(t*), alpha and MAD). 0: the range cannot beat a best of that
-    // value, whatever its exact evaluation gives.
-    unsigned Full(int i, int j, unsigned classes, double bestSq) const;
+    // d(AC), d(TR), d(t*), alpha and MAD; without `directions`, not the
+    // last two). 0: the range cannot beat a best of that value, whatever its
+    // exact evaluation gives.
+    unsigned Full(int i, int j, unsigned classes, double bestSq, bool directions = true) const;
 
 private:
     struct Fit;  // the bounds of one range's line fit
@@ -152,8 +153,10 @@ private:
     std::array<std::vector<double>, 8> m_endHi, m_endLo;
     std::vector<double> m_endN, m_endX, m_endY;
 
-    std::array<std::vector<double>, 9> m_dirEndHi, m_dirEndLo;  // x, y, z, xx, xy, xz, yy, yz, zz
-    std::vector<double> m_dirEndCount, m_dirEndX, m_dirEndY, m_dirEndZ;
+    void PrepareDirectionRows() const;
+    mutable bool m_directionRowsReady = false;
+    mutable std::array<std::vector<double>, 9> m_dirEndHi, m_dirEndLo;  // x, y, z, xx, xy, xz, yy, yz, zz
+    mutable std::vector<double> m_dirEndCount, m_dirEndX, m_dirEndY, m_dirEndZ;
 
     mutable std::vector<double> m_rowExtremes;  // scratch of QuickRow
 

@@ -284,8 +284,10 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         }
     }
 
-    auto tryPair = [&](int i, int j, long long pairOrder) {
-        if (screen.Full(i, j, classes, best.value * best.value) != 0) {
+    // A seed goes to the exact evaluation without the bounds of its
+    // directional fits (which that evaluation computes anyway).
+    auto tryPair = [&](int i, int j, long long pairOrder, bool seed = false) {
+        if (screen.Full(i, j, classes, best.value * best.value, !seed) != 0) {
             TryPair(doc, classLimit, zeroField[static_cast<std::size_t>(i)].temperature,
                     zeroField[static_cast<std::size_t>(j)].temperature, pairOrder, pairings, best);
         }
@@ -350,7 +352,7 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         }
         for (int k = 0; k < topCount && !best.found && finer[byFiner[k]] > 0.0; ++k) {
             const Candidate& c = top[byFiner[k]];
-            tryPair(c.i, c.j, c.order);
+            tryPair(c.i, c.j, c.order, true);
         }
     }
 
