@@ -59,7 +59,8 @@ public:
 
     // A cheaper and looser bound of the same kind for the pairs (i, j), j =
     // jFirst..count-1 (each with Ti < Tj), from the correlation of the
-    // points alone with f g bounded by 1: keys[j - jFirst] is a key such
+    // points and a cruder bound of f g (by f, or by n - 2 times f where the
+    // projected points zigzag), for many pairs at once: keys[j - jFirst] is a key such
     // that the square of the pair's search value is below 0.5 / key;
     // infinity for a pair that cannot qualify on its line fit (or whose
     // value is 0), 0 where nothing can be said.
