@@ -8,20 +8,26 @@
 namespace korvanes {
 namespace {
 
-// A declination of this value marks the reference direction as absent; any
-// value from kAbsentFrom on counts as absent.
-constexpr double kAbsentDeclination = 999.0;
-constexpr double kAbsentFrom = 900.0;
-
 double VectorMagnitude(const Vector3& v, bool onlyZ)
 {
     return DifferenceMagnitude(v.x, v.y, v.z, onlyZ);
 }
 
-// +1 when the directions of a and b are less than 90 degrees apart, else -1.
-double SameSense(const DirectionTrig& a, const DirectionTrig& b)
+// +1 when the directions of the vectors a and b (as DirectionFromVector
+// gives them) are less than 90 degrees apart, else -1. The sign of their
+// cosine decides; it differs from the cosine of the two directions'
+// angles by rounding alone (some units in 1e-16), so only within 1e-9 of 0
+// (or for a zero vector) are the angles compared as such.
+double SameSense(const Vector3& a, const Vector3& b)
 {
-    return std::fabs(AngleBetween(a, b)) < 90.0 ? 1.0 : -1.0;
+    const double cosine = (a.x * b.x + a.y * b.y + a.z * b.z) /
+                          std::sqrt((a.x * a.x + a.y * a.y + a.z * a.z) * (b.x * b.x + b.y * b.y + b.z * b.z));
+    if (std::fabs(cosine) > 1e-9) {
+        return cosine > 0.0 ? 1.0 : -1.0;
+    }
+    const DirectionTrig ta = TrigOf(DirectionFromVector(a.x, a.y, a.z));
+    const DirectionTrig tb = TrigOf(DirectionFromVector(b.x, b.y, b.z));
+    return std::fabs(AngleBetween(ta, tb)) < 90.0 ? 1.0 : -1.0;
 }
 
 CStepVector MakeItem(const Vector3& v, double magnitude, int type, int temperature,
@@ -50,18 +56,15 @@ void BuildPtrmCheckSeries(CKorvanesToolDoc& doc)
     Vector3 sum;
     double sign = 1.0;
     double maxDifference = 0.0;
-    Direction reference{kAbsentDeclination, 0.0};
-    DirectionTrig referenceTrig;  // of `reference` while it is present
+    // The reference direction: that of the pTRM vector with the latest first
+    // check, once there is one.
+    bool referencePresent = false;
+    Vector3 reference;
 
     for (const CStepVector& ptrm : doc.m_ptrmGained) {
         const Vector3 p{ptrm.x, ptrm.y, ptrm.z};
-        const Direction pDir = DirectionFromVector(p.x, p.y, p.z);
-        // Its sines and cosines, once it is compared with another direction.
-        DirectionTrig pTrig;
-        const bool referencePresent = reference.declination < kAbsentFrom;
         if (referencePresent) {
-            pTrig = TrigOf(pDir);
-            sign = SameSense(referenceTrig, pTrig);
+            sign = SameSense(reference, p);
         }
         const Vector3 corrected{p.x - sign * sum.x, p.y - sign * sum.y, p.z - sign * sum.z};
 
@@ -73,12 +76,9 @@ void BuildPtrmCheckSeries(CKorvanesToolDoc& doc)
             const Vector3 k{check.x, check.y, check.z};
             if (first) {
                 first = false;
-                if (!referencePresent) {
-                    pTrig = TrigOf(pDir);
-                }
-                reference = pDir;
-                referenceTrig = pTrig;
-                const double t = SameSense(pTrig, TrigOf(DirectionFromVector(k.x, k.y, k.z)));
+                referencePresent = true;
+                reference = p;
+                const double t = SameSense(p, k);
                 const double d = check.magnitude - ptrm.magnitude;
                 const Vector3 diff{t * (k.x - p.x), t * (k.y - p.y), t * (k.z - p.z)};
                 sum.x += diff.x;

@@ -529,21 +529,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     m_xMax = points > 0 ? *std::max_element(m_x.begin(), m_x.end()) : 0.0;
     m_yMax = points > 0 ? *std::max_element(m_y.begin(), m_y.end()) : 0.0;
 
-    for (RunningSum* sum : {&m_vx, &m_vy, &m_vz, &m_vxx, &m_vxy, &m_vxz, &m_vyy, &m_vyz, &m_vzz}) {
-        sum->Reset(count);
-    }
-    for (int k = 0; k < count; ++k) {
-        const CStepVector& v = zeroField[static_cast<std::size_t>(k)];
-        m_vx.Add(k, v.x);
-        m_vy.Add(k, v.y);
-        m_vz.Add(k, v.z);
-        m_vxx.Add(k, v.x * v.x);
-        m_vxy.Add(k, v.x * v.y);
-        m_vxz.Add(k, v.x * v.z);
-        m_vyy.Add(k, v.y * v.y);
-        m_vyz.Add(k, v.y * v.z);
-        m_vzz.Add(k, v.z * v.z);
-    }
+    m_momentsReady = false;
 
     // The largest check difference per upper end: each check counts from
     // the first list position whose temperature takes it in.
@@ -619,8 +605,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     }
 
     double total = 0.0;
-    for (const RunningSum* sum : {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_cxx, &m_dxx, &m_dyy, &m_dxy, &m_vxx,
-                                  &m_vyy, &m_vzz}) {
+    for (const RunningSum* sum : {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_cxx, &m_dxx, &m_dyy, &m_dxy}) {
         total += sum->absTotal;
     }
     return std::isfinite(total * 4.0) && std::isfinite(doc.m_plotBounds.maxNrm * doc.m_plotBounds.maxTailTStar);
@@ -871,8 +856,36 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys) const
     }
 }
 
+void RangeScreen::PrepareMoments() const
+{
+    // The running moments of the zero-field vectors, for the bounds of the
+    // directional fits: made on their first use in a search.
+    const std::vector<CStepVector>& zeroField = m_doc->m_zeroFieldSteps;
+    const int count = static_cast<int>(zeroField.size());
+    for (RunningSum* sum : {&m_vx, &m_vy, &m_vz, &m_vxx, &m_vxy, &m_vxz, &m_vyy, &m_vyz, &m_vzz}) {
+        sum->Reset(count);
+    }
+    for (int k = 0; k < count; ++k) {
+        const CStepVector& v = zeroField[static_cast<std::size_t>(k)];
+        m_vx.Add(k, v.x);
+        m_vy.Add(k, v.y);
+        m_vz.Add(k, v.z);
+        m_vxx.Add(k, v.x * v.x);
+        m_vxy.Add(k, v.x * v.y);
+        m_vxz.Add(k, v.x * v.z);
+        m_vyy.Add(k, v.y * v.y);
+        m_vyz.Add(k, v.y * v.z);
+        m_vzz.Add(k, v.z * v.z);
+    }
+
+    m_momentsReady = true;
+}
+
 void RangeScreen::PrepareDirectionRows() const
 {
+    if (!m_momentsReady) {
+        PrepareMoments();
+    }
     // The running moments at each upper end, for DirectionRow: made on its
     // first use in a search (most searches never need it).
     const std::vector<CStepVector>& zeroField = m_doc->m_zeroFieldSteps;
@@ -1099,6 +1112,9 @@ bool PrincipalAxis(const double t[3][3], double error, const double start[3], do
 
 unsigned RangeScreen::AlphaClasses(int first, int last, unsigned classes) const
 {
+    if (!m_momentsReady) {
+        PrepareMoments();
+    }
     // alpha is the angle between the free and the anchored fit, each the
     // principal axis of its moment matrix turned to point along the first
     // minus the last point of the range. A lower bound: the angle between
@@ -1181,6 +1197,9 @@ unsigned RangeScreen::AlphaClasses(int first, int last, unsigned classes) const
 
 unsigned RangeScreen::MadClasses(int first, int last, unsigned classes) const
 {
+    if (!m_momentsReady) {
+        PrepareMoments();
+    }
     // MAD = atan(sqrt((e_min + e_int) / e_max)) of the eigenvalues of the
     // moment matrix of the range's vectors. Its bound needs the exact
     // eigenvalues to lie within what the matrix may be off (Weyl).

@@ -138,8 +138,11 @@ private:
     // squared steps of the projected points (g).
     RunningSum m_dxx, m_dyy, m_dxy;
 
-    // The zero-field vectors and their moments, for the directional fits.
-    RunningSum m_vx, m_vy, m_vz, m_vxx, m_vxy, m_vxz, m_vyy, m_vyz, m_vzz;
+    // The zero-field vectors and their moments, for the directional fits
+    // (made on first use).
+    void PrepareMoments() const;
+    mutable bool m_momentsReady = false;
+    mutable RunningSum m_vx, m_vy, m_vz, m_vxx, m_vxy, m_vxz, m_vyy, m_vyz, m_vzz;
 
     // Per list position k as the range's upper end: the largest |check
     // difference| of the pTRM checks and additivity checks below its

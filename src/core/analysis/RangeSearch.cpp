@@ -316,11 +316,17 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         int topCount = 0;
         std::size_t at = 0;
         long long order = 0;
+        // Keys at or above this cannot enter (the worst of a full round; a
+        // later pair with an equal key does not come first).
+        float limit = std::numeric_limits<float>::infinity();
         for (int i = 0; i < count; ++i) {
             for (int j = firstPartner(i); j < count; ++j, ++order) {
-                const Candidate c{store.keys[at++], i, j, order};
-                if (!(c.key < std::numeric_limits<float>::infinity()) || !(after < c) ||
-                    (topCount == candidates && !(c < top[topCount - 1]))) {
+                const float key = store.keys[at++];
+                if (!(key < limit)) {
+                    continue;
+                }
+                const Candidate c{key, i, j, order};
+                if (round > 0 && !(after < c)) {
                     continue;
                 }
                 int slot = topCount < candidates ? topCount++ : topCount - 1;
@@ -328,6 +334,11 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
                     top[slot] = top[slot - 1];
                 }
                 top[slot] = c;
+                if (topCount == candidates) {
+                    limit = top[topCount - 1].key;
+                    // An equal key of a later pair does not come first, but
+                    // one that is strictly lower does.
+                }
             }
         }
         if (topCount == 0) {
@@ -359,11 +370,12 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // No seed qualified (every pair that may qualify must be looked at), or
     // many pairs may beat the seed: the directional fits are what many fail
     // on, and their bounds take the fewest operations in bulk.
+    const std::size_t many = 8 * static_cast<std::size_t>(count);
     std::size_t survivors = 0;
-    for (const float key : store.keys) {
-        survivors += key * (best.value * best.value) < 0.5 ? 1 : 0;
+    for (std::size_t k = 0; best.found && k < store.keys.size() && survivors <= many; ++k) {
+        survivors += store.keys[k] * (best.value * best.value) < 0.5 ? 1 : 0;
     }
-    if (!best.found || survivors > 8 * static_cast<std::size_t>(count)) {
+    if (!best.found || survivors > many) {
         std::size_t offset = 0;
         for (int i = 0; i < count; ++i) {
             const int j0 = firstPartner(i);
