@@ -20,10 +20,12 @@ double VectorMagnitude(const Vector3& v, bool onlyZ)
 // (or for a zero vector) are the angles compared as such.
 double SameSense(const Vector3& a, const Vector3& b)
 {
-    const double cosine = (a.x * b.x + a.y * b.y + a.z * b.z) /
-                          std::sqrt((a.x * a.x + a.y * a.y + a.z * a.z) * (b.x * b.x + b.y * b.y + b.z * b.z));
-    if (std::fabs(cosine) > 1e-9) {
-        return cosine > 0.0 ? 1.0 : -1.0;
+    const double lengths = std::sqrt((a.x * a.x + a.y * a.y + a.z * a.z) * (b.x * b.x + b.y * b.y + b.z * b.z));
+    if (lengths > 0.0) {
+        const double cosine = (a.x * b.x + a.y * b.y + a.z * b.z) / lengths;
+        if (std::fabs(cosine) > 1e-9) {
+            return cosine > 0.0 ? 1.0 : -1.0;
+        }
     }
     const DirectionTrig ta = TrigOf(DirectionFromVector(a.x, a.y, a.z));
     const DirectionTrig tb = TrigOf(DirectionFromVector(b.x, b.y, b.z));
