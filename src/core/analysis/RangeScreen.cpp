@@ -1110,11 +1110,22 @@ bool PrincipalAxis(const double t[3][3], double error, const double start[3], do
 
 }  // namespace
 
-unsigned RangeScreen::AlphaClasses(int first, int last, unsigned classes) const
+void RangeScreen::AnchoredMoments(int first, int last, double t[3][3]) const
 {
     if (!m_momentsReady) {
         PrepareMoments();
     }
+    const int k1 = last + 1;
+    t[0][0] = m_vxx.Sum(first, k1);
+    t[0][1] = t[1][0] = m_vxy.Sum(first, k1);
+    t[0][2] = t[2][0] = m_vxz.Sum(first, k1);
+    t[1][1] = m_vyy.Sum(first, k1);
+    t[1][2] = t[2][1] = m_vyz.Sum(first, k1);
+    t[2][2] = m_vzz.Sum(first, k1);
+}
+
+unsigned RangeScreen::AlphaClasses(int first, int last, unsigned classes) const
+{
     // alpha is the angle between the free and the anchored fit, each the
     // principal axis of its moment matrix turned to point along the first
     // minus the last point of the range. A lower bound: the angle between
@@ -1132,12 +1143,9 @@ unsigned RangeScreen::AlphaClasses(int first, int last, unsigned classes) const
     if (!any || n < 2 || n > kMaxFitPoints) {
         return classes;
     }
+    double anchored[3][3];
+    AnchoredMoments(first, last, anchored);
     const int k1 = last + 1;
-    const double anchored[3][3] = {
-        {m_vxx.Sum(first, k1), m_vxy.Sum(first, k1), m_vxz.Sum(first, k1)},
-        {m_vxy.Sum(first, k1), m_vyy.Sum(first, k1), m_vyz.Sum(first, k1)},
-        {m_vxz.Sum(first, k1), m_vyz.Sum(first, k1), m_vzz.Sum(first, k1)},
-    };
     const double sum[3] = {m_vx.Sum(first, k1), m_vy.Sum(first, k1), m_vz.Sum(first, k1)};
     double free[3][3];
     for (int r = 0; r < 3; ++r) {
@@ -1197,9 +1205,6 @@ unsigned RangeScreen::AlphaClasses(int first, int last, unsigned classes) const
 
 unsigned RangeScreen::MadClasses(int first, int last, unsigned classes) const
 {
-    if (!m_momentsReady) {
-        PrepareMoments();
-    }
     // MAD = atan(sqrt((e_min + e_int) / e_max)) of the eigenvalues of the
     // moment matrix of the range's vectors. Its bound needs the exact
     // eigenvalues to lie within what the matrix may be off (Weyl).
@@ -1217,12 +1222,8 @@ unsigned RangeScreen::MadClasses(int first, int last, unsigned classes) const
     if (!any || n > kMaxFitPoints) {
         return classes;
     }
-    const int k1 = last + 1;
-    const double t[3][3] = {
-        {m_vxx.Sum(first, k1), m_vxy.Sum(first, k1), m_vxz.Sum(first, k1)},
-        {m_vxy.Sum(first, k1), m_vyy.Sum(first, k1), m_vyz.Sum(first, k1)},
-        {m_vxz.Sum(first, k1), m_vyz.Sum(first, k1), m_vzz.Sum(first, k1)},
-    };
+    double t[3][3];
+    AnchoredMoments(first, last, t);
     const double trace = t[0][0] + t[1][1] + t[2][2];
     if (!(trace > 0.0)) {
         return classes;

@@ -90,6 +90,8 @@ private:
     unsigned LineClasses(const Fit& fit) const;
     unsigned CkDiffClasses(int first, int last, unsigned classes) const;
     unsigned CheckClasses(const Fit& fit, int last, unsigned classes) const;
+    // The moment matrix sum of v vᵀ of the zero-field vectors first..last.
+    void AnchoredMoments(int first, int last, double t[3][3]) const;
     unsigned AlphaClasses(int first, int last, unsigned classes) const;
     unsigned MadClasses(int first, int last, unsigned classes) const;
 
