@@ -964,14 +964,19 @@ RangeScreen::LineBound RangeScreen::Line(int i, int j) const
 {
     const int first = m_firstOf[static_cast<std::size_t>(i)];
     const int last = m_lastOf[static_cast<std::size_t>(j)];
+    // d(pal) first: it needs no line fit.
+    const unsigned classes = CkDiffClasses(first, last, m_classes);
+    if (classes == 0) {
+        return {0.0, 0};
+    }
     Fit fit;
     if (!LineFit(first, last, fit)) {
-        return {kInfinity, m_classes};
+        return {kInfinity, classes};
     }
     if (fit.zeroValue) {
         return {0.0, 0};
     }
-    return {fit.valueSq, LineClasses(fit)};
+    return {fit.valueSq, classes & LineClasses(fit)};
 }
 
 unsigned RangeScreen::CkDiffClasses(int first, int last, unsigned classes) const

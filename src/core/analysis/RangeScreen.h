@@ -49,8 +49,8 @@ public:
     // step i to that of step j (list positions, Ti < Tj) can give: an upper
     // bound on the square of the search value (w, or q when the criteria
     // maximise q; infinity when nothing can be said) and the classes whose
-    // line-fit tests (N, slope error, f, q) it may pass. A range whose value
-    // is certainly 0 gets bound 0.
+    // line-fit tests (N, slope error, f, q) and d(pal) it may pass. A range
+    // whose value is certainly 0 (or that passes no class) gets bound 0.
     struct LineBound {
         double valueSq = 0.0;
         unsigned classes = 0;
