@@ -2,9 +2,12 @@
 // pairing, the check and tail series, the automatic range search with its
 // d(pal) fits, the MT4 check correction where it applies, and the grading.
 //
-// Specimens: the three example files, a 40-line double-heating specimen and
-// a 60-temperature one, both generated here, the latter also as an MT4
-// experiment with additivity checks and the automatic check correction on.
+// Specimens: the three example files (14 and 15 zero-field steps), a
+// 40-line double-heating specimen and a 60-temperature one, both generated
+// here, the latter also as an MT4 experiment with additivity checks and the
+// automatic check correction on, and a 1,000-step specimen (the most the
+// analysis limits accept), opened from its file bytes as any file is. And
+// the range map of the 60-step specimen.
 // Each benchmark runs the analysis again and again on the same document, as
 // repeated redraws of one window do: every run rebuilds all lists from the
 // measurements.
@@ -16,9 +19,13 @@
 #include <vector>
 
 #include "analysis/AnalysisRun.h"
+#include "analysis/RangeMap.h"
 #include "document/Coordinates.h"
 #include "document/Document.h"
+#include "plots/Plots.h"
+#include "plots/RecordingSurface.h"
 #include "support/SyntheticSpecimen.h"
+#include "text/TextEncoding.h"
 
 namespace korvanes {
 namespace {
@@ -57,6 +64,22 @@ CKorvanesToolDoc SixtyStepMt4Specimen()
     return doc;
 }
 
+// 999 temperatures one °C apart and the NRM step: 1,000 zero-field steps,
+// with pTRM checks after every second step and tail checks after every
+// tenth, read from the bytes of its data file.
+CKorvanesToolDoc ThousandStepSpecimen()
+{
+    Experiment e;
+    e.curie = 1070.0;
+    std::string bytes = "Korvanes-kvd\n35 0 0 0 0\n";
+    for (const CMeasurement& m : Generate(e, Temperatures(999, 60, 1058), 2, 10, false)) {
+        bytes += StringPrintf("S1\t%.2f\t%.6e\t%.4f\t%.4f\n", m.treatmentCode, m.moment, m.declination, m.inclination);
+    }
+    CKorvanesToolDoc doc;
+    doc.OpenData(bytes);
+    return doc;
+}
+
 CKorvanesToolDoc ExampleFile(const char* name)
 {
     CKorvanesToolDoc doc;
@@ -88,6 +111,29 @@ void BM_AnalysisAndesiteMt4(benchmark::State& state) { RunRepeatedly(state, Exam
 void BM_AnalysisFortyLines(benchmark::State& state) { RunRepeatedly(state, FortyLineSpecimen()); }
 void BM_AnalysisSixtySteps(benchmark::State& state) { RunRepeatedly(state, SixtyStepSpecimen()); }
 void BM_AnalysisSixtyStepsMt4Corrected(benchmark::State& state) { RunRepeatedly(state, SixtyStepMt4Specimen()); }
+void BM_AnalysisThousandSteps(benchmark::State& state) { RunRepeatedly(state, ThousandStepSpecimen()); }
+
+// The range map of the 60-step specimen: every range evaluated as a typed
+// one and graded, and the diagram drawn (on the recording surface).
+void BM_RangeMapSixtySteps(benchmark::State& state)
+{
+    CKorvanesToolDoc doc = SixtyStepSpecimen();
+    RunAnalysis(doc);
+    FixedAdvanceMeasurer measurer;
+    DiagramFrame frame;
+    frame.widthUnits = 440;
+    frame.heightUnits = 460;
+    frame.client = ClientSize{520, 520};
+    std::size_t cells = 0;
+    for (auto _ : state) {
+        const RangeMap map = ComputeRangeMap(doc);
+        RecordingSurface surface(measurer);
+        DrawRangeMap(surface, frame, map);
+        cells = map.cells.size();
+        benchmark::DoNotOptimize(surface.Primitives().size());
+    }
+    state.counters["ranges"] = static_cast<double>(cells);
+}
 
 BENCHMARK(BM_AnalysisBasaltMt1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisTuffMt3)->Unit(benchmark::kMicrosecond);
@@ -95,6 +141,8 @@ BENCHMARK(BM_AnalysisAndesiteMt4)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisFortyLines)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisSixtySteps)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisSixtyStepsMt4Corrected)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AnalysisThousandSteps)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RangeMapSixtySteps)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace korvanes

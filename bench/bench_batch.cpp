@@ -1,4 +1,5 @@
-// One batch run over 1,000 specimen files into a fresh results file.
+// One batch run over 10,000 specimen files into a fresh results file, with
+// one job and with as many as there are processors.
 //
 // The files are made by a small generator in a temporary folder: an ideal
 // double-heating experiment (NRM 20 °C, twelve temperature steps with a
@@ -20,7 +21,7 @@
 
 namespace {
 
-constexpr int kSpecimens = 1000;
+constexpr int kSpecimens = 10000;
 constexpr double kPi = 3.141592653589793;
 
 struct Vec {
@@ -127,15 +128,17 @@ const SpecimenFolder& Specimens()
     return folder;
 }
 
-void BM_BatchOf1000Specimens(benchmark::State& state)
+void BM_BatchOf10000Specimens(benchmark::State& state)
 {
     const SpecimenFolder& specimens = Specimens();
     const std::string results = specimens.ResultsPath();
+    korvanes::BatchSetup setup;
+    setup.jobs = static_cast<unsigned>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
         std::filesystem::remove(results);
         state.ResumeTiming();
-        const korvanes::BatchSummary summary = korvanes::RunBatch(specimens.Files(), results, korvanes::BatchSetup{});
+        const korvanes::BatchSummary summary = korvanes::RunBatch(specimens.Files(), results, setup);
         if (!summary.results.ok() || summary.specimensRead != kSpecimens) {
             state.SkipWithError("the batch run did not read every specimen");
             break;
@@ -144,6 +147,14 @@ void BM_BatchOf1000Specimens(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * kSpecimens);
 }
-BENCHMARK(BM_BatchOf1000Specimens)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_BatchOf10000Specimens)
+    ->ArgName("jobs")
+    ->Arg(1)
+    ->Arg(static_cast<int>(korvanes::DefaultBatchJobs()))
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace

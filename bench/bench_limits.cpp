@@ -16,6 +16,7 @@
 
 #include "analysis/AnalysisLimits.h"
 #include "analysis/AnalysisRun.h"
+#include "document/Coordinates.h"
 #include "emf/EmfWriter.h"
 #include "plots/Plots.h"
 #include "plots/RecordingSurface.h"
@@ -29,14 +30,51 @@ using synthetic::Experiment;
 using synthetic::Generate;
 using synthetic::Temperatures;
 
-// The most zero-field steps accepted (the 20 °C NRM step included), with a
-// pTRM check after every second step and a tail check after every fifth.
+// The most zero-field steps accepted (the 20 °C NRM step included), one
+// every °C up to a Curie temperature just above the last, with a pTRM check
+// after every second step and a tail check after every fifth.
+Experiment LargestExperiment()
+{
+    Experiment e;
+    e.curie = 60.0 + static_cast<double>(kMaxZeroFieldSteps) + 10.0;
+    return e;
+}
+
 std::vector<CMeasurement> LargestRegular(bool mt4)
 {
     const int temperatures = static_cast<int>(kMaxZeroFieldSteps) - 1;
-    Experiment e;
+    Experiment e = LargestExperiment();
     e.alteration = mt4 ? 0.0004 : 0.0;
-    return Generate(e, Temperatures(temperatures, 60, 60 + 2 * temperatures), 2, mt4 ? 0 : 5, mt4);
+    return Generate(e, Temperatures(temperatures, 60, 60 + temperatures - 1), 2, mt4 ? 0 : 5, mt4);
+}
+
+// The same with a component that does not unblock: the demagnetisation path
+// misses the origin, so every range fails alpha (and nothing qualifies),
+// while its Arai points lie on a fine line. The search then screens every
+// range in full.
+std::vector<CMeasurement> LargestFailingAlpha()
+{
+    const int temperatures = static_cast<int>(kMaxZeroFieldSteps) - 1;
+    const Experiment e = LargestExperiment();
+    const Vector3 offset = VectorFromDirection(80.0, -10.0, 600.0);
+    std::vector<CMeasurement> lines;
+    for (const int t : Temperatures(temperatures, 60, 60 + temperatures - 1)) {
+        const Vector3 nrm = synthetic::Sum(e.Nrm(t), offset);
+        lines.push_back(synthetic::Line(t, nrm));
+        lines.push_back(synthetic::Line(t + 0.11, synthetic::Sum(nrm, e.Ptrm(t))));
+    }
+    return lines;
+}
+
+// The most zero-field steps out of temperature order: the search evaluates
+// every pair.
+std::vector<CMeasurement> LargestUnordered()
+{
+    const int temperatures = static_cast<int>(kMaxUnorderedZeroFieldSteps) - 1;
+    std::vector<CMeasurement> lines =
+        Generate(Experiment{}, Temperatures(temperatures, 60, 60 + 2 * temperatures), 2, 5, false);
+    std::shuffle(lines.begin(), lines.end(), std::mt19937(7));
+    return lines;
 }
 
 // Zero-field, in-field and pTRM-check steps repeated `count` times at one
@@ -97,24 +135,24 @@ void BM_AnalysisLargestMt4Corrected(benchmark::State& state)
     Analyse(state, doc);
 }
 
-// The same steps in shuffled order: no range is one block of the list.
-void BM_AnalysisLargestShuffled(benchmark::State& state)
-{
-    std::vector<CMeasurement> lines = LargestRegular(false);
-    std::shuffle(lines.begin(), lines.end(), std::mt19937(7));
-    Analyse(state, Document(lines));
-}
+void BM_AnalysisLargestFailingAlpha(benchmark::State& state) { Analyse(state, Document(LargestFailingAlpha())); }
+
+// Steps in shuffled order: no range is one block of the list.
+void BM_AnalysisLargestShuffled(benchmark::State& state) { Analyse(state, Document(LargestUnordered())); }
 
 void BM_AnalysisMostRepeats(benchmark::State& state) { Analyse(state, Document(Repeats(3))); }
 
-// The most lines: 150 temperatures with a pTRM check after each step, then
-// further checks of one temperature until the line limit.
+// The most lines: the most zero-field steps with a pTRM check and a tail
+// check after each, additivity checks, then further checks of one
+// temperature until the line limit.
 void BM_AnalysisMostLines(benchmark::State& state)
 {
-    std::vector<CMeasurement> lines = Generate(Experiment{}, Temperatures(150, 60, 585), 1, 0, false);
-    const Experiment e;
+    const int temperatures = static_cast<int>(kMaxZeroFieldSteps) - 1;
+    const Experiment e = LargestExperiment();
+    std::vector<CMeasurement> lines = Generate(e, Temperatures(temperatures, 60, 60 + temperatures - 1), 1, 1, true);
+    const int last = 60 + temperatures - 1;
     while (lines.size() < kMaxMeasurements) {
-        lines.push_back(synthetic::Line(580.12, synthetic::Sum(e.Nrm(585), e.Ptrm(580))));
+        lines.push_back(synthetic::Line(last - 1 + 0.12, synthetic::Sum(e.Nrm(last), e.Ptrm(last - 1))));
     }
     Analyse(state, Document(lines));
 }
@@ -177,12 +215,13 @@ void BM_RefuseRepeatedSteps(benchmark::State& state)
 BENCHMARK(BM_AnalysisLargestRegular)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AnalysisLargestNothingQualifies)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AnalysisLargestMt4Corrected)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnalysisLargestFailingAlpha)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AnalysisLargestShuffled)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AnalysisMostRepeats)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AnalysisMostLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintLargestMt4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintMostRepeats)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RefuseRepeatedSteps)->Arg(15)->Arg(63)->Arg(667)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefuseRepeatedSteps)->Arg(15)->Arg(63)->Arg(667)->Arg(1666)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace korvanes

@@ -3,7 +3,6 @@
 # build/release).
 include(GNUInstallDirs)
 
-install(TARGETS korvanes RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(KORVANES_BUILD_QT)
   install(TARGETS korvanestool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # The launcher entry, its icon, the type of data files (so that a file

@@ -13,6 +13,7 @@
 #include "DocumentText.h"
 #include "MagicInput.h"
 #include "analysis/AnalysisRun.h"
+#include "analysis/RangeMap.h"
 #include "magic/MagicFiles.h"
 #include "text/TextEncoding.h"
 
@@ -22,6 +23,7 @@ namespace {
 struct AnalyzeArguments {
     std::string file;
     bool json = false;
+    bool rangeMap = false;
     CliAnalysisOptions options;
     MagicInputOptions magic;
 };
@@ -119,6 +121,7 @@ int Analyze(const AnalyzeArguments& args)
     }
     ApplyAnalysisOptions(args.options, criteria, doc);
     RunAnalysis(doc);
+    const std::optional<RangeMap> map = args.rangeMap ? std::optional<RangeMap>(ComputeRangeMap(doc)) : std::nullopt;
     if (args.json) {
         Json json = DocumentToJson(doc, args.file, status.warnings, args.options.range);
         if (magicSpecimen) {
@@ -126,6 +129,9 @@ int Analyze(const AnalyzeArguments& args)
             for (const std::string& note : magicSpecimen->notes) {
                 json["magic"]["notes"].push_back(ToUtf8(note));
             }
+        }
+        if (map) {
+            json["rangeMap"] = RangeMapToJson(*map);
         }
         std::cout << DumpJson(json) << '\n';
     } else {
@@ -146,6 +152,7 @@ int Analyze(const AnalyzeArguments& args)
         context.colour = ColourWanted();
         context.requestedRange = args.options.range;
         context.checkCorrectionRequested = args.options.checkCorrected;
+        context.rangeMap = map ? &*map : nullptr;
         std::cout << DocumentToText(doc, args.file, context);
     }
     std::cout.flush();
@@ -162,6 +169,8 @@ void RegisterAnalyzeCommand(CLI::App& app, int& status)
     AddAnalysisOptions(*cmd, args->options);
     AddMagicInputOptions(*cmd, args->magic, true);
     cmd->add_flag("--json", args->json, "Write the document and its analysis as JSON");
+    cmd->add_flag("--range-map", args->rangeMap,
+                  "Evaluate every range the search could choose: a summary in the text, rangeMap in JSON");
     cmd->callback([args, &status]() { status = Analyze(*args); });
 }
 

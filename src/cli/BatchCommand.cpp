@@ -30,6 +30,7 @@ struct BatchArguments {
     std::vector<std::string> files;
     std::string resultsPath;
     std::string magicSpecimensPath;
+    unsigned jobs = DefaultBatchJobs();
     CliAnalysisOptions options;
     MagicInputOptions magic;
 };
@@ -124,11 +125,13 @@ int RunBatchCommand(const BatchArguments& args)
 
     BatchSetup setup;
     setup.criteria = criteria;
+    setup.jobs = args.jobs;
     setup.configure = [&args, &criteria](CKorvanesToolDoc& doc) {
         ApplyAnalysisOptions(args.options, criteria, doc);
     };
     setup.unreadable = [terminal](const std::string& path, const std::string& message) {
-        std::cerr << (terminal ? "\r\033[K" : "") << "korvanes batch: skipped " << path << ": " << message << '\n';
+        std::cerr << (terminal ? "\r\033[K" : "") << "korvanes batch: skipped " << Printable(ToUtf8(path)) << ": "
+                  << Printable(ToUtf8(message)) << '\n';
     };
     if (terminal) {
         setup.progress = [](std::size_t done, std::size_t total, const std::string& path) {
@@ -142,9 +145,14 @@ int RunBatchCommand(const BatchArguments& args)
         return magic::OpenImportedSpecimen(*inputs.specimens[index], inputs.sources[index], doc);
     };
     if (!args.magicSpecimensPath.empty()) {
-        setup.analysed = [&rows, &criteriaName](const CKorvanesToolDoc& doc) {
-            if (const auto row = magic::SpecimenRow(doc, criteriaName)) {
-                rows.push_back(magic::SpecimenLine(*row));
+        // Rows are made on the analysis threads and kept in the files' order.
+        setup.describe = [&criteriaName](const CKorvanesToolDoc& doc) {
+            const auto row = magic::SpecimenRow(doc, criteriaName);
+            return row ? magic::SpecimenLine(*row) : std::string();
+        };
+        setup.analysed = [&rows](std::size_t, const std::string& row) {
+            if (!row.empty()) {
+                rows.push_back(row);
             }
         };
     }
@@ -186,6 +194,11 @@ void RegisterBatchCommand(CLI::App& app, int& status)
         ->required();
     cmd->add_option("--magic-specimens", args->magicSpecimensPath,
                     "Also add a row per specimen with a result to this MagIC specimens table (created when absent)");
+    cmd->add_option("--jobs,-j", args->jobs,
+                    "Files analysed at once (default: the number of processors); the results file gets the same "
+                    "lines in the same order whatever the number")
+        ->check(CLI::Range(1u, 1024u))
+        ->capture_default_str();
     AddAnalysisOptions(*cmd, args->options);
     AddMagicInputOptions(*cmd, args->magic, false);
     cmd->callback([args, &status]() { status = RunBatchCommand(*args); });

@@ -163,6 +163,37 @@ Json LeftOutStepsToJson(const CKorvanesToolDoc& doc)
     });
 }
 
+Json RangeMapToJson(const RangeMap& map)
+{
+    if (!map.refused.empty()) {
+        return Json{{"refused", map.refused}};
+    }
+    const RangeMapSummary& s = map.summary;
+    Json summary;
+    summary["chosen"] = s.hasChosen ? Json{{"tMin", s.chosenMin}, {"tMax", s.chosenMax}} : Json(nullptr);
+    summary["statisticsOver"] = s.statisticsGrade < 0 ? Json(nullptr) : Json(RangeMapGradeName(s.statisticsGrade));
+    summary["count"] = s.count;
+    summary["minimum"] = JsonNumber(s.minimum);
+    summary["median"] = JsonNumber(s.median);
+    summary["maximum"] = JsonNumber(s.maximum);
+    Json json;
+    json["searchValue"] = map.byQ ? "q" : "w";
+    json["temperatures"] = map.temperatures;
+    json["summary"] = summary;
+    json["ranges"] = ListToJson(map.cells, [](const RangeMapCell& c) {
+        return Json{{"tMin", c.tMin},
+                    {"tMax", c.tMax},
+                    {"n", c.n},
+                    {"class", RangeMapGradeName(c.grade)},
+                    {"value", JsonNumber(c.value)},
+                    {"paleointensity", JsonNumber(c.paleointensity)},
+                    {"stdDev", JsonNumber(c.stdDev)},
+                    {"missesA", GradeTestLabels(c.missesA)},
+                    {"missesB", GradeTestLabels(c.missesB)}};
+    });
+    return json;
+}
+
 std::string ResultsLineUtf8(const CKorvanesToolDoc& doc)
 {
     std::string line = FormatResultLine(ResultValuesFromDocument(doc));

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/RangeMap.h"
 #include "document/Document.h"
 
 namespace korvanes::cli {
@@ -57,6 +58,13 @@ Json RangeToJson(const CKorvanesToolDoc& doc, const std::optional<std::pair<int,
 // The zero-field steps that are no Arai points: [{"temperature",
 // "inFittedRange", "reason"}], in list order.
 Json LeftOutStepsToJson(const CKorvanesToolDoc& doc);
+
+// The range map: {"refused": reason} when not made, else {"searchValue":
+// "w"|"q", "temperatures", "summary": {"chosen": {"tMin", "tMax"} or null,
+// "statisticsOver": "A"|"B"|null, "count", "minimum", "median", "maximum"},
+// "ranges": [{"tMin", "tMax", "n", "class": "A"|"B"|"none", "value",
+// "paleointensity", "stdDev", "missesA": [labels], "missesB": [labels]}]}.
+Json RangeMapToJson(const RangeMap& map);
 
 // The result line that saving appends, without its CR LF, as UTF-8.
 std::string ResultsLineUtf8(const CKorvanesToolDoc& doc);

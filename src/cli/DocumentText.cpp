@@ -621,6 +621,37 @@ const char* MarkVerdict(CriteriaMark mark)
     return "A";
 }
 
+// ---- The range map ------------------------------------------------------------
+
+void AppendRangeMap(std::string& out, const RangeMap& map)
+{
+    out += "\nRange map\n";
+    if (!map.refused.empty()) {
+        out += "  not made: " + map.refused + '\n';
+        return;
+    }
+    std::size_t byGrade[3] = {0, 0, 0};
+    for (const RangeMapCell& cell : map.cells) {
+        ++byGrade[std::clamp(cell.grade, 0, 2)];
+    }
+    const RangeMapSummary& s = map.summary;
+    out += "  " + Left("Ranges evaluated", 24) + ' ' +
+           StringPrintf("%zu (class A %zu, class B %zu, neither %zu)", map.cells.size(), byGrade[0], byGrade[1],
+                        byGrade[2]) +
+           '\n';
+    out += "  " + Left("Chosen range", 24) + ' ' +
+           (s.hasChosen ? StringPrintf("%d-%d %s", s.chosenMin, s.chosenMax, kDegreeC) : std::string("none")) + '\n';
+    if (s.statisticsGrade < 0) {
+        out += "  " + Left("Paleointensity", 24) + " no range meets class A or B\n";
+        return;
+    }
+    out += "  " + Left(s.statisticsGrade == 0 ? "Class A ranges" : "Class B ranges (no A)", 24) + ' ' +
+           StringPrintf("%zu: paleointensity %s to %s %s, median %s (spread %s %s)", s.count, Num(s.minimum).c_str(),
+                        Num(s.maximum).c_str(), kMicroTesla, Num(s.median).c_str(),
+                        Num(s.maximum - s.minimum).c_str(), kMicroTesla) +
+           '\n';
+}
+
 std::string DocumentToText(const CKorvanesToolDoc& doc, const std::string& file, const TextContext& context)
 {
     const CSpecimenHeader& h = doc.m_header;
@@ -641,6 +672,9 @@ std::string DocumentToText(const CKorvanesToolDoc& doc, const std::string& file,
     AppendValue(out, "bedding dip direction", h.m_beddingDipDirection, kDegree);
     AppendValue(out, "bedding dip", h.m_beddingDip, kDegree);
     AppendDetermination(out, doc, context);
+    if (context.rangeMap != nullptr) {
+        AppendRangeMap(out, *context.rangeMap);
+    }
     AppendRepeatedDemagnetisations(out, doc);
     AppendCheckSeries(out, doc);
     AppendStepLines(out, doc);

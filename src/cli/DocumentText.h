@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "analysis/RangeMap.h"
 #include "document/Document.h"
 #include "results/CriteriaMarks.h"
 
@@ -21,6 +22,8 @@ struct TextContext {
     // Whether the user asked for the check correction (--check-corrected);
     // otherwise a set m_checkCorrected came from the automatic MT4 search.
     bool checkCorrectionRequested = false;
+    // The range map of the document, when asked for (--range-map).
+    const RangeMap* rangeMap = nullptr;
 };
 
 // Name of a coordinate system as the --coords option spells it.
@@ -39,7 +42,8 @@ const char* MarkVerdict(CriteriaMark mark);
 // the range was found and the range used, whether the check correction is
 // applied), the header values, the determination (paleointensity ± standard
 // deviation, class, every statistic with its class A and class B limits and
-// verdict), the repeated demagnetisations, the check series, the step list,
+// verdict), the range map's summary when the context has one, the
+// repeated demagnetisations, the check series, the step list,
 // and the raw data: measurements, Arai points, check difference vectors,
 // tail checks, fit details and plot bounds. Every number shown is finite.
 std::string DocumentToText(const CKorvanesToolDoc& doc, const std::string& file, const TextContext& context = {});

@@ -1,5 +1,12 @@
 // `korvanes plot`: draws one diagram or the all-plots page of a data file
 // into a picture file (EMF, SVG, PNG or PDF, chosen by the extension).
+//
+// The pictures are drawn with Qt, which takes a while to load. So that the
+// other commands start at once, `korvanes` itself has no Qt in it: its plot
+// command checks the command line and then runs the program
+// `korvanes-plot` in its place, built from this same file with Qt
+// (KORVANES_WITH_QT), which does the drawing. korvanes-plot lives beside
+// korvanes in the build and in libexec once installed.
 
 #include <array>
 #include <iostream>
@@ -7,6 +14,7 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "AnalysisOptions.h"
 #include "Commands.h"
@@ -16,6 +24,12 @@
 #include <QGuiApplication>
 
 #include "PictureExport.h"
+#else
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #endif
 
 namespace korvanes::cli {
@@ -26,12 +40,13 @@ struct PlotTypeName {
     PlotType type;
 };
 
-constexpr std::array<PlotTypeName, 5> kPlotTypes{{
+constexpr std::array<PlotTypeName, 6> kPlotTypes{{
     {"arai", kAraiPlot},
     {"zijderveld", kZijderveldPlot},
     {"decay", kDecayPlot},
     {"additional", kAdditionalPlots},
     {"all", kAllPlots},
+    {"rangemap", kRangeMapPlot},
 }};
 
 const PlotTypeName* FindPlotType(const std::string& name)
@@ -58,6 +73,7 @@ std::optional<std::pair<int, int>> ParseSize(const std::string& text)
 #endif
 
 struct PlotArguments {
+    std::vector<std::string> argv;  // the whole command line, for korvanes-plot
     std::string file;
     std::string type;
     std::string out;
@@ -90,7 +106,7 @@ int RunPlot(const PlotArguments& args)
     const PlotTypeName* type = FindPlotType(args.type);
     if (type == nullptr) {
         std::cerr << "korvanes plot: unknown plot type '" << args.type
-                  << "' (use arai, zijderveld, decay, additional or all)\n";
+                  << "' (use arai, zijderveld, decay, additional, all or rangemap)\n";
         return kExitUsage;
     }
 #ifdef KORVANES_WITH_QT
@@ -134,6 +150,27 @@ int RunPlot(const PlotArguments& args)
         return kExitUnreadable;
     }
     return kExitOk;
+#elif defined(KORVANES_PLOT_HELPER_DIR)
+    // Where korvanes-plot is: beside this program (the build), or in the
+    // installed program folder (libexec) relative to this one's.
+    std::error_code ignored;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
+    std::filesystem::path helper = self / "korvanes-plot";
+    if (!std::filesystem::exists(helper, ignored)) {
+        helper = (self / KORVANES_PLOT_HELPER_DIR / "korvanes-plot").lexically_normal();
+    }
+    const std::string helperPath = helper.string();
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(helperPath.c_str()));
+    for (std::size_t k = 1; k < args.argv.size(); ++k) {
+        argv.push_back(const_cast<char*>(args.argv[k].c_str()));
+    }
+    argv.push_back(nullptr);
+    std::cout.flush();
+    ::execv(helperPath.c_str(), argv.data());
+    std::cerr << "korvanes plot: cannot start the picture export " << helperPath << ": " << std::strerror(errno)
+              << '\n';
+    return kExitUnreadable;
 #else
     std::cerr << "korvanes plot: this build has no picture export (built without Qt)\n";
     return kExitUsage;
@@ -142,16 +179,18 @@ int RunPlot(const PlotArguments& args)
 
 }  // namespace
 
-void RegisterPlotCommand(CLI::App& app, int& status)
+void RegisterPlotCommand(CLI::App& app, int& status, int argc, const char* const* argv)
 {
     auto* cmd = app.add_subcommand("plot", "Draw a diagram of a specimen data file into a picture file");
     auto args = std::make_shared<PlotArguments>();
+    args->argv.assign(argv, argv + argc);
     cmd->add_option("FILE", args->file, "Specimen data file (.kvd)")->required();
-    cmd->add_option("--type", args->type, "Diagram: arai, zijderveld, decay, additional or all")->required();
+    cmd->add_option("--type", args->type, "Diagram: arai, zijderveld, decay, additional, all or rangemap")->required();
     cmd->add_option("--out", args->out, "Picture file; its extension (.emf, .svg, .png, .pdf) chooses the format")
         ->required();
     cmd->add_option("--size", args->size,
-                    "Picture size WIDTHxHEIGHT in pixels (default: 520x420, 540x540 for zijderveld, 760x760 for all)");
+                    "Picture size WIDTHxHEIGHT in pixels (default: 520x420, 540x540 for zijderveld, 760x760 for all, "
+                    "520x520 for rangemap)");
     AddAnalysisOptions(*cmd, args->analysis);
     cmd->callback([args, &status]() { status = RunPlot(*args); });
 }

@@ -18,13 +18,7 @@ int main(int argc, char** argv)
     RegisterAnalyzeCommand(app, status);
     RegisterBatchCommand(app, status);
     RegisterCriteriaCommand(app, status);
-    RegisterPlotCommand(app, status);
     RegisterImportMagicCommand(app, status);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e);
-        return code == 0 ? kExitOk : kExitUsage;
-    }
-    return status;
+    RegisterPlotCommand(app, status, argc, argv);
+    return RunCommandLine(app, argc, argv, status);
 }

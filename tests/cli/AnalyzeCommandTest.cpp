@@ -259,3 +259,19 @@ TEST(Analyze, ReaderWarningsAndDegenerateFiles)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Analyze, LoadsNoQt)
+{
+    // Only `plot` draws, in a program of its own: the other commands load
+    // the C library and nothing of Qt (the dynamic loader names every
+    // library it loads).
+    const clitest::RunResult r =
+        clitest::RunProgram({"analyze", clitest::Example("basalt-mt1.kvd")}, "LD_DEBUG=libs");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("libc.so"), std::string::npos) << "LD_DEBUG gave no list of libraries";
+    EXPECT_EQ(r.err.find("libQt"), std::string::npos);
+}
+
+}  // namespace

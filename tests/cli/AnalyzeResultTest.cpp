@@ -458,3 +458,39 @@ TEST(AnalyzeJsonLines, StepAndTailLinesAreTheFormListLines)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace clitest;
+
+TEST(AnalyzeRangeMap, CellsAreWhatAnalyzeRangeGivesAndTheChosenOneTheResult)
+{
+    const std::string file = Example("tuff-mt3.kvd");
+    const json automatic = AnalyzeJson({"--range-map"}, file);
+    const json& map = automatic["rangeMap"];
+    ASSERT_TRUE(map.contains("ranges"));
+    const json& chosen = map["summary"]["chosen"];
+    EXPECT_EQ(chosen["tMin"], automatic["result"]["tMin"]);
+    EXPECT_EQ(chosen["tMax"], automatic["result"]["tMax"]);
+    std::size_t compared = 0;
+    for (std::size_t k = 0; k < map["ranges"].size(); k += 9) {
+        const json& cell = map["ranges"][k];
+        const json typed = AnalyzeJson({"--range", std::to_string(cell["tMin"].get<int>()),
+                                        std::to_string(cell["tMax"].get<int>())},
+                                       file)["result"];
+        EXPECT_EQ(cell["n"], typed["n"]);
+        EXPECT_EQ(cell["paleointensity"], typed["paleointensity"]);  // shortest round trip: the same double
+        EXPECT_EQ(cell["stdDev"], typed["stdDev"]);
+        EXPECT_EQ(cell["value"], std::fabs(typed["w"].get<double>()));
+        const std::string grade = typed["resultClass"].get<std::string>();
+        EXPECT_EQ(cell["class"], grade == "C" || grade.empty() ? std::string("none") : grade);
+        ++compared;
+    }
+    EXPECT_GE(compared, 5u);
+
+    const std::string text = RunProgram({"analyze", file, "--range-map"}).out;
+    EXPECT_NE(text.find("Range map\n"), std::string::npos);
+    EXPECT_NE(text.find("Chosen range             150-530"), std::string::npos) << text;
+}
+
+}  // namespace

@@ -294,3 +294,47 @@ TEST(Batch, TwoRunsAtOnceLoseAndInterleaveNothing)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace clitest;
+
+TEST(BatchJobs, AnyNumberOfJobsWritesTheSameBytes)
+{
+    // Sixty files: the examples in random order under names of their own,
+    // and unreadable files among them.
+    const fs::path dir = TestDir();
+    std::vector<std::string> files;
+    std::mt19937 random(5);
+    for (int k = 0; k < 60; ++k) {
+        if (k % 17 == 5) {
+            files.push_back((dir / ("missing" + std::to_string(k) + ".kvd")).string());
+            continue;
+        }
+        const ExampleCase& example = kExamples[random() % 3];
+        std::string text = ReadAll(Example(example.file));
+        const std::string name = "J" + std::to_string(100 + k);  // as long as the examples' names
+        for (std::size_t at = text.find(example.name); at != std::string::npos; at = text.find(example.name, at)) {
+            text.replace(at, name.size(), name);
+        }
+        files.push_back(WriteFile(dir / (name + ".kvd"), text).string());
+    }
+    std::string reference;
+    for (const char* jobs : {"1", "2", "7"}) {
+        const fs::path results = dir / (std::string("jobs") + jobs + ".krv");
+        std::vector<std::string> args{"batch"};
+        args.insert(args.end(), files.begin(), files.end());
+        args.insert(args.end(), {"--results", results.string(), "--jobs", jobs});
+        const RunResult r = RunProgram(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("Unreadable files: 4\n"), std::string::npos) << r.out;
+        const std::string bytes = ReadAll(results);
+        EXPECT_EQ(CrLfLines(bytes).size(), 57u);  // the header and 56 specimens
+        if (reference.empty()) {
+            reference = bytes;
+        }
+        EXPECT_EQ(bytes, reference) << "--jobs " << jobs;
+    }
+}
+
+}  // namespace

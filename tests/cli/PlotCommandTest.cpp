@@ -14,7 +14,7 @@ namespace {
 
 using namespace clitest;
 
-const char* const kTypes[] = {"arai", "zijderveld", "decay", "additional", "all"};
+const char* const kTypes[] = {"arai", "zijderveld", "decay", "additional", "all", "rangemap"};
 const char* const kExtensions[] = {".png", ".svg", ".pdf", ".emf"};
 
 // Skips the calling test when the program was built without picture export.

@@ -1,6 +1,6 @@
 #!/bin/sh
-# `cmake --install` puts exactly the two programs and the desktop integration
-# in place, and both installed programs answer --version (the project's
+# `cmake --install` puts exactly the two programs, the picture helper of the
+# command line and the desktop integration in place, and both installed programs answer --version (the project's
 # version) and --help without a display.
 # Usage: check-install.sh CMAKE BUILD-DIR VERSION
 set -eu
@@ -13,6 +13,7 @@ trap 'rm -rf "$dir"' EXIT
 "$cmake" --install "$build" --prefix "$dir" > /dev/null
 expected="bin/korvanes
 bin/korvanestool
+libexec/korvanes/korvanes-plot
 share/applications/korvanestool.desktop
 share/icons/hicolor/scalable/apps/korvanestool.svg
 share/metainfo/org.brenvoll.korvanestool.metainfo.xml

@@ -5,10 +5,31 @@
 
 #include "analysis/CheckSeries.h"
 #include "analysis/Classification.h"
+#include "analysis/DirectionalFit.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes {
 namespace {
+
+static_assert(kMaxFitPoints >= static_cast<int>(kMaxZeroFieldSteps), "a fit must take every zero-field step");
+
+// Whether the zero-field temperatures never decrease in file order.
+bool ZeroFieldAscends(const std::vector<CStepVector>& steps)
+{
+    bool started = false;
+    std::int32_t previous = 0;
+    for (const CStepVector& s : steps) {
+        if (s.stepType != kZeroField) {
+            continue;
+        }
+        if (started && s.temperature < previous) {
+            return false;
+        }
+        started = true;
+        previous = s.temperature;
+    }
+    return true;
+}
 
 // Items per temperature of a list (by `temperature`).
 std::map<std::int32_t, std::size_t> CountByTemperature(const std::vector<CStepVector>& list)
@@ -75,6 +96,11 @@ std::optional<std::string> AnalysisLimitExceeded(const std::vector<CMeasurement>
     if (counts.zeroFieldSteps > kMaxZeroFieldSteps) {
         return StringPrintf("it holds %zu zero-field steps; at most %zu can be analysed", counts.zeroFieldSteps,
                             kMaxZeroFieldSteps);
+    }
+    if (counts.zeroFieldSteps > kMaxUnorderedZeroFieldSteps && !ZeroFieldAscends(scratch.m_steps)) {
+        return StringPrintf("it holds %zu zero-field steps whose temperatures do not ascend in file order; at most "
+                            "%zu such steps can be analysed",
+                            counts.zeroFieldSteps, kMaxUnorderedZeroFieldSteps);
     }
     const std::size_t items = counts.ptrmGained + counts.ptrmChecks + counts.correctedChecks +
                               counts.additivityChecks + counts.tailCheckStats;

@@ -1,14 +1,16 @@
 #pragma once
 // How much data one document may hold. The analysis runs and the diagrams
-// are drawn on every repaint, and the range search grows with the cube of the
-// number of zero-field steps, while steps repeated at one temperature are
-// paired with each other and multiply the derived lists and the marks of the
-// Arai diagram. These limits lie far above any real experiment (published
-// specimens have up to some forty lines and twenty zero-field steps, each
-// paired once; a very long experiment may have a few hundred lines) and keep
-// the work of every accepted file bounded: its analysis takes well under a
-// tenth of a second and its diagrams a few milliseconds (bench_limits). A
-// file beyond them is refused when it is opened.
+// are drawn on every repaint. The range search grows with the square of the
+// number of zero-field steps while their temperatures ascend in file order
+// (as in every real experiment), and with the cube where they do not (it
+// then evaluates every pair of steps in full); steps repeated at one
+// temperature are paired with each other and multiply the derived lists and
+// the marks of the Arai diagram. These limits lie far above any real
+// experiment (published specimens have up to some forty lines and sixty
+// zero-field steps, each paired once) and keep the work of every accepted
+// file bounded: its analysis takes well under a tenth of a second and its
+// diagrams a few milliseconds (bench_limits). A file beyond them is refused
+// when it is opened.
 
 #include <cstddef>
 #include <optional>
@@ -19,8 +21,10 @@
 
 namespace korvanes {
 
-inline constexpr std::size_t kMaxMeasurements = 2000;
-inline constexpr std::size_t kMaxZeroFieldSteps = 200;
+inline constexpr std::size_t kMaxMeasurements = 5000;
+inline constexpr std::size_t kMaxZeroFieldSteps = 1000;
+// Zero-field steps whose temperatures do not ascend in file order.
+inline constexpr std::size_t kMaxUnorderedZeroFieldSteps = 200;
 // pTRM items (the origin included), pTRM-check items, check-corrected
 // further checks, additivity-check items and tail statistics together.
 inline constexpr std::size_t kMaxPairedItems = 5000;

@@ -86,6 +86,12 @@ std::string ClassText(int grade, const CKorvanesToolDoc& doc)
 
 }  // namespace
 
+void BuildAnalysisLists(CKorvanesToolDoc& doc)
+{
+    BuildLists(doc);
+    BuildCorrectedLists(doc);
+}
+
 void RunAnalysis(CKorvanesToolDoc& doc)
 {
     if (doc.m_measurements.empty()) {

@@ -11,4 +11,9 @@ namespace korvanes {
 // result. Does nothing when the document has no measurement.
 void RunAnalysis(CKorvanesToolDoc& doc);
 
+// Every derived list as the analysis run builds it before it searches or
+// evaluates a range, with the check correction as m_checkCorrected says
+// (and the tail statistics not yet rescaled to a range).
+void BuildAnalysisLists(CKorvanesToolDoc& doc);
+
 }  // namespace korvanes

@@ -187,24 +187,41 @@ void PairAraiPoints(const std::vector<CStepVector>& zeroField, const std::vector
         pairing.count = 0;
         return;
     }
+    // The pTRM list of a real experiment ascends in temperature: the last
+    // item of a temperature is then found by halving, instead of a pass
+    // over the whole list for every step.
+    const bool ptrmAscending = std::is_sorted(ptrm.begin(), ptrm.end(), [](const CStepVector& a, const CStepVector& b) {
+        return a.temperature < b.temperature;
+    });
     pairing.ascending = true;
     for (std::size_t k = 0; k < zeroField.size(); ++k) {
+        const int t = zeroField[k].temperature;
         double x = 0.0;
         bool measured = false;
-        for (const CStepVector& p : ptrm) {
-            if (p.temperature == zeroField[k].temperature) {
-                x = p.magnitude;
+        if (ptrmAscending) {
+            const std::size_t above = FirstAbove(ptrm, t);
+            if (above > 0 && ptrm[above - 1].temperature == t) {
+                x = ptrm[above - 1].magnitude;
                 measured = true;
+            }
+        } else {
+            for (const CStepVector& p : ptrm) {
+                if (p.temperature == t) {
+                    x = p.magnitude;
+                    measured = true;
+                }
             }
         }
         pairing.x[k] = x;
         pairing.measured[k] = measured;
-        if (k > 0 && zeroField[k].temperature < zeroField[k - 1].temperature) {
+        if (k > 0 && t < zeroField[k - 1].temperature) {
             pairing.ascending = false;
         }
-        pairing.sortedTemperatures[k] = zeroField[k].temperature;
+        pairing.sortedTemperatures[k] = t;
     }
-    std::sort(pairing.sortedTemperatures, pairing.sortedTemperatures + pairing.count);
+    if (!pairing.ascending) {
+        std::sort(pairing.sortedTemperatures, pairing.sortedTemperatures + pairing.count);
+    }
 }
 
 void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,

@@ -8,23 +8,28 @@
 namespace korvanes {
 namespace {
 
-// A declination of this value marks the reference direction as absent; any
-// value from kAbsentFrom on counts as absent.
-constexpr double kAbsentDeclination = 999.0;
-constexpr double kAbsentFrom = 900.0;
-
 double VectorMagnitude(const Vector3& v, bool onlyZ)
 {
     return DifferenceMagnitude(v.x, v.y, v.z, onlyZ);
 }
 
-// +1 when the directions of a and b are less than 90 degrees apart, else -1.
-double SameSense(const Direction& a, const Direction& b)
+// +1 when the directions of the vectors a and b (as DirectionFromVector
+// gives them) are less than 90 degrees apart, else -1. The sign of their
+// cosine decides; it differs from the cosine of the two directions'
+// angles by rounding alone (some units in 1e-16), so only within 1e-9 of 0
+// (or for a zero vector) are the angles compared as such.
+double SameSense(const Vector3& a, const Vector3& b)
 {
-    return std::fabs(AngleBetweenDirections(a.declination, a.inclination, b.declination,
-                                            b.inclination)) < 90.0
-               ? 1.0
-               : -1.0;
+    const double lengths = std::sqrt((a.x * a.x + a.y * a.y + a.z * a.z) * (b.x * b.x + b.y * b.y + b.z * b.z));
+    if (lengths > 0.0) {
+        const double cosine = (a.x * b.x + a.y * b.y + a.z * b.z) / lengths;
+        if (std::fabs(cosine) > 1e-9) {
+            return cosine > 0.0 ? 1.0 : -1.0;
+        }
+    }
+    const DirectionTrig ta = TrigOf(DirectionFromVector(a.x, a.y, a.z));
+    const DirectionTrig tb = TrigOf(DirectionFromVector(b.x, b.y, b.z));
+    return std::fabs(AngleBetween(ta, tb)) < 90.0 ? 1.0 : -1.0;
 }
 
 CStepVector MakeItem(const Vector3& v, double magnitude, int type, int temperature,
@@ -53,13 +58,15 @@ void BuildPtrmCheckSeries(CKorvanesToolDoc& doc)
     Vector3 sum;
     double sign = 1.0;
     double maxDifference = 0.0;
-    Direction reference{kAbsentDeclination, 0.0};
+    // The reference direction: that of the pTRM vector with the latest first
+    // check, once there is one.
+    bool referencePresent = false;
+    Vector3 reference;
 
     for (const CStepVector& ptrm : doc.m_ptrmGained) {
         const Vector3 p{ptrm.x, ptrm.y, ptrm.z};
-        const Direction pDir = DirectionFromVector(p.x, p.y, p.z);
-        if (reference.declination < kAbsentFrom) {
-            sign = SameSense(reference, pDir);
+        if (referencePresent) {
+            sign = SameSense(reference, p);
         }
         const Vector3 corrected{p.x - sign * sum.x, p.y - sign * sum.y, p.z - sign * sum.z};
 
@@ -71,8 +78,9 @@ void BuildPtrmCheckSeries(CKorvanesToolDoc& doc)
             const Vector3 k{check.x, check.y, check.z};
             if (first) {
                 first = false;
-                reference = pDir;
-                const double t = SameSense(pDir, DirectionFromVector(k.x, k.y, k.z));
+                referencePresent = true;
+                reference = p;
+                const double t = SameSense(p, k);
                 const double d = check.magnitude - ptrm.magnitude;
                 const Vector3 diff{t * (k.x - p.x), t * (k.y - p.y), t * (k.z - p.z)};
                 sum.x += diff.x;

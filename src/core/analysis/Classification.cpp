@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "document/Coordinates.h"
@@ -141,6 +143,45 @@ void BuildSteps(CKorvanesToolDoc& doc)
 
 namespace {
 
+// A partner key: the temperature, then the step type, above the position
+// (file positions below 2^28; the limits allow far fewer lines).
+constexpr std::uint64_t kPositionMask = (std::uint64_t{1} << 28) - 1;
+
+std::uint64_t PartnerKey(int type, std::int32_t temperature)
+{
+    const std::uint64_t t = static_cast<std::uint32_t>(temperature) ^ 0x80000000u;  // ordered as unsigned
+    return (t << 31) | (static_cast<std::uint64_t>(static_cast<std::uint32_t>(type) & 7u) << 28);
+}
+
+// The steps ordered by temperature, type and position, as keys: every rule
+// below looks for the partners of one type at one temperature in file order,
+// which are then one run of this index. Kept per thread, so that a repeated
+// run allocates nothing.
+std::vector<std::uint64_t>& PartnerIndex(const std::vector<CStepVector>& steps)
+{
+    static thread_local std::vector<std::uint64_t> index;
+    index.clear();
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        index.push_back(PartnerKey(steps[i].stepType, steps[i].temperature) | i);
+    }
+    // Real files come nearly in order of temperature (checks step back a
+    // little): sorting by insertion is then about linear; anything else is
+    // sorted outright.
+    std::size_t moves = 0;
+    for (std::size_t i = 1; i < index.size() && moves <= 8 * index.size(); ++i) {
+        const std::uint64_t key = index[i];
+        std::size_t j = i;
+        for (; j > 0 && index[j - 1] > key; --j, ++moves) {
+            index[j] = index[j - 1];
+        }
+        index[j] = key;
+    }
+    if (moves > 8 * index.size()) {
+        std::sort(index.begin(), index.end());
+    }
+    return index;
+}
+
 // The pairing rules, once, for building the lists and for counting their
 // items. `sink` receives, in order: checkMode(text) when a pTRM check sets
 // the check mode (text null: the text stays), origin(step) for the first
@@ -149,15 +190,22 @@ namespace {
 template <class Sink>
 void VisitPairs(const std::vector<CStepVector>& steps, Sink& sink)
 {
-    // Every rule looks for partners of one type at one temperature, in file
-    // order. A plain pass over the steps: no index to build (and allocate)
-    // on every run, and the lists are short.
-    auto forEachPartner = [&steps](int type, int temperature, auto&& visit) {
-        for (const CStepVector& partner : steps) {
-            if (partner.stepType == type && partner.temperature == temperature) {
-                visit(partner);
-            }
+    const std::vector<std::uint64_t>& index = PartnerIndex(steps);
+    auto forEachPartner = [&steps, &index](int type, int temperature, auto&& visit) {
+        const std::uint64_t key = PartnerKey(type, temperature);
+        for (auto it = std::lower_bound(index.begin(), index.end(), key);
+             it != index.end() && (*it & ~kPositionMask) == key; ++it) {
+            visit(steps[static_cast<std::size_t>(*it & kPositionMask)]);
         }
+    };
+    // A sink that only counts takes each step's partners as their number:
+    // counting then takes no pass over the pairs themselves (steps repeated
+    // at one temperature pair with each other, so there can be many).
+    auto partnerCount = [&index](int type, int temperature) {
+        const std::uint64_t key = PartnerKey(type, temperature);
+        const auto first = std::lower_bound(index.begin(), index.end(), key);
+        const auto last = std::lower_bound(first, index.end(), key + kPositionMask + 1);
+        return static_cast<std::size_t>(last - first);
     };
 
     bool hasReference = false;  // no main step yet: a check refers to nothing
@@ -204,7 +252,11 @@ void VisitPairs(const std::vector<CStepVector>& steps, Sink& sink)
             continue;
         }
         if (e == kInField) {
-            forEachPartner(kZeroField, s.temperature, [&](const CStepVector& p) { sink.ptrm(s, p); });
+            if constexpr (Sink::kCountsOnly) {
+                sink.ptrms(s, partnerCount(kZeroField, s.temperature));
+            } else {
+                forEachPartner(kZeroField, s.temperature, [&](const CStepVector& p) { sink.ptrm(s, p); });
+            }
             hasReference = true;
             reference = s.temperature;
             continue;
@@ -226,15 +278,25 @@ void VisitPairs(const std::vector<CStepVector>& steps, Sink& sink)
             if (partnerType < 0) {
                 continue;
             }
-            forEachPartner(partnerType, reference, [&](const CStepVector& p) { sink.check(s, p, checkMinusPartner); });
+            if constexpr (Sink::kCountsOnly) {
+                sink.checks(s, partnerCount(partnerType, reference));
+            } else {
+                forEachPartner(partnerType, reference,
+                               [&](const CStepVector& p) { sink.check(s, p, checkMinusPartner); });
+            }
         } else if (e == kAdditivityCheck) {
-            forEachPartner(kInField, reference, [&](const CStepVector& p) { sink.additivity(p, s); });
+            if constexpr (Sink::kCountsOnly) {
+                sink.additivities(s, partnerCount(kInField, reference));
+            } else {
+                forEachPartner(kInField, reference, [&](const CStepVector& p) { sink.additivity(p, s); });
+            }
         }
     }
 }
 
 // Appends the items to the document's lists.
 struct ListSink {
+    static constexpr bool kCountsOnly = false;
     CKorvanesToolDoc& doc;
     bool onlyZ;
 
@@ -265,19 +327,21 @@ struct ListSink {
 };
 
 // Counts the items the lists would receive, keeping the temperatures of the
-// zero-field steps and tail checks for the tail statistics.
+// zero-field steps and tail checks for the tail statistics, and how many
+// pTRM items and checks each temperature gets for the corrected checks.
 struct CountSink {
+    static constexpr bool kCountsOnly = true;
     PairCounts counts;
     std::vector<std::int32_t> zeroFieldTemperatures;
     std::vector<std::int32_t> tailTemperatures;
-    std::vector<std::int32_t> ptrmTemperatures;
-    std::vector<std::int32_t> checkTemperatures;  // own temperatures of the check items
+    std::vector<std::pair<std::int32_t, std::size_t>> ptrmTemperatures;   // temperature, items
+    std::vector<std::pair<std::int32_t, std::size_t>> checkTemperatures;  // own temperature, items
 
     void checkMode(const char*) {}
     void origin(const CStepVector& s)
     {
         ++counts.ptrmGained;
-        ptrmTemperatures.push_back(s.temperature);
+        ptrmTemperatures.emplace_back(s.temperature, 1);
     }
     void zeroField(const CStepVector& s)
     {
@@ -285,17 +349,17 @@ struct CountSink {
         zeroFieldTemperatures.push_back(s.temperature);
     }
     void tail(const CStepVector& s) { tailTemperatures.push_back(s.temperature); }
-    void ptrm(const CStepVector&, const CStepVector& p)
+    void ptrms(const CStepVector& s, std::size_t partners)
     {
-        ++counts.ptrmGained;
-        ptrmTemperatures.push_back(p.temperature);
+        counts.ptrmGained += partners;
+        ptrmTemperatures.emplace_back(s.temperature, partners);  // partners have the step's temperature
     }
-    void check(const CStepVector& s, const CStepVector&, bool)
+    void checks(const CStepVector& s, std::size_t partners)
     {
-        ++counts.ptrmChecks;
-        checkTemperatures.push_back(s.temperature);
+        counts.ptrmChecks += partners;
+        checkTemperatures.emplace_back(s.temperature, partners);
     }
-    void additivity(const CStepVector&, const CStepVector&) { ++counts.additivityChecks; }
+    void additivities(const CStepVector&, std::size_t partners) { counts.additivityChecks += partners; }
 };
 
 }  // namespace
@@ -325,10 +389,15 @@ PairCounts CountPairs(const std::vector<CStepVector>& steps)
     }
     // Every check of a pTRM item's temperature but the first, once for each
     // pTRM item of that temperature (BuildPtrmCheckSeries).
-    std::sort(sink.checkTemperatures.begin(), sink.checkTemperatures.end());
-    for (const std::int32_t t : sink.ptrmTemperatures) {
-        const auto [first, last] = std::equal_range(sink.checkTemperatures.begin(), sink.checkTemperatures.end(), t);
-        sink.counts.correctedChecks += last - first > 1 ? static_cast<std::size_t>(last - first - 1) : 0;
+    std::map<std::int32_t, std::size_t> checksAt;
+    for (const auto& [t, items] : sink.checkTemperatures) {
+        checksAt[t] += items;
+    }
+    for (const auto& [t, items] : sink.ptrmTemperatures) {
+        const auto found = checksAt.find(t);
+        if (found != checksAt.end() && found->second > 1) {
+            sink.counts.correctedChecks += items * (found->second - 1);
+        }
     }
     return sink.counts;
 }

@@ -16,7 +16,7 @@ struct DirectionFit {
 };
 
 // The largest number of points one fit takes.
-inline constexpr int kMaxFitPoints = 999;
+inline constexpr int kMaxFitPoints = 1000;
 
 // Fits a line to the x, y, z of the items of `points` whose temperature lies
 // in [tMin, tMax], in list order: through the origin (anchored) or through

@@ -2,45 +2,83 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <memory>
+#include <vector>
 
 #include "analysis/AraiFit.h"
+#include "analysis/RangeScreen.h"
 
 namespace korvanes {
 namespace {
 
-// Every test of one class block; all bounds inclusive, whole-number limits
-// compared as doubles. maxMadFree is deliberately not tested. A NaN statistic
-// fails its test.
-// The tests of the line-fit statistics alone.
+// The tests of the line-fit statistics.
+constexpr unsigned kLineFitTests = kTestN | kTestSlopeRelStd | kTestF | kTestQ;
+
 bool MeetsLineFit(const CSpecimenResult& r, const ClassThresholds& t)
 {
-    return r.n >= t.minN &&
-           r.slopeRelStd <= t.maxSlopeRelStd &&
-           r.f >= t.minF &&
-           r.q >= static_cast<double>(t.minQ);
-}
-
-bool MeetsClass(const CSpecimenResult& r, const ClassThresholds& t)
-{
-    return MeetsLineFit(r, t) &&
-           r.madAnchored <= static_cast<double>(t.maxMad) &&
-           r.ckError <= static_cast<double>(t.maxCkError) &&
-           r.ckDiff <= static_cast<double>(t.maxCkDiff) &&
-           r.dAC <= static_cast<double>(t.maxAc) &&
-           r.dTR <= static_cast<double>(t.maxIntensityDiff) &&
-           r.drat <= static_cast<double>(t.maxDrat) &&
-           r.alpha <= static_cast<double>(t.maxAlpha) &&
-           r.dTStar <= static_cast<double>(t.maxTailStar);
+    return (FailedGradeTests(r, t) & kLineFitTests) == 0;
 }
 
 }  // namespace
 
+unsigned FailedGradeTests(const CSpecimenResult& r, const ClassThresholds& t)
+{
+    // Written as "passes" so that a statistic that is not a number fails.
+    unsigned failed = 0;
+    failed |= r.n >= t.minN ? 0 : kTestN;
+    failed |= r.slopeRelStd <= t.maxSlopeRelStd ? 0 : kTestSlopeRelStd;
+    failed |= r.f >= t.minF ? 0 : kTestF;
+    failed |= r.q >= static_cast<double>(t.minQ) ? 0 : kTestQ;
+    failed |= r.madAnchored <= static_cast<double>(t.maxMad) ? 0 : kTestMad;
+    failed |= r.alpha <= static_cast<double>(t.maxAlpha) ? 0 : kTestAlpha;
+    failed |= r.ckError <= static_cast<double>(t.maxCkError) ? 0 : kTestCkError;
+    failed |= r.ckDiff <= static_cast<double>(t.maxCkDiff) ? 0 : kTestCkDiff;
+    failed |= r.drat <= static_cast<double>(t.maxDrat) ? 0 : kTestDrat;
+    failed |= r.dAC <= static_cast<double>(t.maxAc) ? 0 : kTestAc;
+    failed |= r.dTR <= static_cast<double>(t.maxIntensityDiff) ? 0 : kTestTr;
+    failed |= r.dTStar <= static_cast<double>(t.maxTailStar) ? 0 : kTestTStar;
+    return failed;
+}
+
+const char* GradeTestLabel(unsigned test)
+{
+    switch (test) {
+    case kTestN:
+        return "N";
+    case kTestSlopeRelStd:
+        return "Std/slope";
+    case kTestF:
+        return "f";
+    case kTestQ:
+        return "q";
+    case kTestMad:
+        return "MAD";
+    case kTestAlpha:
+        return "Alpha";
+    case kTestCkError:
+        return "d(CK)";
+    case kTestCkDiff:
+        return "d(pal)";
+    case kTestDrat:
+        return "Drat";
+    case kTestAc:
+        return "d(AC)";
+    case kTestTr:
+        return "d(TR)";
+    case kTestTStar:
+        return "d(t*)";
+    default:
+        return "";
+    }
+}
+
 int GradeResult(const CSpecimenResult& result, const CCriteriaSet& criteria)
 {
-    if (MeetsClass(result, criteria.classA)) {
+    if (FailedGradeTests(result, criteria.classA) == 0) {
         return kClassA;
     }
-    if (MeetsClass(result, criteria.classB)) {
+    if (FailedGradeTests(result, criteria.classB) == 0) {
         return kClassB;
     }
     return kClassC;
@@ -94,19 +132,277 @@ bool MayMeetClass(CKorvanesToolDoc& doc, int classLimit)
     return GradeResult(doc.m_result, doc.m_criteria) <= classLimit;
 }
 
-void SearchSelectedRange(CKorvanesToolDoc& doc)
+// Manual mode: the range the user set.
+void EvaluateSelectedRange(CKorvanesToolDoc& doc, int tMin, int tMax, const SearchPairings& pairings)
 {
-    const int tMin = doc.m_result.tMin;
-    const int tMax = doc.m_result.tMax;
     if (tMin >= tMax) {
         ClearResult(doc.m_result);
         return;
     }
-    const SearchPairings pairings(doc);
     EvaluateWithChecks(doc, tMin, tMax, pairings);
 }
 
-void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
+void SearchSelectedRange(CKorvanesToolDoc& doc)
+{
+    const SearchPairings pairings(doc);
+    EvaluateSelectedRange(doc, doc.m_result.tMin, doc.m_result.tMax, pairings);
+}
+
+// The best range so far: the largest search value, and among equal values
+// the earliest pair in the order of the search (i, then j).
+struct Best {
+    bool found = false;
+    double value = 0.0;
+    long long order = 0;
+    int tMin = 0;
+    int tMax = 0;
+    // m_result holds the best range evaluated in full (nothing was
+    // evaluated after it), exactly as evaluating it again would leave it.
+    bool inResult = false;
+};
+
+// Whether a qualifying range of this value and place in the order takes the
+// place of the best. Visiting the pairs in order this is "strictly greater"
+// (on equal values the earlier pair stays); it also holds when a pair comes
+// after one later in the order. A value of 0 never counts as found.
+bool Beats(double value, long long order, const Best& best)
+{
+    return value > best.value || (best.found && value == best.value && order < best.order);
+}
+
+// Evaluates the pair as it is, and takes it as the best when it qualifies
+// and beats the best so far.
+void TryPair(CKorvanesToolDoc& doc, int classLimit, int ti, int tj, long long order, const SearchPairings& pairings,
+             Best& best)
+{
+    // Only a range whose w (or q) beats the best so far can change the
+    // outcome, and that value comes from the line fit alone. The rest of the
+    // evaluation (the d(pal) fit, the check statistics and the directional
+    // fits, the costly part) is needed only for such a range; every other
+    // range's values are never read (the best range is evaluated again in
+    // full at the end, and a search that finds nothing clears them).
+    best.inResult = false;
+    EvaluatePairedLineFit(doc, ti, tj, doc.m_zeroFieldSteps, pairings.plain);
+    const double value = std::fabs(doc.m_criteria.maximizeQ == 0 ? doc.m_result.w : doc.m_result.q);
+    if (!Beats(value, order, best)) {
+        return;
+    }
+    // A range whose line fit fails every class it may take fails the grade
+    // whatever its checks and directions.
+    if (!MeetsLineFit(doc.m_result, doc.m_criteria.classA) &&
+        !(classLimit >= kClassB && MeetsLineFit(doc.m_result, doc.m_criteria.classB))) {
+        return;
+    }
+    EvaluateRangeChecks(doc, CorrectedPaleointensity(doc, ti, tj, pairings), doc.m_result.tMax);
+    if (MayMeetClass(doc, classLimit)) {
+        EvaluateRangeDirections(doc, doc.m_zeroFieldSteps);
+        if (GradeResult(doc.m_result, doc.m_criteria) <= classLimit) {
+            // The line fit, the checks on the d(pal) fit and the directional
+            // fits: all that the full evaluation of the range writes.
+            best = {true, value, order, doc.m_result.tMin, doc.m_result.tMax, true};
+        }
+    }
+}
+
+// Every pair (i, j) of zero-field steps that the search considers, in its
+// order: i outer, j inner starting at minN - 1 for every i; a pair counts
+// when Ti < Tj and j - i >= minN - 1 (it spans at least minN steps).
+template <class Visit>
+void ForEachPair(const std::vector<CStepVector>& zeroField, int minN, Visit visit)
+{
+    const int count = static_cast<int>(zeroField.size());
+    long long order = 0;
+    for (int i = 0; i < count; ++i) {
+        const int ti = zeroField[static_cast<std::size_t>(i)].temperature;
+        for (int j = std::max(minN - 1, i + minN - 1); j < count; ++j) {
+            if (ti < zeroField[static_cast<std::size_t>(j)].temperature) {
+                visit(i, j, order++);
+            }
+        }
+    }
+}
+
+// The last pair that ForEachPair visits; false when there is none.
+bool LastPair(const std::vector<CStepVector>& zeroField, int minN, int& lastI, int& lastJ)
+{
+    const int count = static_cast<int>(zeroField.size());
+    for (int i = count - 1; i >= 0; --i) {
+        const int ti = zeroField[static_cast<std::size_t>(i)].temperature;
+        for (int j = count - 1; j >= std::max(minN - 1, i + minN - 1); --j) {
+            if (ti < zeroField[static_cast<std::size_t>(j)].temperature) {
+                lastI = i;
+                lastJ = j;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// What the screened search keeps between its passes; one per thread, so
+// that a repeated search allocates nothing.
+struct ScreenedSearchStore {
+    RangeScreen screen;
+    // Per pair in the search order, the key of RangeScreen::QuickRow: the
+    // square of its value is below 0.5 / key.
+    std::vector<float> keys;
+};
+
+ScreenedSearchStore& ThreadStore()
+{
+    static thread_local ScreenedSearchStore store;
+    return store;
+}
+
+// The search with the screen (only for a zero-field list in ascending
+// order): first a quick bound of every pair's value, then an exact
+// evaluation of the most promising pairs until one qualifies (its value is a
+// floor for every other), then the pairs in order, each evaluated exactly
+// unless its bounds show that it cannot beat the best so far or cannot
+// qualify. The outcome is that of evaluating every pair in order.
+void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const SearchPairings& pairings,
+                    ScreenedSearchStore& store, Best& best)
+{
+    const RangeScreen& screen = store.screen;
+    const unsigned classes = screen.Classes();
+    if (classes == 0) {
+        return;  // no range can meet the criteria
+    }
+    const std::vector<CStepVector>& zeroField = doc.m_zeroFieldSteps;
+    const int count = static_cast<int>(zeroField.size());
+    // The pairs of step i: j from here to the last step (the list ascends,
+    // so every later block lies above Ti), as ForEachPair visits them.
+    auto firstPartner = [&screen, minN](int i) { return std::max({minN - 1, i + minN - 1, screen.FirstAbove(i)}); };
+
+    store.keys.clear();
+    for (int i = 0; i < count; ++i) {
+        const int j0 = firstPartner(i);
+        if (j0 < count) {
+            const std::size_t offset = store.keys.size();
+            store.keys.resize(offset + static_cast<std::size_t>(count - j0));
+            screen.QuickRow(i, j0, store.keys.data() + offset);
+        }
+    }
+
+    // A seed goes to the exact evaluation without the bounds of its
+    // directional fits (which that evaluation computes anyway).
+    auto tryPair = [&](int i, int j, long long pairOrder, bool seed = false) {
+        if (screen.Full(i, j, classes, best.value * best.value, !seed) != 0) {
+            TryPair(doc, classLimit, zeroField[static_cast<std::size_t>(i)].temperature,
+                    zeroField[static_cast<std::size_t>(j)].temperature, pairOrder, pairings, best);
+        }
+    };
+
+    // Seeds: the pairs with the lowest keys (the highest quick bounds), a
+    // round of them at a time, each round by its finer bound; the first pair
+    // that qualifies becomes the best, a floor for all the others. More
+    // candidates the more pairs there are (a few for a short specimen).
+    struct Candidate {
+        float key;
+        int i;
+        int j;
+        long long order;
+        bool operator<(const Candidate& other) const
+        {
+            return key < other.key || (key == other.key && order < other.order);
+        }
+    };
+    constexpr int kMostCandidates = 32;
+    constexpr int kRounds = 4;
+    const int candidates = std::clamp(count * count / 128, 8, kMostCandidates);
+    Candidate top[kMostCandidates];
+    Candidate after{-1.0f, 0, 0, -1};  // every candidate of a round comes after those of the rounds before
+    for (int round = 0; round < kRounds && !best.found; ++round) {
+        int topCount = 0;
+        std::size_t at = 0;
+        long long order = 0;
+        // Keys at or above this cannot enter (the worst of a full round; a
+        // later pair with an equal key does not come first).
+        float limit = std::numeric_limits<float>::infinity();
+        for (int i = 0; i < count; ++i) {
+            for (int j = firstPartner(i); j < count; ++j, ++order) {
+                const float key = store.keys[at++];
+                if (!(key < limit)) {
+                    continue;
+                }
+                const Candidate c{key, i, j, order};
+                if (round > 0 && !(after < c)) {
+                    continue;
+                }
+                int slot = topCount < candidates ? topCount++ : topCount - 1;
+                for (; slot > 0 && c < top[slot - 1]; --slot) {
+                    top[slot] = top[slot - 1];
+                }
+                top[slot] = c;
+                if (topCount == candidates) {
+                    limit = top[topCount - 1].key;
+                    // An equal key of a later pair does not come first, but
+                    // one that is strictly lower does.
+                }
+            }
+        }
+        if (topCount == 0) {
+            break;
+        }
+        after = top[topCount - 1];
+        double finer[kMostCandidates];
+        int byFiner[kMostCandidates];
+        for (int k = 0; k < topCount; ++k) {
+            const RangeScreen::LineBound line = screen.Line(top[k].i, top[k].j);
+            finer[k] = line.classes == 0 ? -1.0 : line.valueSq;
+            byFiner[k] = k;
+        }
+        // By insertion: stable, and no buffer to allocate.
+        for (int k = 1; k < topCount; ++k) {
+            const int moving = byFiner[k];
+            int slot = k;
+            for (; slot > 0 && finer[byFiner[slot - 1]] < finer[moving]; --slot) {
+                byFiner[slot] = byFiner[slot - 1];
+            }
+            byFiner[slot] = moving;
+        }
+        for (int k = 0; k < topCount && !best.found && finer[byFiner[k]] > 0.0; ++k) {
+            const Candidate& c = top[byFiner[k]];
+            tryPair(c.i, c.j, c.order, true);
+        }
+    }
+
+    // No seed qualified (every pair that may qualify must be looked at), or
+    // many pairs may beat the seed: the directional fits are what many fail
+    // on, and their bounds take the fewest operations in bulk.
+    const std::size_t many = 8 * static_cast<std::size_t>(count);
+    std::size_t survivors = 0;
+    for (std::size_t k = 0; best.found && k < store.keys.size() && survivors <= many; ++k) {
+        survivors += store.keys[k] * (best.value * best.value) < 0.5 ? 1 : 0;
+    }
+    if (!best.found || survivors > many) {
+        std::size_t offset = 0;
+        for (int i = 0; i < count; ++i) {
+            const int j0 = firstPartner(i);
+            if (j0 < count) {
+                screen.DirectionRow(i, j0, store.keys.data() + offset);
+                offset += static_cast<std::size_t>(count - j0);
+            }
+        }
+    }
+
+    std::size_t at = 0;
+    long long order = 0;
+    for (int i = 0; i < count; ++i) {
+        for (int j = firstPartner(i); j < count; ++j, ++order) {
+            const double key = store.keys[at++];
+            // Value² < 0.5 / key <= best²: the pair cannot beat the best (nor
+            // can the best pair itself).
+            if (key == std::numeric_limits<double>::infinity() || key * (best.value * best.value) >= 0.5 ||
+                (best.found && order == best.order)) {
+                continue;
+            }
+            tryPair(i, j, order);
+        }
+    }
+}
+
+void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit, SearchMethod method)
 {
     const ClassThresholds& limits = classLimit == kClassA ? doc.m_criteria.classA : doc.m_criteria.classB;
     // A minimum N below 1 would start the inner loop before the first step.
@@ -114,50 +410,32 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
     const int count = static_cast<int>(doc.m_zeroFieldSteps.size());
 
     const SearchPairings pairings(doc);
-    double best = 0.0;
-    int bestMin = 0;
-    int bestMax = 0;
-    for (int i = 0; i < count; ++i) {
-        for (int j = minN - 1; j < count; ++j) {
-            const int ti = doc.m_zeroFieldSteps[static_cast<std::size_t>(i)].temperature;
-            const int tj = doc.m_zeroFieldSteps[static_cast<std::size_t>(j)].temperature;
-            if (ti >= tj || j - i < minN - 1) {
-                continue;
-            }
-            // Only a range whose w (or q) beats the best so far can change
-            // the outcome, and that value comes from the line fit alone. The
-            // rest of the evaluation (the d(pal) fit, the check statistics
-            // and the directional fits, the costly part) is needed only for
-            // such a range; every other range's values are never read (the
-            // best range is evaluated again in full below, and a search that
-            // finds nothing clears them). Strictly greater: on equal values
-            // the earlier pair stays.
-            EvaluatePairedLineFit(doc, ti, tj, doc.m_zeroFieldSteps, pairings.plain);
-            const double value = std::fabs(doc.m_criteria.maximizeQ == 0 ? doc.m_result.w : doc.m_result.q);
-            if (!(value > best)) {
-                continue;
-            }
-            // A range whose line fit fails every class it may take fails
-            // the grade whatever its checks and directions.
-            if (!MeetsLineFit(doc.m_result, doc.m_criteria.classA) &&
-                !(classLimit >= kClassB && MeetsLineFit(doc.m_result, doc.m_criteria.classB))) {
-                continue;
-            }
-            EvaluateRangeChecks(doc, CorrectedPaleointensity(doc, ti, tj, pairings), doc.m_result.tMax);
-            if (MayMeetClass(doc, classLimit)) {
-                EvaluateRangeDirections(doc, doc.m_zeroFieldSteps);
-                if (GradeResult(doc.m_result, doc.m_criteria) <= classLimit) {
-                    best = value;
-                    bestMin = doc.m_result.tMin;
-                    bestMax = doc.m_result.tMax;
-                }
-            }
-        }
+    Best best;
+    ScreenedSearchStore& store = ThreadStore();
+    const unsigned classes = classLimit >= kClassB ? kMayBeClassA | kMayBeClassB : kMayBeClassA;
+    if (method == SearchMethod::kScreened && store.screen.Prepare(doc, pairings.plain, pairings.corrected, classes)) {
+        SearchScreened(doc, classLimit, minN, pairings, store, best);
+    } else {
+        ForEachPair(doc.m_zeroFieldSteps, minN, [&](int i, int j, long long order) {
+            TryPair(doc, classLimit, doc.m_zeroFieldSteps[static_cast<std::size_t>(i)].temperature,
+                    doc.m_zeroFieldSteps[static_cast<std::size_t>(j)].temperature, order, pairings, best);
+        });
     }
 
-    if (best != 0.0) {
-        EvaluateWithChecks(doc, bestMin, bestMax, pairings);
+    if (best.found) {
+        if (!best.inResult) {
+            EvaluateWithChecks(doc, best.tMin, best.tMax, pairings);
+        }
         return;
+    }
+    // Clearing leaves fitLength as the last evaluation wrote it: that of the
+    // last pair in the order of the search, whichever pairs were evaluated.
+    int lastI = -1;
+    int lastJ = -1;
+    if (LastPair(doc.m_zeroFieldSteps, minN, lastI, lastJ)) {
+        EvaluatePairedLineFit(doc, doc.m_zeroFieldSteps[static_cast<std::size_t>(lastI)].temperature,
+                              doc.m_zeroFieldSteps[static_cast<std::size_t>(lastJ)].temperature,
+                              doc.m_zeroFieldSteps, pairings.plain);
     }
     ClearResult(doc.m_result);
     // The whole measured range; a specimen without zero-field steps has none.
@@ -169,12 +447,25 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit)
 
 }  // namespace
 
-void SearchRange(CKorvanesToolDoc& doc, int classLimit)
+struct ManualRangeEvaluator::Pairings : SearchPairings {
+    using SearchPairings::SearchPairings;
+};
+
+ManualRangeEvaluator::ManualRangeEvaluator(const CKorvanesToolDoc& doc) : m_pairings(std::make_unique<Pairings>(doc)) {}
+
+ManualRangeEvaluator::~ManualRangeEvaluator() = default;
+
+void ManualRangeEvaluator::Evaluate(CKorvanesToolDoc& doc, int tMin, int tMax) const
+{
+    EvaluateSelectedRange(doc, tMin, tMax, *m_pairings);
+}
+
+void SearchRange(CKorvanesToolDoc& doc, int classLimit, SearchMethod method)
 {
     if (doc.m_options.m_rangeMode == kSelectedRange) {
         SearchSelectedRange(doc);
     } else {
-        SearchAutomaticRange(doc, classLimit);
+        SearchAutomaticRange(doc, classLimit, method);
     }
 }
 

@@ -52,7 +52,14 @@ struct CSpecimenHeader {
 };
 
 enum Coordinates : std::int32_t { kCoreCoordinates = 0, kGeographic = 1, kBedding = 2 };
-enum PlotType : std::int32_t { kAraiPlot = 0, kZijderveldPlot = 1, kDecayPlot = 2, kAdditionalPlots = 3, kAllPlots = 4 };
+enum PlotType : std::int32_t {
+    kAraiPlot = 0,
+    kZijderveldPlot = 1,
+    kDecayPlot = 2,
+    kAdditionalPlots = 3,
+    kAllPlots = 4,
+    kRangeMapPlot = 5,
+};
 enum RangeMode : std::int32_t { kAutomaticRange = 0, kSelectedRange = 1 };
 
 struct CAnalysisOptions {

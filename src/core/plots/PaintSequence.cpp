@@ -68,6 +68,8 @@ ClientSize DefaultPictureSize(int plotType)
         return {540, 540};
     case kAllPlots:
         return {760, 760};
+    case kRangeMapPlot:
+        return {520, 520};
     default:
         return {520, 420};
     }
@@ -116,6 +118,11 @@ void PaintPlot(DrawingSurface& surface, CKorvanesToolDoc& doc, ClientSize client
             break;
         case kAllPlots:
             DrawAllPlots(surface, c, doc);
+            break;
+        case kRangeMapPlot:
+            frame.widthUnits = 440;
+            frame.heightUnits = 460;
+            DrawRangeMap(surface, frame, doc);
             break;
         default:
             break;  // an unknown diagram choice draws nothing

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "analysis/RangeMap.h"
+
 #include "document/Document.h"
 #include "plots/DrawingSurface.h"
 
@@ -39,6 +41,15 @@ void DrawDecayPlot(DrawingSurface& surface, const DiagramFrame& frame, const CKo
 void DrawAdditionalPlots(DrawingSurface& surface, const DiagramFrame& frame, const CKorvanesToolDoc& doc,
                          const std::vector<CStepVector>& ptrm, const std::vector<CStepVector>& panelB,
                          const std::vector<CStepVector>& tailStats);
+
+// The range map (analysis/RangeMap.h) of an analysed document, centred as a
+// single diagram: a triangular grid with tMin down and tMax across, each
+// range's cell coloured by its class and shaded by its search value, the
+// chosen range outlined, temperature labels and a legend. Draws a notice
+// instead where there is no map.
+void DrawRangeMap(DrawingSurface& surface, const DiagramFrame& frame, const CKorvanesToolDoc& doc);
+// The same with the map already made.
+void DrawRangeMap(DrawingSurface& surface, const DiagramFrame& frame, const RangeMap& map);
 
 // The four diagrams as a two-by-two page at their fixed centres.
 void DrawAllPlots(DrawingSurface& surface, int scaleUnit, const CKorvanesToolDoc& doc);

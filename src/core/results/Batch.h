@@ -29,10 +29,21 @@ struct BatchSetup {
     // files[index] as a data file (inputs read some other way, such as
     // specimens of a MagIC table); may be empty.
     std::function<OpenStatus(std::size_t index, CKorvanesToolDoc&)> open;
-    // Called with each document after its analysis and the append of its
-    // line; may be empty.
-    std::function<void(const CKorvanesToolDoc&)> analysed;
+    // Takes what a caller wants to keep of each analysed document, as a
+    // text (such as a row of another table); may be empty.
+    std::function<std::string(const CKorvanesToolDoc&)> describe;
+    // Called with the text `describe` gave, for each file whose line was
+    // appended, in the order of the files; may be empty.
+    std::function<void(std::size_t index, const std::string& description)> analysed;
+    // How many files are analysed at once, each on a thread of its own (at
+    // least 1). `open`, `configure` and `describe` run on those threads, so
+    // they must not change what they share; `progress`, `unreadable` and
+    // `analysed` run on the calling thread, in the order of the files.
+    unsigned jobs = 1;
 };
+
+// The number of processors: what `korvanes batch` uses by default.
+unsigned DefaultBatchJobs();
 
 struct BatchSummary {
     std::size_t specimensRead = 0;  // files read and analysed, with a line written
@@ -47,10 +58,16 @@ struct BatchSummary {
     AppendStatus results;
 };
 
-// For each file in order: open a document with setup.criteria, configure it,
-// run the analysis and append its result line to `resultsPath`. The results
-// file is checked once, before anything is read; a file that cannot be read is
-// reported through setup.unreadable and skipped.
+// For each file: open a document with setup.criteria, configure it, run the
+// analysis and append its result line to `resultsPath`. The files are
+// analysed setup.jobs at a time; their lines reach the results file in the
+// order of `files`, from the calling thread, so the file holds the same bytes
+// whatever the number of jobs. The lines ready at one time go out in one
+// append (see AppendCheckedResult: under the file's lock, whole or not at
+// all). The results file is checked once, before anything is read; a file
+// that cannot be read is reported through setup.unreadable and skipped. A
+// failed append stops the run: the lines appended before it stay, and the
+// summary counts those.
 BatchSummary RunBatch(const std::vector<std::string>& files, const std::string& resultsPath,
                       const BatchSetup& setup);
 

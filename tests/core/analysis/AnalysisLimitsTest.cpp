@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 
 #include "analysis/AnalysisRun.h"
@@ -33,6 +35,13 @@ std::vector<CMeasurement> Regular(int steps)
                                false);
 }
 
+// The lines in an order of their own.
+std::vector<CMeasurement> Shuffled(std::vector<CMeasurement> lines)
+{
+    std::shuffle(lines.begin(), lines.end(), std::mt19937(11));
+    return lines;
+}
+
 // `count` steps of each code at one temperature.
 std::vector<CMeasurement> Repeated(const std::vector<float>& codes, int count)
 {
@@ -47,8 +56,11 @@ std::vector<CMeasurement> Repeated(const std::vector<float>& codes, int count)
 
 TEST(AnalysisLimits, EachLimitRefusesWithItsReasonAndTheLargestRealShapesPass)
 {
-    // Within every limit: the largest regular specimen, and a few repeats.
+    // Within every limit: the largest regular specimen, the most steps out
+    // of order, and a few repeats.
     EXPECT_EQ(AnalysisLimitExceeded(Regular(static_cast<int>(kMaxZeroFieldSteps) - 1)), std::nullopt);
+    EXPECT_EQ(AnalysisLimitExceeded(Shuffled(Regular(static_cast<int>(kMaxUnorderedZeroFieldSteps) - 1))),
+              std::nullopt);
     EXPECT_EQ(AnalysisLimitExceeded(Repeated({100.0f, 100.11f, 100.12f}, 3)), std::nullopt);
 
     struct Case {
@@ -58,8 +70,10 @@ TEST(AnalysisLimits, EachLimitRefusesWithItsReasonAndTheLargestRealShapesPass)
     };
     const Case cases[] = {
         {"lines", std::vector<CMeasurement>(kMaxMeasurements + 1, CMeasurement{100.11f, 1, 0, 0}),
-         "2001 measurement lines"},
-        {"zero-field steps", Regular(static_cast<int>(kMaxZeroFieldSteps)), "201 zero-field steps"},
+         "5001 measurement lines"},
+        {"zero-field steps", Regular(static_cast<int>(kMaxZeroFieldSteps)), "1001 zero-field steps"},
+        {"steps out of order", Shuffled(Regular(static_cast<int>(kMaxUnorderedZeroFieldSteps))),
+         "201 zero-field steps whose temperatures do not ascend"},
         {"paired items", Repeated({200.0f, 200.11f}, 72), "pair into 5185 Arai points"},
         {"tail statistics", Repeated({200.0f, 200.13f}, 72), "pair into 5185 Arai points"},
         {"corrected checks", Repeated({100.0f, 100.11f, 100.12f}, 15), "pair into 51075 Arai points"},

@@ -2,7 +2,8 @@
 // every derived list of a set of specimens (the example files and generated
 // ones, under several options) are compared with the values recorded in
 // golden/analysis-run.txt. Speed work on the analysis must leave every bit
-// of them as it is.
+// of them as it is. The cases with ties and criteria at the limits were
+// recorded with the search that evaluated every pair.
 //
 // After an intended change of results, print the new table with
 //   test_analysis --gtest_also_run_disabled_tests --gtest_filter='*PrintTable*'
@@ -233,6 +234,45 @@ std::vector<GoldenCase> Cases()
                          }
                          return doc;
                      }});
+    // Ties: points exactly on a line, where every range has no scatter and
+    // the same stand-in for q and w (the earliest pair wins); every line of
+    // a specimen twice, so that each range comes up for several pairs of
+    // steps with equal values.
+    cases.push_back({"exact-line-ties", [] {
+                         CKorvanesToolDoc doc;
+                         for (int k = 0; k < 12; ++k) {
+                             const float t = static_cast<float>(100 + 20 * k);
+                             doc.m_measurements.push_back({t, static_cast<float>(512 - 32 * k), 30.0f, 10.0f});
+                             doc.m_measurements.push_back({t + 0.11f, static_cast<float>(512 - 16 * k), 30.0f, 10.0f});
+                         }
+                         return doc;
+                     }});
+    cases.push_back({"generated-repeated-steps", [] {
+                         CKorvanesToolDoc doc;
+                         for (const CMeasurement& m : Generate(Experiment{}, 14, 100, 580, 3, 0, false)) {
+                             doc.m_measurements.push_back(m);
+                             doc.m_measurements.push_back(m);
+                         }
+                         return doc;
+                     }});
+    // Criteria exactly at the statistics of the range the search finds: it
+    // still passes (the limits are inclusive); one step beyond, it fails.
+    for (int beyond = 0; beyond < 2; ++beyond) {
+        cases.push_back({beyond == 0 ? "generated-criteria-at-the-limits" : "generated-criteria-beyond-the-limits",
+                         [beyond] {
+                             CKorvanesToolDoc found;
+                             found.m_measurements = Generate(Experiment{}, 24, 100, 580, 2, 5, false);
+                             RunAnalysis(found);
+                             const CSpecimenResult& r = found.m_result;
+                             CKorvanesToolDoc doc;
+                             doc.m_measurements = found.m_measurements;
+                             doc.m_criteria.classA.minF = beyond != 0 ? std::nextafter(r.f, 2.0) : r.f;
+                             doc.m_criteria.classA.maxSlopeRelStd =
+                                 beyond != 0 ? std::nextafter(r.slopeRelStd, 0.0) : r.slopeRelStd;
+                             doc.m_criteria.classA.minN = r.n + beyond;
+                             return doc;
+                         }});
+    }
     return cases;
 }
 

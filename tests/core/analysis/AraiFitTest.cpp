@@ -340,21 +340,21 @@ TEST(AraiFit, DegenerateRangesReadZero)
     ExpectAllFinite(empty.m_result);
 }
 
-TEST(AraiFit, AtMost999Points)
+TEST(AraiFit, AtMostKMaxFitPoints)
 {
     std::vector<int> steps;
     std::vector<double> xs;
     std::vector<double> ys;
-    for (int k = 0; k < 1000; ++k) {
+    for (int k = 0; k < kMaxFitPoints + 1; ++k) {
         steps.push_back(k + 1);
         xs.push_back(k * 0.01);
         ys.push_back(20.0 - k * 0.02 + (k % 2) * 0.001);
     }
     CKorvanesToolDoc doc = AraiDoc(steps, xs, ys);
-    Evaluate(doc, 1, 999);
-    EXPECT_EQ(doc.m_result.n, 999);
+    Evaluate(doc, 1, kMaxFitPoints);
+    EXPECT_EQ(doc.m_result.n, kMaxFitPoints);
     EXPECT_NEAR(doc.m_result.slope, -2.0, 1e-3);
-    Evaluate(doc, 1, 1000);
+    Evaluate(doc, 1, kMaxFitPoints + 1);
     EXPECT_EQ(doc.m_result.n, 0);
     EXPECT_EQ(doc.m_result.paleointensity, 0.0);
     ExpectAllFinite(doc.m_result);

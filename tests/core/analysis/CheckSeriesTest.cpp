@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 namespace korvanes {
 namespace {
@@ -92,6 +93,22 @@ TEST(PtrmCheckSeries, ReversedCheckEntersWithReversedSign)
     EXPECT_DOUBLE_EQ(doc.m_ptrmCheckDiffs[0].magnitude, -1.0);
     EXPECT_DOUBLE_EQ(doc.m_plotBounds.maxCheckDifference, 1.0);
     EXPECT_DOUBLE_EQ(doc.m_correctedPtrm[2].magnitude, 2.0);  // |5 - 3|
+}
+
+TEST(PtrmCheckSeries, ACheckAtRightAnglesCountsAsReversed)
+{
+    // The sense is "less than 90 degrees apart": a check at right angles
+    // to its pTRM takes t = -1, one just inside 90 degrees t = +1 (where the
+    // cosine of the two directions is within rounding of 0, their angle
+    // decides).
+    for (const auto& [y, sense] : {std::pair{0.0, -1}, std::pair{1e-12, 1}, std::pair{-1e-12, -1}}) {
+        CKorvanesToolDoc doc = VerticalSeries();
+        doc.m_ptrmGained[1] = Ptrm(100, 0, 1, 2);
+        doc.m_ptrmChecks = {Check(200, 100, 0, 2 + y, -1)};  // (0, 1, 2) . (0, 2, -1) = 0
+        BuildPtrmCheckSeries(doc);
+        ASSERT_EQ(doc.m_ptrmCheckDiffs.size(), 1u);
+        EXPECT_EQ(doc.m_ptrmCheckDiffs[0].stepType, sense) << y;
+    }
 }
 
 TEST(PtrmCheckSeries, PtrmOppositeToTheReferenceTakesTheSumWithOtherSign)

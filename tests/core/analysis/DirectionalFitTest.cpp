@@ -339,17 +339,17 @@ TEST(FitDirection, DegenerateInputGivesZeroFit)
     EXPECT_EQ(single.mad, 0.0);
 }
 
-TEST(FitDirection, AtMost999Points)
+TEST(FitDirection, AtMostKMaxFitPoints)
 {
     std::vector<CStepVector> points;
-    for (int k = 0; k < 1000; ++k) {
-        points.push_back(Point(k, 1000.0 - k, 0.5 * (1000.0 - k), 0.0));
+    for (int k = 0; k <= kMaxFitPoints; ++k) {
+        points.push_back(Point(k, 2000.0 - k, 0.5 * (2000.0 - k), 0.0));
     }
-    const DirectionFit fit999 = FitDirection(0, 998, points, FitMode::kAnchored);
-    EXPECT_NEAR(fit999.declination, std::atan(0.5) * kRadToDeg, 1e-9);
-    const DirectionFit fit1000 = FitDirection(0, 999, points, FitMode::kAnchored);
-    EXPECT_EQ(fit1000.declination, 0.0);
-    EXPECT_EQ(fit1000.mad, 0.0);
+    const DirectionFit most = FitDirection(0, kMaxFitPoints - 1, points, FitMode::kAnchored);
+    EXPECT_NEAR(most.declination, std::atan(0.5) * kRadToDeg, 1e-9);
+    const DirectionFit beyond = FitDirection(0, kMaxFitPoints, points, FitMode::kAnchored);
+    EXPECT_EQ(beyond.declination, 0.0);
+    EXPECT_EQ(beyond.mad, 0.0);
 }
 
 }  // namespace

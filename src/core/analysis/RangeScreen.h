@@ -1,0 +1,173 @@
+#pragma once
+// Bounds on what the exact evaluation of a candidate range of the automatic
+// search can give, in constant time per range from running sums over the
+// Arai points, the zero-field vectors and the check series. The search uses
+// them only to leave out ranges that provably cannot change its outcome: a
+// range whose search value cannot beat the best so far, or that fails a
+// criterion of every class it may take whatever the exact values. Every
+// other range is evaluated exactly as before, so the outcome is the same bit
+// for bit.
+//
+// Every bound covers the rounding of the running sums, of the bound itself
+// and of the exact evaluation (first-order error terms with a safety factor
+// of more than a thousand). Where the sums cannot give a usable bound (a
+// range whose spread is tiny beside its distance from the origin, points
+// that may be clamped to the intercept) the bound says nothing and the range
+// is evaluated.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "analysis/AraiFit.h"
+#include "document/Document.h"
+
+namespace korvanes {
+
+// The classes a range may still take, as a bit mask: 1 class A, 2 class B.
+inline constexpr unsigned kMayBeClassA = 1u;
+inline constexpr unsigned kMayBeClassB = 2u;
+
+class RangeScreen {
+public:
+    // Prepares the sums for one search over the document's zero-field list,
+    // paired with its pTRM list by `plain` (and the check-corrected list by
+    // `corrected`, unless the check correction is applied). `classes` holds
+    // the classes the search accepts. False when the list cannot be screened
+    // (its temperatures decrease somewhere, it was not paired in advance, or
+    // a sum is not finite): every range must then be evaluated. Reuses its
+    // storage: no allocation once it has held a list of this length.
+    bool Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain, const AraiPairing& corrected,
+                 unsigned classes);
+
+    // The classes that no range can ever take under these criteria (a
+    // negative upper limit of a statistic that is never negative, a minimum
+    // N above the number of steps) are left out of the mask from the start.
+    unsigned Classes() const { return m_classes; }
+
+    // What the line fit of the range from the temperature of zero-field
+    // step i to that of step j (list positions, Ti < Tj) can give: an upper
+    // bound on the square of the search value (w, or q when the criteria
+    // maximise q; infinity when nothing can be said) and the classes whose
+    // line-fit tests (N, slope error, f, q) and d(pal) it may pass. A range
+    // whose value is certainly 0 (or that passes no class) gets bound 0.
+    struct LineBound {
+        double valueSq = 0.0;
+        unsigned classes = 0;
+    };
+    LineBound Line(int i, int j) const;
+
+    // A cheaper and looser bound of the same kind for the pairs (i, j), j =
+    // jFirst..count-1 (each with Ti < Tj), from the correlation of the
+    // points and a cruder bound of f g (by f, or by n - 2 times f where the
+    // projected points zigzag), for many pairs at once: keys[j - jFirst] is a key such
+    // that the square of the pair's search value is below 0.5 / key;
+    // infinity for a pair that cannot qualify on its line fit (or whose
+    // value is 0), 0 where nothing can be said.
+    void QuickRow(int i, int jFirst, float* keys) const;
+
+    // Sets keys[j - jFirst] of QuickRow to infinity for the pairs whose
+    // directional fits fail every class in question (alpha or MAD above its
+    // limit, by bounds from the running moments), for j = jFirst..count-1.
+    // For a search that has not found a best: the pairs left are then the
+    // ones that the exact evaluation must look at.
+    void DirectionRow(int i, int jFirst, float* keys) const;
+
+    // The first list position whose temperature lies above that of step i.
+    int FirstAbove(int i) const { return m_lastOf[static_cast<std::size_t>(i)] + 1; }
+
+    // The classes of `classes` that the range may take with a search value
+    // above sqrt(bestSq), once its check statistics and its directional fits
+    // are bounded as well (the line fit as Line, then d(CK), d(pal), DRAT,
+    // d(AC), d(TR), d(t*), alpha and MAD; without `directions`, not the
+    // last two). 0: the range cannot beat a best of that value, whatever its
+    // exact evaluation gives.
+    unsigned Full(int i, int j, unsigned classes, double bestSq, bool directions = true) const;
+
+private:
+    struct Fit;  // the bounds of one range's line fit
+    bool LineFit(int first, int last, Fit& fit) const;
+    unsigned LineClasses(const Fit& fit) const;
+    unsigned CkDiffClasses(int first, int last, unsigned classes) const;
+    unsigned CheckClasses(const Fit& fit, int last, unsigned classes) const;
+    // The moment matrix sum of v vᵀ of the zero-field vectors first..last.
+    void AnchoredMoments(int first, int last, double t[3][3]) const;
+    unsigned AlphaClasses(int first, int last, unsigned classes) const;
+    unsigned MadClasses(int first, int last, unsigned classes) const;
+
+    // Double-double running sums: the sum of the first k terms is hi[k] +
+    // lo[k]; the sum of terms k0..k1-1 is accurate to a few units in its
+    // last place whatever the magnitude of the terms before.
+    struct RunningSum {
+        std::vector<double> hi;
+        std::vector<double> lo;
+        double absTotal = 0.0;
+        void Reset(int terms);
+        void Add(int k, double term);  // the term k (0-based), in order
+        double Sum(int k0, int k1) const { return (hi[k1] - hi[k0]) + (lo[k1] - lo[k0]); }
+        // Bound on the error of Sum beyond 4 units of its own magnitude.
+        double tinyError = 0.0;
+    };
+
+    // Maximum and minimum over index ranges in constant time.
+    struct SparseExtremes {
+        int count = 0;
+        std::vector<double> maximum;  // level l at [l * count, (l + 1) * count)
+        std::vector<double> minimum;
+        void Build(const std::vector<double>& values);
+        double Max(int k0, int k1) const;  // over k0..k1 inclusive, k0 <= k1
+        double Min(int k0, int k1) const;
+    };
+
+    const CKorvanesToolDoc* m_doc = nullptr;
+    unsigned m_classes = 0;
+    bool m_maximizeQ = false;
+    bool m_corrected = false;  // the check correction is applied: no d(CK), d(pal), DRAT
+
+    // The block of list positions of each temperature: a range covers
+    // firstOf[i]..lastOf[j].
+    std::vector<int> m_firstOf, m_lastOf;
+
+    // The Arai points: zero-field items with a pTRM item, in list order.
+    std::vector<int> m_pointsBefore;  // points among list positions < k, k = 0..count
+    std::vector<double> m_x, m_y;
+    double m_xMax = 0.0, m_yMax = 0.0;  // over all points
+    std::vector<double> m_correctedX;  // the check-corrected x of each point
+    SparseExtremes m_xExtremes, m_yExtremes;
+    RunningSum m_sx, m_sy, m_sxx, m_syy, m_sxy;
+    RunningSum m_cx, m_cxx;  // the check-corrected x
+    // Differences of consecutive points, dx = x[k] - x[k+1], for the sum of
+    // squared steps of the projected points (g).
+    RunningSum m_dxx, m_dyy, m_dxy;
+
+    // The zero-field vectors and their moments, for the directional fits
+    // (made on first use).
+    void PrepareMoments() const;
+    mutable bool m_momentsReady = false;
+    mutable RunningSum m_vx, m_vy, m_vz, m_vxx, m_vxy, m_vxz, m_vyy, m_vyz, m_vzz;
+
+    // Per list position k as the range's upper end: the largest |check
+    // difference| of the pTRM checks and additivity checks below its
+    // temperature, and of the tail statistics at or below it.
+    std::vector<double> m_checkMax, m_additivityMax, m_tailMax;
+    bool m_hasTails = false;
+    double m_fixedTStar = 0.0;  // d(t*) without tail statistics: as it stands
+
+    // The running sums at each list position as a range's upper end
+    // (x, y, xx, yy, xy, and the step sums dxx, dyy, dxy), the number of
+    // points up to it and its last point.
+    std::array<std::vector<double>, 8> m_endHi, m_endLo;
+    std::vector<double> m_endN, m_endX, m_endY;
+
+    void PrepareDirectionRows() const;
+    mutable bool m_directionRowsReady = false;
+    mutable std::array<std::vector<double>, 9> m_dirEndHi, m_dirEndLo;  // x, y, z, xx, xy, xz, yy, yz, zz
+    mutable std::vector<double> m_dirEndCount, m_dirEndX, m_dirEndY, m_dirEndZ;
+
+    mutable std::vector<double> m_rowExtremes;  // scratch of QuickRow
+
+    std::vector<double> m_inverse;  // 1 / n
+    double m_quickTiny = 0.0;
+};
+
+}  // namespace korvanes

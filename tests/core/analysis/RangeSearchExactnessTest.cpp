@@ -1,0 +1,231 @@
+// The screened automatic search leaves every bit of the result as the
+// exhaustive one (every pair evaluated in order) does: on the examples under
+// several options, on generated specimens of many shapes (noise, zigzags,
+// exact lines where every range ties, repeated temperatures, left-out
+// steps), and with criteria set exactly at the values of the ranges.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/AnalysisRun.h"
+#include "analysis/RangeSearch.h"
+#include "document/Coordinates.h"
+#include "support/SyntheticSpecimen.h"
+
+namespace korvanes {
+namespace {
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Both searches on copies of an analysed document, for class A and for
+// class A or B; every value of the result must agree bit for bit.
+void ExpectSameSearch(const CKorvanesToolDoc& analysed, const std::string& what)
+{
+    for (const int classLimit : {kClassA, kClassB}) {
+        CKorvanesToolDoc screened = analysed;
+        CKorvanesToolDoc exhaustive = analysed;
+        SearchRange(screened, classLimit, SearchMethod::kScreened);
+        SearchRange(exhaustive, classLimit, SearchMethod::kExhaustive);
+        const CSpecimenResult& a = screened.m_result;
+        const CSpecimenResult& b = exhaustive.m_result;
+        const std::string where = what + " class limit " + std::to_string(classLimit);
+        ASSERT_EQ(a.tMin, b.tMin) << where;
+        ASSERT_EQ(a.tMax, b.tMax) << where;
+        ASSERT_EQ(a.n, b.n) << where;
+        const double va[] = {a.slope, a.slopeRelStd, a.trm, a.nrmT, a.f, a.g, a.q, a.w, a.paleointensity,
+                             a.stdDev, a.fitXFrom, a.fitXTo, a.fitLength, a.meanPtrm, a.meanNrm, a.madAnchored,
+                             a.decAnchored, a.incAnchored, a.madFree, a.decFree, a.incFree, a.alpha, a.ckError,
+                             a.ckDiff, a.drat, a.dTR, a.dTStar, a.dAC};
+        const double vb[] = {b.slope, b.slopeRelStd, b.trm, b.nrmT, b.f, b.g, b.q, b.w, b.paleointensity,
+                             b.stdDev, b.fitXFrom, b.fitXTo, b.fitLength, b.meanPtrm, b.meanNrm, b.madAnchored,
+                             b.decAnchored, b.incAnchored, b.madFree, b.decFree, b.incFree, b.alpha, b.ckError,
+                             b.ckDiff, b.drat, b.dTR, b.dTStar, b.dAC};
+        for (std::size_t k = 0; k < std::size(va); ++k) {
+            ASSERT_TRUE(SameBits(va[k], vb[k])) << where << ", value " << k << ": " << va[k] << " vs " << vb[k];
+        }
+    }
+}
+
+CKorvanesToolDoc Analysed(std::vector<CMeasurement> lines, const CCriteriaSet& criteria = StartupCriteria())
+{
+    CKorvanesToolDoc doc(criteria);
+    doc.m_measurements = std::move(lines);
+    RunAnalysis(doc);
+    return doc;
+}
+
+TEST(RangeSearchExactness, ExamplesUnderEveryOptionSet)
+{
+    for (const char* name : {"basalt-mt1.kvd", "tuff-mt3.kvd", "andesite-mt4.kvd"}) {
+        for (int options = 0; options < 16; ++options) {
+            CKorvanesToolDoc doc;
+            doc.Open(std::string(KORVANES_SOURCE_DIR) + "/examples/" + name);
+            doc.m_options.m_coordinates = options % 3;
+            doc.m_options.m_onlyZComponent = (options / 3) % 2;
+            doc.m_options.m_checkCorrected = (options / 6) % 2;
+            doc.m_criteria.maximizeQ = options >= 12 ? 1 : 0;
+            RunAnalysis(doc);
+            ExpectSameSearch(doc, std::string(name) + " options " + std::to_string(options));
+        }
+    }
+}
+
+// A random walk of an Arai diagram: NRM falling and pTRM rising in steps of
+// random size, with random direction changes, checks and gaps. `roughness`
+// 0 gives smooth data, 1 data that zigzag.
+std::vector<CMeasurement> RandomSpecimen(std::mt19937& random, int steps, double roughness)
+{
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::vector<CMeasurement> lines;
+    double nrm = 1000.0 * (0.5 + unit(random));
+    double ptrm = 0.0;
+    double dec = 360.0 * unit(random);
+    double inc = 80.0 * unit(random) - 40.0;
+    int t = 20;
+    lines.push_back({20.0f, static_cast<float>(nrm), static_cast<float>(inc), static_cast<float>(dec)});
+    for (int k = 0; k < steps; ++k) {
+        t += 1 + static_cast<int>(20.0 * unit(random));
+        const double step = nrm * 0.08 * unit(random);
+        nrm = std::fabs(nrm - step + roughness * 60.0 * (unit(random) - 0.5));
+        ptrm += step * (0.6 + 0.5 * unit(random)) + roughness * 40.0 * (unit(random) - 0.5);
+        dec += roughness * 10.0 * (unit(random) - 0.5);
+        inc += roughness * 6.0 * (unit(random) - 0.5);
+        lines.push_back({static_cast<float>(t), static_cast<float>(nrm), static_cast<float>(inc),
+                         static_cast<float>(dec)});
+        if (unit(random) < 0.93) {  // else the in-field step is lost: a left-out step
+            const double total = nrm + std::fabs(ptrm);
+            lines.push_back({static_cast<float>(t + 0.11), static_cast<float>(total),
+                             static_cast<float>(inc + 10.0 * unit(random)), static_cast<float>(dec)});
+        }
+        if (k > 1 && unit(random) < 0.3) {
+            lines.push_back({static_cast<float>(t - 1 + 0.12), static_cast<float>(nrm * (1.0 + 0.2 * unit(random))),
+                             static_cast<float>(inc), static_cast<float>(dec)});
+        }
+        if (unit(random) < 0.1) {
+            lines.push_back({static_cast<float>(t + 0.13), static_cast<float>(nrm * (1.0 + 0.05 * unit(random))),
+                             static_cast<float>(inc), static_cast<float>(dec)});
+        }
+    }
+    return lines;
+}
+
+TEST(RangeSearchExactness, GeneratedSpecimensOfManyShapes)
+{
+    std::mt19937 random(20240611);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int k = 0; k < 300; ++k) {
+        CCriteriaSet criteria = StartupCriteria();
+        // Criteria from tight to loose, so that every test decides somewhere.
+        criteria.classA.minN = 3 + static_cast<int>(6.0 * unit(random));
+        criteria.classA.maxSlopeRelStd = 0.2 * unit(random);
+        criteria.classA.minF = 0.6 * unit(random);
+        criteria.classA.minQ = static_cast<int>(8.0 * unit(random));
+        criteria.classA.maxMad = static_cast<int>(12.0 * unit(random));
+        criteria.classA.maxAlpha = static_cast<int>(20.0 * unit(random));
+        criteria.classA.maxCkError = static_cast<int>(15.0 * unit(random));
+        criteria.classA.maxCkDiff = static_cast<int>(15.0 * unit(random));
+        criteria.classA.maxDrat = static_cast<int>(20.0 * unit(random));
+        criteria.classB.minN = 3;
+        criteria.maximizeQ = k % 3 == 0 ? 1 : 0;
+        const int steps = 6 + static_cast<int>(60.0 * unit(random) * unit(random));
+        const double roughness = k % 4 == 0 ? 1.0 : 0.2 * unit(random);
+        std::vector<CMeasurement> lines = RandomSpecimen(random, steps, roughness);
+        // Moments near the ends of the float range, and a negative
+        // laboratory field (a negative paleointensity, so d(pal) reads
+        // negative).
+        const float scale = k % 7 == 1 ? 1e-30f : (k % 7 == 2 ? 1e30f : 1.0f);
+        for (CMeasurement& m : lines) {
+            m.moment *= scale;
+        }
+        CKorvanesToolDoc doc(criteria);
+        doc.m_measurements = std::move(lines);
+        doc.m_header.m_labField = k % 11 == 3 ? -35.0f : 35.0f;
+        RunAnalysis(doc);
+        ExpectSameSearch(doc, "specimen " + std::to_string(k));
+    }
+}
+
+TEST(RangeSearchExactness, LongAndAlteredSpecimens)
+{
+    synthetic::Experiment altered;
+    altered.alteration = 0.0008;
+    CKorvanesToolDoc mt4 = Analysed(synthetic::Generate(altered, synthetic::Temperatures(60, 60, 585), 2, 5, true));
+    mt4.m_options.m_includeCheckCorrection = 1;
+    RunAnalysis(mt4);
+    ExpectSameSearch(mt4, "60 steps MT4");
+
+    // A component that does not unblock: the demagnetisation path misses
+    // the origin and the directional fits decide (alpha above its limit).
+    for (const double offset : {300.0, 600.0}) {
+        const synthetic::Experiment e;
+        const Vector3 extra = VectorFromDirection(80.0, -10.0, offset);
+        std::vector<CMeasurement> lines;
+        for (const int t : synthetic::Temperatures(80, 60, 580)) {
+            const Vector3 nrm = synthetic::Sum(e.Nrm(t), extra);
+            lines.push_back(synthetic::Line(t, nrm));
+            lines.push_back(synthetic::Line(t + 0.11, synthetic::Sum(nrm, e.Ptrm(t))));
+        }
+        ExpectSameSearch(Analysed(lines), "component that does not unblock, " + std::to_string(offset));
+    }
+
+    synthetic::Experiment wide;
+    wide.curie = 700.0;
+    ExpectSameSearch(Analysed(synthetic::Generate(wide, synthetic::Temperatures(250, 40, 690), 3, 7, false)),
+                     "250 steps");
+}
+
+TEST(RangeSearchExactness, TiesAndRepeatedTemperatures)
+{
+    // Points exactly on a line: every range has no scatter, so q and w are
+    // the same stand-in and the earliest pair wins.
+    std::vector<CMeasurement> line;
+    for (int k = 0; k < 12; ++k) {
+        const float t = static_cast<float>(100 + 20 * k);
+        line.push_back({t, static_cast<float>(512 - 32 * k), 30.0f, 10.0f});
+        line.push_back({t + 0.11f, static_cast<float>(512 - 32 * k + 16 * k), 30.0f, 10.0f});
+    }
+    const CKorvanesToolDoc exact = Analysed(line);
+    ExpectSameSearch(exact, "exact line");
+
+    // Every step measured twice: each range comes up for several pairs of
+    // list positions, with equal values.
+    std::vector<CMeasurement> twice;
+    for (const CMeasurement& m : synthetic::Generate(synthetic::Experiment{}, synthetic::Temperatures(14, 100, 580), 3,
+                                                     0, false)) {
+        twice.push_back(m);
+        twice.push_back(m);
+    }
+    ExpectSameSearch(Analysed(twice), "repeated steps");
+}
+
+TEST(RangeSearchExactness, CriteriaExactlyAtTheValuesOfTheRanges)
+{
+    // Limits set to the exact statistics of the range found, and one step
+    // beyond them: the range passes inclusively, then fails, and the search
+    // must agree with the exhaustive one both times.
+    const CKorvanesToolDoc base = Analysed(
+        synthetic::Generate(synthetic::Experiment{}, synthetic::Temperatures(24, 100, 580), 2, 5, false));
+    const CSpecimenResult found = base.m_result;
+    ASSERT_GT(found.paleointensity, 0.0);
+    for (int beyond = 0; beyond < 2; ++beyond) {
+        CKorvanesToolDoc atF = base;
+        atF.m_criteria.classA.minF = beyond ? std::nextafter(found.f, 2.0) : found.f;
+        ExpectSameSearch(atF, "minF at f, beyond " + std::to_string(beyond));
+
+        CKorvanesToolDoc atStd = base;
+        atStd.m_criteria.classA.maxSlopeRelStd = beyond ? std::nextafter(found.slopeRelStd, 0.0) : found.slopeRelStd;
+        ExpectSameSearch(atStd, "maxSlopeRelStd at its value, beyond " + std::to_string(beyond));
+
+        CKorvanesToolDoc atN = base;
+        atN.m_criteria.classA.minN = found.n + beyond;
+        ExpectSameSearch(atN, "minN at N, beyond " + std::to_string(beyond));
+    }
+}
+
+}  // namespace
+}  // namespace korvanes
