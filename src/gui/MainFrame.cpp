@@ -155,6 +155,10 @@ void CMainFrame::CreateActions()
     a.arrangeIcons->setEnabled(false);
     a.split->setEnabled(false);
 
+    a.rangeMap = MakeAction(this, tr("&Range Map"),
+                            tr("Show every temperature range of the specimen, graded, with the chosen one outlined"));
+    connect(a.rangeMap, &QAction::triggered, this, &CMainFrame::OnRangeMap);
+
     a.about = MakeAction(this, tr("&About KorvanesTool..."), tr("Display program information and version number"),
                          ThemeIcon("help-about", "about"));
     a.about->setMenuRole(QAction::AboutRole);
@@ -192,6 +196,8 @@ void CMainFrame::CreateMenus()
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
+    view->addAction(a.rangeMap);
+    view->addSeparator();
 
     m_windowMenu = menuBar()->addMenu(tr("&Window"));
     m_windowMenu->addActions({a.newWindow, a.cascade, a.tile, a.arrangeIcons, a.split});
@@ -433,6 +439,15 @@ void CMainFrame::OnCriteria()
     document.UpdateAllViews(nullptr);
 }
 
+void CMainFrame::OnRangeMap()
+{
+    if (CChildFrame* frame = ActiveFrame()) {
+        // The form's diagram buttons lead back to the diagrams.
+        frame->Document()->Doc().m_options.m_plotType = kRangeMapPlot;
+        frame->Document()->UpdateAllViews(nullptr);
+    }
+}
+
 void CMainFrame::OnSaveResults(CChildFrame* frame)
 {
     QFileDialog dialog(this, tr("Save results"), m_resultsFolder);
@@ -494,6 +509,7 @@ void CMainFrame::OnActiveFrameChanged()
     // apply them to.
     m_actions.criteria->setEnabled(hasDocument);
     m_actions.copy->setEnabled(hasDocument);
+    m_actions.rangeMap->setEnabled(hasDocument);
     m_editMenu->menuAction()->setVisible(hasDocument);
     m_windowMenu->menuAction()->setVisible(hasDocument);
     m_actions.newWindow->setEnabled(hasDocument);

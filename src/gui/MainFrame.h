@@ -59,6 +59,7 @@ private:
     void OnPrintPreview();
     void OnPrintSetup();
     void OnCriteria();
+    void OnRangeMap();
     void OnSaveResults(CChildFrame* frame);
     void OnViewRawData(CChildFrame* frame);
     void OnNewWindow();
@@ -94,6 +95,7 @@ private:
         QAction* tile = nullptr;
         QAction* arrangeIcons = nullptr;
         QAction* split = nullptr;
+        QAction* rangeMap = nullptr;
         QAction* about = nullptr;
         QAction* recentSeparator = nullptr;
         std::vector<QAction*> recent;

@@ -135,6 +135,9 @@ void CResultForm::OnUpdate()
 {
     const CKorvanesToolDoc& doc = m_document.Doc();
     m_held.checkCorrected = doc.m_options.m_checkCorrected != 0;
+    if (doc.m_options.m_plotType == kRangeMapPlot) {
+        m_held.plotIndex = kRangeMapPlot;  // shown from the View menu: no diagram button stands for it
+    }
     m_includeCheckCorrection->setVisible(doc.m_criteria.allowMt4CheckCorrection != 0 &&
                                          doc.m_result.methodType == "MT4");
     m_held.result = doc.m_result;

@@ -110,6 +110,17 @@ TEST_F(DocumentWindow, EachOptionRepaintsThePlotPaneOnceAndTheFormFollows)
     EXPECT_EQ(paintsAfter([&] { ByText<QCheckBox>(program.Form(), QStringLiteral("show AC"))->click(); }), 1);
     EXPECT_EQ(program.Doc().m_options.m_showAdditivityChecks, 0);
 
+    // The range map, from the View menu: no diagram button is chosen then.
+    for (QAction* action : program.Main().findChildren<QAction*>()) {
+        if (action->text() == QStringLiteral("&Range Map")) {
+            EXPECT_EQ(paintsAfter([&] { action->trigger(); }), 1);
+        }
+    }
+    EXPECT_EQ(program.Doc().m_options.m_plotType, kRangeMapPlot);
+    EXPECT_EQ(ByText<QRadioButton>(program.Form(), QStringLiteral("Arai Plot"))->isChecked(), false);
+    EXPECT_EQ(paintsAfter([&] { ByText<QRadioButton>(program.Form(), QStringLiteral("Arai Plot"))->click(); }), 1);
+    EXPECT_EQ(program.Doc().m_options.m_plotType, kAraiPlot);
+
     // A quiet window does not repaint by itself: the paint's own change
     // announcement does not start another paint.
     EXPECT_EQ(paintsAfter([] {}), 0);
