@@ -1,6 +1,8 @@
 #include "analysis/Classification.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <cmath>
 #include <map>
 #include <utility>
@@ -115,14 +117,67 @@ int ClassifyTreatmentCode(float treatmentCode, int previousType)
     return previousType;
 }
 
+namespace {
+
+// The vectors of the measurements last converted on this thread, with the
+// bits they came from: a window that repaints one specimen again and again
+// converts its directions once (the sines and cosines are most of the cost
+// of building the steps). A changed measurement, header angle or coordinate
+// system is converted again, so the vectors are always those of the input.
+class VectorMemo {
+public:
+    const Vector3& Of(std::size_t index, const CMeasurement& m, const CSpecimenHeader& header, int coordinates)
+    {
+        const std::array<float, 4> angles{header.m_coreAzimuth, header.m_coreDip, header.m_beddingDipDirection,
+                                           header.m_beddingDip};
+        if (coordinates != m_coordinates || !SameBits(angles, m_angles)) {
+            m_entries.clear();
+            m_coordinates = coordinates;
+            m_angles = angles;
+        }
+        if (index >= m_entries.size()) {
+            m_entries.resize(index + 1);
+        }
+        Entry& e = m_entries[index];
+        const std::array<float, 3> input{m.declination, m.inclination, m.moment};
+        if (!e.valid || !SameBits(input, e.input)) {
+            e.vector = VectorInCoordinates(m, header, coordinates);
+            e.input = input;
+            e.valid = true;
+        }
+        return e.vector;
+    }
+
+private:
+    struct Entry {
+        std::array<float, 3> input{};
+        Vector3 vector;
+        bool valid = false;
+    };
+
+    template <std::size_t N>
+    static bool SameBits(const std::array<float, N>& a, const std::array<float, N>& b)
+    {
+        return std::memcmp(a.data(), b.data(), sizeof(float) * N) == 0;
+    }
+
+    std::vector<Entry> m_entries;
+    int m_coordinates = -1;
+    std::array<float, 4> m_angles{};
+};
+
+}  // namespace
+
 void BuildSteps(CKorvanesToolDoc& doc)
 {
+    static thread_local VectorMemo memo;
     doc.m_steps.clear();
     doc.m_steps.reserve(doc.m_measurements.size());
     int g = -1;
     int previousType = kZeroField;
-    for (const CMeasurement& m : doc.m_measurements) {
-        const Vector3 v = VectorInCoordinates(m, doc.m_header, doc.m_options.m_coordinates);
+    for (std::size_t i = 0; i < doc.m_measurements.size(); ++i) {
+        const CMeasurement& m = doc.m_measurements[i];
+        const Vector3 v = memo.Of(i, m, doc.m_header, doc.m_options.m_coordinates);
         const int type = ClassifyTreatmentCode(m.treatmentCode, previousType);
         const std::int32_t t = TemperatureOfCode(m.treatmentCode);
         doc.m_steps.push_back({v.x, v.y, v.z, Length(v.x, v.y, v.z), type, t, t});

@@ -111,6 +111,19 @@ TEST(BuildSteps, VectorsInTheChosenCoordinates)
     BuildSteps(doc);
     EXPECT_NEAR(doc.m_steps[0].x, -2.0, 1e-12);
     EXPECT_NEAR(doc.m_steps[0].y, 0.0, 1e-12);
+    // Repeated runs reuse converted vectors; any changed input is converted again.
+    doc.m_header.m_coreAzimuth = 180.0f;
+    BuildSteps(doc);
+    EXPECT_NEAR(doc.m_steps[0].y, -2.0, 1e-12);
+    doc.m_measurements[0].moment = 3.0f;
+    BuildSteps(doc);
+    EXPECT_NEAR(doc.m_steps[0].y, -3.0, 1e-12);
+    CKorvanesToolDoc other = doc;
+    other.m_measurements[0].declination = 0.0f;
+    BuildSteps(other);
+    EXPECT_NEAR(other.m_steps[0].x, -3.0, 1e-12);
+    BuildSteps(doc);
+    EXPECT_NEAR(doc.m_steps[0].y, -3.0, 1e-12);
 }
 
 TEST(MethodType, FromTheHighestTypeAndTheOrderOfTheFirstStep)
