@@ -481,11 +481,11 @@ void AppendAraiPoints(std::string& out, const CKorvanesToolDoc& doc)
     AppendTitle(out, "Arai points", doc.m_zeroFieldSteps.size());
     out += "  T [\xC2\xB0" "C]  NRM remaining [mA/m]  pTRM gained [mA/m]\n";
     for (const CStepVector& z : doc.m_zeroFieldSteps) {
+        // The fit pairs a step with the last pTRM item of its temperature.
         const CStepVector* gained = nullptr;
         for (const CStepVector& p : doc.m_ptrmGained) {
             if (p.temperature == z.temperature) {
                 gained = &p;
-                break;
             }
         }
         out += StringPrintf("%8d %21.6g %19s\n", z.temperature, FiniteOrZero(z.magnitude),

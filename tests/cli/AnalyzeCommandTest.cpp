@@ -258,6 +258,19 @@ TEST(Analyze, ReaderWarningsAndDegenerateFiles)
     }
 }
 
+TEST(Analyze, AraiPointsTableShowsThePtrmTheFitUses)
+{
+    // The in-field step at 100 °C is measured twice; the fit takes the later one.
+    const fs::path file = WriteFile("twice.kvd", "Korvanes-kvd\n35 0 0 0 0\nS\t20 100 0 0\nS\t100 90 0 0\n"
+                                                 "S\t100.11 95 0 0\nS\t100.11 97 0 0\nS\t200 80 0 0\n"
+                                                 "S\t200.11 100 0 0\n");
+    const RunResult text = RunProgram({"analyze", file.string()});
+    const std::size_t table = text.out.find("Arai points (");
+    ASSERT_NE(table, std::string::npos) << text.out;
+    const std::string row100 = text.out.substr(text.out.find("\n     100 ", table), 60);
+    EXPECT_NE(row100.find(" 7\n"), std::string::npos) << row100;
+}
+
 }  // namespace
 
 namespace {
