@@ -126,22 +126,27 @@ namespace {
 // system is converted again, so the vectors are always those of the input.
 class VectorMemo {
 public:
-    const Vector3& Of(std::size_t index, const CMeasurement& m, const CSpecimenHeader& header, int coordinates)
+    // Starts a pass over the measurements of `doc`: vectors converted for
+    // other header angles or another coordinate system are dropped.
+    void Begin(const CKorvanesToolDoc& doc)
     {
-        const std::array<float, 4> angles{header.m_coreAzimuth, header.m_coreDip, header.m_beddingDipDirection,
-                                           header.m_beddingDip};
-        if (coordinates != m_coordinates || !SameBits(angles, m_angles)) {
+        const CSpecimenHeader& h = doc.m_header;
+        const std::array<float, 4> angles{h.m_coreAzimuth, h.m_coreDip, h.m_beddingDipDirection, h.m_beddingDip};
+        if (doc.m_options.m_coordinates != m_coordinates || !SameBits(angles, m_angles)) {
             m_entries.clear();
-            m_coordinates = coordinates;
+            m_coordinates = doc.m_options.m_coordinates;
             m_angles = angles;
         }
-        if (index >= m_entries.size()) {
-            m_entries.resize(index + 1);
-        }
+        m_entries.resize(std::max(m_entries.size(), doc.m_measurements.size()));
+    }
+
+    // The vector of measurement `index` of the document passed to Begin.
+    const Vector3& Of(std::size_t index, const CMeasurement& m, const CSpecimenHeader& header)
+    {
         Entry& e = m_entries[index];
         const std::array<float, 3> input{m.declination, m.inclination, m.moment};
         if (!e.valid || !SameBits(input, e.input)) {
-            e.vector = VectorInCoordinates(m, header, coordinates);
+            e.vector = VectorInCoordinates(m, header, m_coordinates);
             e.input = input;
             e.valid = true;
         }
@@ -171,13 +176,14 @@ private:
 void BuildSteps(CKorvanesToolDoc& doc)
 {
     static thread_local VectorMemo memo;
+    memo.Begin(doc);
     doc.m_steps.clear();
     doc.m_steps.reserve(doc.m_measurements.size());
     int g = -1;
     int previousType = kZeroField;
     for (std::size_t i = 0; i < doc.m_measurements.size(); ++i) {
         const CMeasurement& m = doc.m_measurements[i];
-        const Vector3 v = memo.Of(i, m, doc.m_header, doc.m_options.m_coordinates);
+        const Vector3 v = memo.Of(i, m, doc.m_header);
         const int type = ClassifyTreatmentCode(m.treatmentCode, previousType);
         const std::int32_t t = TemperatureOfCode(m.treatmentCode);
         doc.m_steps.push_back({v.x, v.y, v.z, Length(v.x, v.y, v.z), type, t, t});
