@@ -293,6 +293,23 @@ TEST(Batch, TwoRunsAtOnceLoseAndInterleaveNothing)
     EXPECT_EQ(WholeResultLines(results), 200u);
 }
 
+// Without /proc (a chroot or a sandbox) files get a temporary name instead
+// of none: the results file is created and appended to all the same.
+TEST(Batch, ResultsFileWithoutProc)
+{
+    const std::string hideProc = "unshare --mount sh -c 'mount -t tmpfs none /proc && exec \"$0\" \"$@\"' ";
+    if (std::system((hideProc + "true >/dev/null 2>&1").c_str()) != 0) {
+        GTEST_SKIP() << "no mount namespace to hide /proc in (needs root and unshare)";
+    }
+    const fs::path results = TestDir() / "without-proc.krv";
+    for (const char* example : {"basalt-mt1.kvd", "tuff-mt3.kvd"}) {
+        const std::string command = hideProc + Quote(KORVANES_PROGRAM) + " batch " + Quote(Example(example)) +
+                                    " --results " + Quote(results.string()) + " >/dev/null 2>&1";
+        EXPECT_EQ(std::system(command.c_str()), 0) << example;
+    }
+    EXPECT_EQ(WholeResultLines(results), 2u);
+}
+
 }  // namespace
 
 namespace {

@@ -63,9 +63,10 @@ bool NoUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR |
 NewFile::NewFile(const std::string& path, int mode) : m_path(path)
 {
     // An unnamed file gets its name through /proc/self/fd, so it needs that.
-    errno = EOPNOTSUPP;
     if (::access("/proc/self/fd", X_OK) == 0) {
         m_fd = ::open(FolderOf(path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    } else {
+        errno = EOPNOTSUPP;  // not the failed access's ENOENT: a named temporary file will do
     }
     if (m_fd < 0 && NoUnnamedFiles(errno)) {
         m_fd = OpenTemporary(path, mode, m_temporary);
