@@ -41,8 +41,9 @@ std::size_t CountAraiMarks(const std::vector<CStepVector>& zeroField, const std:
                            const std::vector<CStepVector>& checks, const std::vector<CStepVector>& additivity);
 
 // Why `measurements` are more than a document may hold (for people, without
-// the file name), or nothing when they are within every limit. Counts before
-// it builds anything, so it is quick and small on any input.
+// the file name), or nothing when they are within every limit. The steps are
+// counted and their pairs counted before any pairing is built, so it is quick
+// and small on any input.
 std::optional<std::string> AnalysisLimitExceeded(const std::vector<CMeasurement>& measurements);
 
 }  // namespace korvanes

@@ -60,8 +60,7 @@ void TryMt4CheckCorrection(CKorvanesToolDoc& doc)
     Search(doc);
     if (QualityValue(doc) < plain) {
         doc.m_options.m_checkCorrected = 0;
-        BuildLists(doc);
-        BuildCorrectedLists(doc);
+        BuildAnalysisLists(doc);
         Search(doc);
     }
 }
@@ -97,8 +96,7 @@ void RunAnalysis(CKorvanesToolDoc& doc)
     if (doc.m_measurements.empty()) {
         return;
     }
-    BuildLists(doc);
-    BuildCorrectedLists(doc);
+    BuildAnalysisLists(doc);
     Search(doc);
     TryMt4CheckCorrection(doc);
     RescaleTailStatsToNrmT(doc);

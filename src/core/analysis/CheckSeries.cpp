@@ -27,9 +27,10 @@ double SameSense(const Vector3& a, const Vector3& b)
             return cosine > 0.0 ? 1.0 : -1.0;
         }
     }
-    const DirectionTrig ta = TrigOf(DirectionFromVector(a.x, a.y, a.z));
-    const DirectionTrig tb = TrigOf(DirectionFromVector(b.x, b.y, b.z));
-    return std::fabs(AngleBetween(ta, tb)) < 90.0 ? 1.0 : -1.0;
+    const Direction da = DirectionFromVector(a.x, a.y, a.z);
+    const Direction db = DirectionFromVector(b.x, b.y, b.z);
+    return AngleBetweenDirections(da.declination, da.inclination, db.declination, db.inclination) < 90.0 ? 1.0
+                                                                                                          : -1.0;
 }
 
 CStepVector MakeItem(const Vector3& v, double magnitude, int type, int temperature,

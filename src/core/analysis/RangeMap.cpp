@@ -43,11 +43,8 @@ RangeMap ComputeRangeMap(const CKorvanesToolDoc& analysed)
     std::map<int, Span> spans;
     for (std::size_t k = 0; k < analysed.m_zeroFieldSteps.size(); ++k) {
         const int t = analysed.m_zeroFieldSteps[k].temperature;
-        const auto [it, added] = spans.try_emplace(t, Span{static_cast<int>(k), static_cast<int>(k)});
-        if (!added) {
-            it->second.first = std::min(it->second.first, static_cast<int>(k));
-            it->second.last = std::max(it->second.last, static_cast<int>(k));
-        }
+        // k only grows: the first index of a temperature stays, the last moves up.
+        spans.try_emplace(t, Span{static_cast<int>(k), static_cast<int>(k)}).first->second.last = static_cast<int>(k);
     }
     if (spans.size() > kMaxRangeMapTemperatures) {
         map.refused = StringPrintf("the range map is made for at most %zu zero-field temperatures; this specimen has %zu",
@@ -77,12 +74,13 @@ RangeMap ComputeRangeMap(const CKorvanesToolDoc& analysed)
             cell.tMin = low->first;
             cell.tMax = high->first;
             cell.n = r.n;
-            cell.grade = GradeResult(r, doc.m_criteria);
             cell.value = std::fabs(map.byQ ? r.q : r.w);
             cell.paleointensity = r.paleointensity;
             cell.stdDev = r.stdDev;
             cell.missesA = FailedGradeTests(r, doc.m_criteria.classA);
             cell.missesB = FailedGradeTests(r, doc.m_criteria.classB);
+            // GradeResult, from the tests just made.
+            cell.grade = cell.missesA == 0 ? kClassA : cell.missesB == 0 ? kClassB : kClassC;
             map.cells.push_back(cell);
         }
     }

@@ -387,7 +387,6 @@ struct RangeScreen::Fit {
     double aLb = 0.0, aUb = 0.0;          // the intercept (nrmT), aLb > 0
     double slopeLb = 0.0, slopeUb = 0.0;  // |slope|
     double spanLb = 0.0, spanUb = 0.0;    // span of the projected points
-    int c0 = 0;                           // the first point
 };
 
 void RangeScreen::RunningSum::Reset(int terms)
@@ -617,7 +616,6 @@ bool RangeScreen::LineFit(int first, int last, Fit& fit) const
     const int c1 = m_pointsBefore[static_cast<std::size_t>(last) + 1];
     const int n = c1 - c0;
     fit.n = n;
-    fit.c0 = c0;
     if (n < 3) {
         // No scatter is defined for two points: q and w are 0.
         fit.zeroValue = true;

@@ -69,20 +69,12 @@ Direction DirectionFromVector(double x, double y, double z)
 
 double AngleBetweenDirections(double dec1, double inc1, double dec2, double inc2)
 {
-    return AngleBetween(TrigOf({dec1, inc1}), TrigOf({dec2, inc2}));
-}
-
-DirectionTrig TrigOf(const Direction& d)
-{
-    const double dec = d.declination * kDegToRad;
-    const double inc = d.inclination * kDegToRad;
-    return {std::cos(dec), std::sin(dec), std::cos(inc), std::sin(inc)};
-}
-
-double AngleBetween(const DirectionTrig& a, const DirectionTrig& b)
-{
-    const double cosDeltaD = b.cosDec * a.cosDec + b.sinDec * a.sinDec;
-    double c = cosDeltaD * a.cosInc * b.cosInc + a.sinInc * b.sinInc;
+    const double d1 = dec1 * kDegToRad;
+    const double d2 = dec2 * kDegToRad;
+    const double i1 = inc1 * kDegToRad;
+    const double i2 = inc2 * kDegToRad;
+    const double cosDeltaD = std::cos(d2) * std::cos(d1) + std::sin(d2) * std::sin(d1);
+    double c = cosDeltaD * std::cos(i1) * std::cos(i2) + std::sin(i1) * std::sin(i2);
     // Equal directions can round just past 1 (and opposite ones past -1).
     if (c > 1.0) {
         c = 1.0;

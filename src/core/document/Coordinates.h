@@ -35,16 +35,4 @@ Direction DirectionFromVector(double x, double y, double z);
 // Angle between two directions in degrees, in [0, 180]; rounding past ±1 is clamped.
 double AngleBetweenDirections(double dec1, double inc1, double dec2, double inc2);
 
-// The cosines and sines of a direction's declination and inclination, for
-// the angles between one direction and many others.
-struct DirectionTrig {
-    double cosDec = 1.0;
-    double sinDec = 0.0;
-    double cosInc = 1.0;
-    double sinInc = 0.0;
-};
-DirectionTrig TrigOf(const Direction& d);
-// AngleBetweenDirections of the two directions, bit for bit.
-double AngleBetween(const DirectionTrig& a, const DirectionTrig& b);
-
 }  // namespace korvanes
