@@ -272,7 +272,6 @@ void CCriteriaDialog::Apply()
     }
     m_application.criteria = m_values;
     AssignDocumentCriteria(m_application, m_doc);
-    m_path = QFile::decodeName(QByteArray::fromStdString(m_application.path));
     accept();
 }
 

@@ -23,8 +23,6 @@ public:
     // Shows the criteria of `doc` (not the application's, which may differ).
     CCriteriaDialog(ApplicationCriteria& application, CKorvanesToolDoc& doc, QWidget* parent = nullptr);
 
-    // The values the dialog holds (last read from or shown in its fields).
-    const CCriteriaSet& Values() const { return m_values; }
     QString PathShown() const;
 
     // The file choosers, replaceable by tests: each returns the chosen path

@@ -38,19 +38,31 @@ QStringList GraphFileFilters()
     return filters;
 }
 
+namespace {
+
+// The format of a filter of GraphFileFilters (the first for any other text).
+const GraphFormatName& FormatOfFilter(const QString& filter)
+{
+    for (const GraphFormatName& format : kFormats) {
+        if (filter == QLatin1String(format.filter)) {
+            return format;
+        }
+    }
+    return kFormats[0];
+}
+
+}  // namespace
+
+QString GraphFilterSuffix(const QString& filter) { return QLatin1String(FormatOfFilter(filter).suffix); }
+
 PictureFormat GraphFormat(QString& path, const QString& selectedFilter)
 {
     if (const std::optional<PictureFormat> byName = PictureFormatFromPath(QFile::encodeName(path).toStdString())) {
         return *byName;
     }
-    const GraphFormatName* chosen = &kFormats[0];
-    for (const GraphFormatName& format : kFormats) {
-        if (selectedFilter == QLatin1String(format.filter)) {
-            chosen = &format;
-        }
-    }
-    path += QLatin1Char('.') + QLatin1String(chosen->suffix);
-    return chosen->format;
+    const GraphFormatName& chosen = FormatOfFilter(selectedFilter);
+    path += QLatin1Char('.') + QLatin1String(chosen.suffix);
+    return chosen.format;
 }
 
 bool SaveGraphFile(CKorvanesToolView& view, const QString& path, PictureFormat format, QString& error)

@@ -17,6 +17,9 @@ class CKorvanesToolView;
 // The file filters of Save Graph, Enhanced Metafile first.
 QStringList GraphFileFilters();
 
+// The extension of a filter of GraphFileFilters ("emf" for any other text).
+QString GraphFilterSuffix(const QString& filter);
+
 // The format of a chosen file: its extension when it names one we write,
 // else the chosen filter's (whose extension is then appended to `path`).
 PictureFormat GraphFormat(QString& path, const QString& selectedFilter);

@@ -355,10 +355,8 @@ void CMainFrame::OnSaveGraph()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(GraphFileFilters());
     dialog.setDefaultSuffix(QStringLiteral("emf"));
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        const int star = filter.indexOf(QStringLiteral("*."));
-        dialog.setDefaultSuffix(filter.mid(star + 2, filter.indexOf(QLatin1Char(')'), star) - star - 2));
-    });
+    connect(&dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog](const QString& filter) { dialog.setDefaultSuffix(GraphFilterSuffix(filter)); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;
     }

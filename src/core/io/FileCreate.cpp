@@ -18,12 +18,18 @@ std::string FolderOf(const std::string& path)
     return parent.empty() ? std::string(".") : parent.string();
 }
 
+// A random name beside `path` for a file on its way to it.
+std::string TemporaryName(const std::string& path, std::random_device& random)
+{
+    return path + StringPrintf(".%08x.tmp", static_cast<unsigned>(random()));
+}
+
 // A free temporary name beside `path`, opened as a new file; -1 on failure.
 int OpenTemporary(const std::string& path, int mode, std::string& temporary)
 {
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        temporary = path + StringPrintf(".%08x.tmp", static_cast<unsigned>(random()));
+        temporary = TemporaryName(path, random);
         const int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) {
             if (fd < 0) {
@@ -60,7 +66,7 @@ bool NoUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR |
 
 }  // namespace
 
-NewFile::NewFile(const std::string& path, int mode) : m_path(path)
+NewFile::NewFile(const std::string& path, int mode)
 {
     // An unnamed file gets its name through /proc/self/fd, so it needs that.
     if (::access("/proc/self/fd", X_OK) == 0) {
@@ -106,7 +112,7 @@ int NewFile::RenameOver(const std::string& path)
         std::random_device random;
         int error = EEXIST;
         for (int attempt = 0; attempt < 16 && error == EEXIST; ++attempt) {
-            temporary = path + StringPrintf(".%08x.tmp", static_cast<unsigned>(random()));
+            temporary = TemporaryName(path, random);
             error = LinkAs(temporary);
         }
         if (error != 0) {

@@ -36,7 +36,6 @@ public:
     int RenameOver(const std::string& path);
 
 private:
-    std::string m_path;
     std::string m_temporary;  // the temporary name, when the file has one
     int m_fd = -1;
     int m_openError = 0;

@@ -135,7 +135,9 @@ void DrawRangeMap(DrawingSurface& surface, const DiagramFrame& frame, const Rang
     surface.Text(left + width / 2, r.top + lineHeight * 22 / 10, "upper end (tMax) \xBB");
 
     // Cells. A thin white edge sets them apart while there is room for it.
+    const RangeMapSummary& s = map.summary;
     const double scale = ShadeScale(map);
+    const RangeMapCell* chosen = nullptr;
     for (const RangeMapCell& c : map.cells) {
         const Rgb colour = Shade(c.grade, ShadeOf(c, scale));
         surface.SelectPen(PenStyle::kSolid, cell >= 8 ? kWhite : colour, 1);
@@ -143,22 +145,20 @@ void DrawRangeMap(DrawingSurface& surface, const DiagramFrame& frame, const Rang
         const int x = cellLeft(position(columns, c.tMax));
         const int y = cellTop(position(rows, c.tMin));
         surface.Rectangle(x, y, x + cell, y + cell);
+        if (s.hasChosen && c.tMin == s.chosenMin && c.tMax == s.chosenMax) {
+            chosen = &c;  // one cell per range
+        }
     }
 
     // The chosen range, outlined.
-    const RangeMapSummary& s = map.summary;
     const int unit = std::max(1, frame.scaleUnit);
     const int outline = std::clamp(cell / 8, 2 * unit, 3 * unit);
-    if (s.hasChosen) {
+    if (chosen != nullptr) {
         surface.SelectPen(PenStyle::kSolid, kBlack, outline);
-        for (const RangeMapCell& c : map.cells) {
-            if (c.tMin == s.chosenMin && c.tMax == s.chosenMax) {
-                surface.SelectFill(Shade(c.grade, ShadeOf(c, scale)));
-                const int x = cellLeft(position(columns, c.tMax));
-                const int y = cellTop(position(rows, c.tMin));
-                surface.Rectangle(x, y, x + cell, y + cell);
-            }
-        }
+        surface.SelectFill(Shade(chosen->grade, ShadeOf(*chosen, scale)));
+        const int x = cellLeft(position(columns, chosen->tMax));
+        const int y = cellTop(position(rows, chosen->tMin));
+        surface.Rectangle(x, y, x + cell, y + cell);
     }
 
     // Temperature labels: tMax across the top, tMin down the left, as many

@@ -183,7 +183,7 @@ BatchSummary RunBatch(const std::vector<std::string>& files, const std::string& 
             lines += outcome.line;
         }
         if (!lines.empty()) {
-            summary.results = AppendCheckedResult(resultsPath, lines);
+            summary.results = AppendResult(resultsPath, lines);
             if (!summary.results.ok()) {
                 return summary;
             }

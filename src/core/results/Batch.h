@@ -63,7 +63,7 @@ struct BatchSummary {
 // analysed setup.jobs at a time; their lines reach the results file in the
 // order of `files`, from the calling thread, so the file holds the same bytes
 // whatever the number of jobs. The lines ready at one time go out in one
-// append (see AppendCheckedResult: under the file's lock, whole or not at
+// append (see AppendResult: under the file's lock, whole or not at
 // all). The results file is checked once, before anything is read; a file
 // that cannot be read is reported through setup.unreadable and skipped. A
 // failed append stops the run: the lines appended before it stay, and the

@@ -289,7 +289,7 @@ AppendStatus CheckResultsFile(const std::string& path)
     return IsHeaderLine(firstLine) ? AppendStatus{} : Refused();
 }
 
-AppendStatus AppendCheckedResult(const std::string& path, const std::string& line)
+AppendStatus AppendResult(const std::string& path, const std::string& line)
 {
     // A file removed, replaced (by another append) or created by another
     // program between two steps sends this round again. Each such round
@@ -309,12 +309,6 @@ AppendStatus AppendCheckedResult(const std::string& path, const std::string& lin
         }
     }
     return status;
-}
-
-AppendStatus AppendResult(const std::string& path, const std::string& line)
-{
-    // The header is checked under the lock of the append.
-    return AppendCheckedResult(path, line);
 }
 
 }  // namespace korvanes

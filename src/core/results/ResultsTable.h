@@ -73,10 +73,6 @@ AppendStatus CheckResultsFile(const std::string& path);
 //   names the file and the reason, and the file keeps exactly its old
 //   contents.
 // Never changes what the file held.
-AppendStatus AppendCheckedResult(const std::string& path, const std::string& line);
-
-// The save: the same as AppendCheckedResult, whose check under the lock
-// refuses a file that is not a results file and leaves it untouched.
 AppendStatus AppendResult(const std::string& path, const std::string& line);
 
 }  // namespace korvanes
