@@ -43,8 +43,6 @@ public:
     OrientationTables() = default;
     OrientationTables(const MagicTable* samples, const MagicTable* sites, const MagicTable* specimens);
 
-    bool HasSamples() const { return m_samples != nullptr; }
-
     // The orientation of `specimen`. Its sample is `sampleHint` (the
     // measurement's own sample column) when the samples table holds it, else
     // the one a specimens table or the samples' `specimens` column names.

@@ -9,6 +9,7 @@
 #include "magic/MagicImport.h"
 #include "magic/MagicOrigin.h"
 #include "magic/MagicTable.h"
+#include "ProgramVersion.h"
 #include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
 
@@ -204,7 +205,7 @@ std::optional<std::vector<std::string>> SpecimenRow(const CKorvanesToolDoc& doc,
         MethodCodes(doc, origin),
         r.resultClass.empty() || r.resultClass.front() == 'C' ? "b" : "g",
         ListItem(ToUtf8(criteriaName)),
-        std::string(kSoftwarePackage),
+        std::string("KorvanesTool ") + kVersion,
     };
 }
 

@@ -21,7 +21,6 @@ struct SpecimenColumn {
 // The columns written, in order.
 const std::vector<SpecimenColumn>& SpecimenColumns();
 
-inline constexpr std::string_view kSoftwarePackage = "KorvanesTool 4.1";
 // The interpretation's method code: best-fit slope through the Arai points.
 inline constexpr std::string_view kInterpretationCode = "IE-TT";
 

@@ -60,6 +60,17 @@ bool IsSeparatorLine(std::string_view line)
 
 bool IsBlankLine(std::string_view line) { return Trimmed(line).empty(); }
 
+std::string_view WithoutByteOrderMark(std::string_view bytes)
+{
+    return bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark ? bytes.substr(kByteOrderMark.size()) : bytes;
+}
+
+// The cells of a table's first line: "tab" (or "tab delimited") and a table name.
+bool IsTableHead(const std::vector<std::string_view>& cells)
+{
+    return cells.size() >= 2 && IsTabCell(cells[0]) && IsTableName(Trimmed(cells[1]));
+}
+
 std::string LineError(int line, const std::string& text) { return StringPrintf("line %d: ", line) + text; }
 
 // The table that starts at lines[k] (its "tab" line), up to the next
@@ -68,13 +79,12 @@ std::string ReadTable(const std::vector<std::string>& lines, std::size_t& k, Mag
 {
     const int nameLine = static_cast<int>(k + 1);
     const std::vector<std::string_view> first = SplitCells(lines[k]);
-    if (!IsTabCell(first[0]) || first.size() < 2 || !IsTableName(Trimmed(first[1]))) {
+    if (!IsTableHead(first)) {
         return LineError(nameLine,
                          "a MagIC table begins with a line holding \"tab\", a tab and the table's name "
                          "(such as \"tab\\tmeasurements\")");
     }
     table.name = std::string(Trimmed(first[1]));
-    table.nameLine = nameLine;
     ++k;
     while (k < lines.size() && IsBlankLine(lines[k])) {
         ++k;
@@ -173,10 +183,7 @@ std::string MagicText::TableNames() const
 MagicText ParseMagicText(std::string_view bytes)
 {
     MagicText text;
-    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-        bytes.remove_prefix(kByteOrderMark.size());
-    }
-    const std::vector<std::string> lines = SplitLines(bytes);
+    const std::vector<std::string> lines = SplitLines(WithoutByteOrderMark(bytes));
     std::size_t k = 0;
     for (;;) {
         while (k < lines.size() && (IsBlankLine(lines[k]) || IsSeparatorLine(lines[k]))) {
@@ -217,15 +224,12 @@ MagicText ReadMagicFile(const std::string& path)
 
 bool LooksLikeMagicText(std::string_view bytes)
 {
-    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-        bytes.remove_prefix(kByteOrderMark.size());
-    }
+    bytes = WithoutByteOrderMark(bytes);
     std::string_view line = bytes.substr(0, bytes.find('\n'));
     if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
     }
-    const std::vector<std::string_view> cells = SplitCells(line);
-    return cells.size() >= 2 && IsTabCell(cells[0]) && IsTableName(Trimmed(cells[1]));
+    return IsTableHead(SplitCells(line));
 }
 
 std::string_view Trimmed(std::string_view text)

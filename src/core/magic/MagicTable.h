@@ -24,7 +24,6 @@ struct MagicRow {
 
 struct MagicTable {
     std::string name;  // "measurements", "magic_measurements", "samples", ...
-    int nameLine = 0;  // line of "tab\tNAME"
     std::vector<std::string> columns;
     std::vector<MagicRow> rows;
 
