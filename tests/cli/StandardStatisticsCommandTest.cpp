@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -107,6 +108,25 @@ TEST(StandardStatistics, RangeMapCellsOnRequest)
         EXPECT_TRUE(cell["criteriaSet"]["pass"].is_boolean());
     }
     EXPECT_EQ(RunProgram({"analyze", Example("basalt-mt1.kvd"), "--standard"}).status, 1);
+}
+
+TEST(StandardStatistics, BatchVerdictsInTheSummaryAndTheSpecimensTable)
+{
+    const fs::path dir = TestDir();
+    const std::string table = (dir / "specimens.txt").string();
+    std::vector<std::string> args{"batch"};
+    for (const char* file : kFiles) {
+        args.push_back(Example(file));
+    }
+    args.insert(args.end(), {"--results", (dir / "study.krv").string(), "--magic-specimens", table,
+                             "--criteria-set", "CCRIT"});
+    const RunResult r = RunProgram(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Criteria set CCRIT: "), std::string::npos) << r.out;
+    const std::string bytes = ReadAll(table);
+    EXPECT_NE(bytes.find("\tDefaultCriteria:CCRIT\tCCRIT: "), std::string::npos) << bytes;
+    const std::size_t verdicts = static_cast<std::size_t>(std::count(r.out.begin(), r.out.end(), '\n'));
+    EXPECT_GE(verdicts, 3u);
 }
 
 }  // namespace
