@@ -2,6 +2,7 @@
 // values that fail the chosen criteria set, and remembers whether it is
 // shown and which set was chosen.
 
+#include <QMainWindow>
 #include <QTemporaryDir>
 
 #include "GuiTestSupport.h"
@@ -20,8 +21,10 @@ TEST_F(StatisticsPanel, FollowsTheFitAndMarksFailingValues)
     RunningProgram program({Example("tuff-mt3.kvd")});
     StatisticsDock& dock = *program.Main().Statistics();
     EXPECT_FALSE(dock.isVisible());  // until asked for
-    dock.toggleViewAction()->trigger();
-    EXPECT_TRUE(dock.isVisible());
+    // Shown without the menu: the program's settings stay as they are for
+    // the other tests that may run at the same time.
+    dock.show();
+    EXPECT_TRUE(WaitFor([&] { return dock.isVisible(); }));
     EXPECT_TRUE(dock.PlainText().contains(QStringLiteral("int_frac")));
     const QString automatic = QStringLiteral("Fit %1–%2 °C").arg(program.Doc().m_result.tMin).arg(program.Doc().m_result.tMax);
     EXPECT_TRUE(dock.PlainText().contains(automatic)) << dock.PlainText().toStdString();
@@ -64,24 +67,30 @@ TEST_F(StatisticsPanel, FollowsTheFitAndMarksFailingValues)
 
 TEST_F(StatisticsPanel, RemembersWhetherShownAndTheSet)
 {
+    // In a settings store of its own, so that no other test sees the panel.
+    MemorySettingsStore settings;
     {
-        RunningProgram program({Example("basalt-mt1.kvd")});
-        StatisticsDock& dock = *program.Main().Statistics();
-        ASSERT_TRUE(dock.ChooseCriteriaSet(QStringLiteral("SELCRIT2")));
-        dock.toggleViewAction()->trigger();
-        EXPECT_TRUE(dock.isVisible());
+        QMainWindow window;
+        auto* dock = new StatisticsDock(settings, &window);
+        window.addDockWidget(Qt::RightDockWidgetArea, dock);
+        EXPECT_FALSE(dock->StoredShown());
+        window.show();
+        ASSERT_TRUE(dock->ChooseCriteriaSet(QStringLiteral("SELCRIT2")));
+        dock->toggleViewAction()->trigger();  // hidden
+        EXPECT_FALSE(dock->StoredShown());
+        dock->toggleViewAction()->trigger();  // shown
+        EXPECT_TRUE(dock->isVisible());
+        EXPECT_TRUE(dock->StoredShown());
     }
-    {
-        RunningProgram again({Example("basalt-mt1.kvd")});
-        StatisticsDock& dock = *again.Main().Statistics();
-        EXPECT_TRUE(dock.isVisible());
-        ASSERT_TRUE(dock.CriteriaSet().has_value());
-        EXPECT_EQ(dock.CriteriaSet()->name, "SELCRIT2");
-        EXPECT_TRUE(dock.PlainText().contains(QStringLiteral("SELCRIT2: "))) << dock.PlainText().toStdString();
-        dock.toggleViewAction()->trigger();  // hidden again
-    }
-    RunningProgram third;
-    EXPECT_FALSE(third.Main().Statistics()->isVisible());
+    StatisticsDock again(settings, nullptr);
+    EXPECT_TRUE(again.StoredShown());
+    ASSERT_TRUE(again.CriteriaSet().has_value());
+    EXPECT_EQ(again.CriteriaSet()->name, "SELCRIT2");
+    EXPECT_TRUE(again.PlainText().contains(QStringLiteral("No document")));
+    // Closing the panel is remembered too.
+    again.show();
+    again.close();
+    EXPECT_FALSE(again.StoredShown());
 }
 
 }  // namespace
