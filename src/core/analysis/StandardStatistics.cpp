@@ -170,7 +170,9 @@ double CircleSse(const double* xs, const double* ys, int n, double a, double b, 
 {
     double sse = 0.0;
     for (int i = 0; i < n; ++i) {
-        const double d = std::hypot(xs[i] - a, ys[i] - b) - r;
+        const double dx = xs[i] - a;
+        const double dy = ys[i] - b;
+        const double d = std::sqrt(dx * dx + dy * dy) - r;
         sse += d * d;
     }
     return sse;
@@ -303,7 +305,7 @@ std::optional<CircleFit> FitArcCurvature(const double* xsIn, const double* ysIn,
         for (int i = 0; i < n; ++i) {
             const double dx = xs[i] - ca;
             const double dy = ys[i] - cb;
-            const double rho = std::hypot(dx, dy);
+            const double rho = std::sqrt(dx * dx + dy * dy);
             if (rho == 0.0) {
                 continue;
             }
@@ -363,37 +365,57 @@ StandardStatisticsInput PrepareStandardStatistics(const CKorvanesToolDoc& doc)
     StandardStatisticsInput in;
     in.onlyZ = doc.m_options.m_onlyZComponent != 0;
     in.points.reserve(doc.m_zeroFieldSteps.size());
-    for (const CStepVector& zero : doc.m_zeroFieldSteps) {
-        const CStepVector* ptrm = nullptr;
-        for (const CStepVector& p : doc.m_ptrmGained) {
-            if (p.temperature == zero.temperature) {
-                ptrm = &p;  // the last item of the temperature, as the line fit pairs
+    // The first zero-field and the first in-field step of each temperature,
+    // and the last pTRM item of each, found in one pass over each list.
+    struct FirstSteps {
+        int temperature;
+        int zeroAt;
+        int inFieldAt;
+    };
+    std::vector<FirstSteps> firsts;
+    const auto firstOf = [&firsts](int temperature) -> FirstSteps& {
+        for (auto it = firsts.rbegin(); it != firsts.rend(); ++it) {
+            if (it->temperature == temperature) {
+                return *it;
             }
         }
-        if (ptrm == nullptr) {
+        firsts.push_back({temperature, -1, -1});
+        return firsts.back();
+    };
+    for (std::size_t i = 0; i < doc.m_steps.size(); ++i) {
+        const CStepVector& s = doc.m_steps[i];
+        if (s.stepType != kZeroField && s.stepType != kInField) {
             continue;
         }
+        FirstSteps& f = firstOf(s.temperature);
+        int& at = s.stepType == kZeroField ? f.zeroAt : f.inFieldAt;
+        if (at < 0) {
+            at = static_cast<int>(i);
+        }
+    }
+    std::vector<std::pair<int, const CStepVector*>> lastPtrm;  // by temperature, ascending
+    lastPtrm.reserve(doc.m_ptrmGained.size());
+    for (const CStepVector& p : doc.m_ptrmGained) {
+        lastPtrm.emplace_back(p.temperature, &p);
+    }
+    // Stable: of one temperature the last item stays last.
+    std::stable_sort(lastPtrm.begin(), lastPtrm.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const CStepVector& zero : doc.m_zeroFieldSteps) {
+        const auto above = std::upper_bound(lastPtrm.begin(), lastPtrm.end(), zero.temperature,
+                                            [](int t, const auto& item) { return t < item.first; });
+        if (above == lastPtrm.begin() || std::prev(above)->first != zero.temperature) {
+            continue;  // no pTRM item: no Arai point
+        }
+        const CStepVector* ptrm = std::prev(above)->second;
         StandardStatisticsInput::Point point;
         point.temperature = zero.temperature;
         point.x = ptrm->magnitude;
         point.y = zero.magnitude;
         point.nrm = VectorOf(zero);
         point.ptrm = VectorOf(*ptrm);
-        // The order of the two steps of the temperature in the file.
-        int zeroAt = -1;
-        int inFieldAt = -1;
-        for (std::size_t i = 0; i < doc.m_steps.size(); ++i) {
-            const CStepVector& s = doc.m_steps[i];
-            if (s.temperature != zero.temperature) {
-                continue;
-            }
-            if (s.stepType == kZeroField && zeroAt < 0) {
-                zeroAt = static_cast<int>(i);
-            } else if (s.stepType == kInField && inFieldAt < 0) {
-                inFieldAt = static_cast<int>(i);
-            }
-        }
-        point.zeroFieldFirst = inFieldAt < 0 || zeroAt < inFieldAt;
+        const FirstSteps& f = firstOf(zero.temperature);
+        point.zeroFieldFirst = f.inFieldAt < 0 || f.zeroAt < f.inFieldAt;
         in.points.push_back(point);
     }
     const int count = static_cast<int>(in.points.size());
@@ -404,7 +426,17 @@ StandardStatisticsInput PrepareStandardStatistics(const CKorvanesToolDoc& doc)
                           : Length(in.points[static_cast<std::size_t>(i)].nrm);
         in.vds += in.steps[static_cast<std::size_t>(i)];
     }
-    const auto pointAt = [&in](int temperature) {
+    // The last Arai point of a temperature, by halving when the points ascend.
+    const bool ascending = std::is_sorted(in.points.begin(), in.points.end(),
+                                          [](const auto& a, const auto& b) { return a.temperature < b.temperature; });
+    const auto pointAt = [&in, ascending](int temperature) {
+        if (ascending) {
+            const auto above = std::upper_bound(in.points.begin(), in.points.end(), temperature,
+                                                [](int t, const auto& p) { return t < p.temperature; });
+            return above != in.points.begin() && std::prev(above)->temperature == temperature
+                       ? static_cast<int>(std::prev(above) - in.points.begin())
+                       : -1;
+        }
         int found = -1;
         for (std::size_t i = 0; i < in.points.size(); ++i) {
             if (in.points[i].temperature == temperature) {
