@@ -540,6 +540,55 @@ std::optional<double> IzziMd(const StandardStatisticsInput& in, int start, int e
     return area / ziLength;
 }
 
+// δt*: each tail check's difference to the NRM of its temperature, split
+// into the part along the laboratory field (z) and the part across it; the
+// across part, through the angle θ of that NRM to the field, predicts the
+// along part of a pTRM tail (Leonhardt et al. 2004). Between 0.175 and 2.968
+// radians the excess is scaled by |b| / |Y_int|; closer to the field it is 0,
+// closer to its opposite the along part alone over |X_int| + |Y_int|. The
+// largest value, never below 0, as a fraction (the data model's unit for
+// int_dt: the definitions' per cent / 100).
+std::optional<double> TailStar(const StandardStatisticsInput& in, int tMax, double fieldZ, double b, double xInt,
+                               double yInt)
+{
+    if (yInt == 0.0) {
+        return std::nullopt;
+    }
+    std::optional<double> largest;
+    for (const auto& c : in.tailChecks) {
+        if (c.ownTemperature > tMax) {
+            continue;
+        }
+        const Vector3& n = in.points[static_cast<std::size_t>(c.point)].nrm;
+        const double length = Length(n);
+        if (length == 0.0) {
+            continue;
+        }
+        const double theta = std::acos(std::clamp(n.z * fieldZ / length, -1.0, 1.0));
+        const double dH = std::sqrt(n.x * n.x + n.y * n.y) - std::sqrt(c.vector.x * c.vector.x + c.vector.y * c.vector.y);
+        const double dZ = n.z - c.vector.z;
+        const double fieldInclination = fieldZ > 0.0 ? 90.0 : -90.0;
+        const double nrmInclination = std::atan2(n.z, std::sqrt(n.x * n.x + n.y * n.y)) * kRadToDeg;
+        double value = 0.0;
+        if (theta > 0.175 && theta < 2.968) {
+            const double implied = dH / std::tan(theta);
+            value = (fieldInclination - nrmInclination > 0.0 ? implied - dZ : dZ - implied) * std::fabs(b) /
+                    std::fabs(yInt);
+        } else if (theta >= 2.968) {
+            const double denominator = std::fabs(xInt) + std::fabs(yInt);
+            if (denominator == 0.0) {
+                continue;
+            }
+            value = -dZ / denominator;
+        }
+        largest = std::max(largest.value_or(value), value);
+    }
+    if (largest && *largest < 0.0) {
+        largest = 0.0;
+    }
+    return largest;
+}
+
 }  // namespace
 
 StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, int tMin, int tMax, double scatBeta)
@@ -593,6 +642,13 @@ StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, 
     const int start = selected[0];
     const int end = selected[n - 1];
 
+    // The laboratory field along z, pointing as the pTRM of the range does.
+    Vector3 ptrmSum;
+    for (int k = 0; k < n; ++k) {
+        ptrmSum = Plus(ptrmSum, P(selected[k]).ptrm);
+    }
+    const double fieldZ = ptrmSum.z < 0.0 ? -1.0 : 1.0;
+
     // Directions: the zero-field steps of the range, as the program's own fits take them.
     {
         const int fitMin = P(start).temperature;
@@ -602,19 +658,15 @@ StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, 
         FitDirections(fitMin, fitMax, in.zeroField, freeFit, anchored);
         Vector3 centre;
         int m = 0;
-        Vector3 ptrmSum;
         for (const CStepVector& z : in.zeroField) {
             if (z.temperature >= fitMin && z.temperature <= fitMax) {
                 centre = Plus(centre, VectorOf(z));
                 ++m;
             }
         }
-        for (int k = 0; k < n; ++k) {
-            ptrmSum = Plus(ptrmSum, P(selected[k]).ptrm);
-        }
         if (m >= 2) {
             const Vector3 direction = VectorFromDirection(freeFit.declination, freeFit.inclination, 1.0);
-            const Vector3 field{0.0, 0.0, ptrmSum.z < 0.0 ? -1.0 : 1.0};
+            const Vector3 field{0.0, 0.0, fieldZ};
             st[S::kDang] = AngleOf(direction, centre);
             st[S::kTheta] = AngleOf(direction, field);
             st[S::kGamma] = AngleOf(P(end).ptrm, field);
@@ -835,6 +887,7 @@ StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, 
         st[S::kDratTail] = percent(Ratio(maxAbs, lineLength));
         st[S::kDtr] = percent(Ratio(maxAbs, std::fabs(fit.yInt)));
         st[S::kMdVds] = percent(Ratio(maxAbs, in.vds));
+        st[S::kDtStar] = TailStar(in, tMax, fieldZ, b, fit.xInt, fit.yInt);
     }
 
     // Additivity checks.
