@@ -45,7 +45,7 @@ CChildFrame::CChildFrame(std::shared_ptr<OpenDocument> document, DocumentWindowS
     layout->addWidget(m_splitter, 1);
     setWidget(content);
     RefreshNotice();
-    connect(m_document.get(), &OpenDocument::Updated, this, &CChildFrame::RefreshNotice);
+    connect(m_document.get(), &OpenDocument::Analysed, this, &CChildFrame::RefreshNotice);
 
     auto* nextPane = new QShortcut(QKeySequence(Qt::Key_F6), this);
     auto* previousPane = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);

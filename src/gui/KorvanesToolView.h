@@ -1,8 +1,8 @@
 #pragma once
 // The plot pane of a document window: a scrolling area of 1000 × 1000
-// logical units on which every paint runs the document's whole analysis and
-// draws the diagram the form has chosen, then tells the document's other
-// views (the form refills itself from the new result).
+// logical units on which every paint draws the diagram the document's view
+// options choose from its analysis (the document analyses itself when its
+// inputs change; a paint computes nothing).
 
 #include <QAbstractScrollArea>
 #include <QPointer>
@@ -26,8 +26,8 @@ public:
     // Fixes the scrollable area; called once the view sits in its window.
     void OnInitialUpdate();
 
-    // One paint on `painter` (screen, printer, picture): the analysis, the
-    // diagram for a window of `client` pixels, and the change announcement.
+    // One paint on `painter` (screen, printer, picture): the diagram for a
+    // window of `client` pixels.
     void OnDraw(QPainter& painter, QSize client);
 
     // Paints run so far, for tests and measurements.
@@ -43,7 +43,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    void OnDocumentUpdated(QObject* sender);
+    void OnDocumentUpdated();
     void UpdateScrollBars();
 
     OpenDocument& m_document;

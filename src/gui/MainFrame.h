@@ -10,7 +10,9 @@
 #include <vector>
 
 class QAction;
+class QDockWidget;
 class QMdiArea;
+class QUndoGroup;
 class QMdiSubWindow;
 class QMenu;
 
@@ -40,6 +42,9 @@ public:
     CChildFrame* ActiveFrame() const;
     std::vector<CChildFrame*> Frames() const;
     QMdiArea* MdiArea() const { return m_mdiArea; }
+    // The undo histories of the open documents; the active one is the
+    // active window's.
+    QUndoGroup* UndoGroup() const { return m_undoGroup; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -73,6 +78,8 @@ private:
 
     CKorvanesToolApp& m_app;
     QMdiArea* m_mdiArea;
+    QUndoGroup* m_undoGroup;
+    QDockWidget* m_undoDock = nullptr;
     QString m_lastFolder;
     QString m_resultsFolder;
 
@@ -86,6 +93,7 @@ private:
         QAction* printSetup = nullptr;
         QAction* exit = nullptr;
         QAction* undo = nullptr;
+        QAction* redo = nullptr;
         QAction* cut = nullptr;
         QAction* copy = nullptr;
         QAction* paste = nullptr;

@@ -78,6 +78,17 @@ ClientSize DefaultPictureSize(int plotType)
 void PaintPlot(DrawingSurface& surface, CKorvanesToolDoc& doc, ClientSize client,
                const std::function<void()>& notifyOtherViews)
 {
+    if (!doc.m_measurements.empty()) {
+        RunAnalysis(doc);
+    }
+    DrawPlot(surface, doc, client);
+    if (notifyOtherViews) {
+        notifyOtherViews();
+    }
+}
+
+void DrawPlot(DrawingSurface& surface, const CKorvanesToolDoc& doc, ClientSize client)
+{
     surface.SetTextAnchor(TextAnchor::kCentreBaseline);
     int c = 1;
     if (surface.HasReferenceDevice()) {
@@ -88,8 +99,6 @@ void PaintPlot(DrawingSurface& surface, CKorvanesToolDoc& doc, ClientSize client
     }
 
     if (!doc.m_measurements.empty()) {
-        RunAnalysis(doc);
-
         DiagramFrame frame;
         frame.fixedLayout = 0;
         frame.scaleUnit = c;
@@ -129,9 +138,6 @@ void PaintPlot(DrawingSurface& surface, CKorvanesToolDoc& doc, ClientSize client
         }
     }
 
-    if (notifyOtherViews) {
-        notifyOtherViews();
-    }
     surface.ReleaseFont();
 }
 
