@@ -95,6 +95,16 @@ CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiAr
     OnActiveFrameChanged();
 }
 
+CMainFrame::~CMainFrame()
+{
+    // The document windows end with the window area, after this object's
+    // own parts: what they announce about their end is no longer heard.
+    // (Closed windows waiting for deletion are no longer in the area's list.)
+    for (CChildFrame* frame : m_mdiArea->findChildren<CChildFrame*>()) {
+        disconnect(frame, nullptr, this, nullptr);
+    }
+}
+
 void CMainFrame::CreateActions()
 {
     Actions& a = m_actions;

@@ -26,6 +26,7 @@ class CMainFrame final : public QMainWindow {
     Q_OBJECT
 public:
     explicit CMainFrame(CKorvanesToolApp& app);
+    ~CMainFrame() override;
 
     // Opens each file in its own document window. A file that cannot be read
     // is reported (naming the file and the reason) and the others are still
