@@ -35,6 +35,7 @@
 #include "text/TextEncoding.h"
 #include "KorvanesToolApp.h"
 #include "Messages.h"
+#include "StatisticsDock.h"
 #include "OpenDocument.h"
 #include "WindowPlacement.h"
 #include "criteria/ApplicationCriteria.h"
@@ -87,6 +88,9 @@ CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiAr
     setDockNestingEnabled(true);
     m_lastFolder = QDir::currentPath();
 
+    m_statistics = new StatisticsDock(m_app.Settings(), this);
+    addDockWidget(Qt::RightDockWidgetArea, m_statistics);
+    m_statistics->setVisible(m_statistics->StoredShown());
     CreateActions();
     CreateMenus();
     CreateToolBar();
@@ -214,10 +218,12 @@ void CMainFrame::CreateMenus()
 
     QMenu* options = menuBar()->addMenu(tr("&Options"));
     options->addAction(a.criteria);
+    options->addMenu(m_statistics->CriteriaSetMenu());
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
     view->addAction(a.rangeMap);
+    view->addAction(m_statistics->toggleViewAction());
     view->addSeparator();
     // The history of the active document's (or study's) analysis choices:
     // clicking an entry goes back or forward to it.
@@ -558,6 +564,7 @@ void CMainFrame::OnActiveFrameChanged()
     m_editMenu->menuAction()->setVisible(hasDocument);
     m_windowMenu->menuAction()->setVisible(hasDocument);
     m_actions.newWindow->setEnabled(hasDocument);
+    m_statistics->SetDocument(hasDocument ? active->Document().get() : nullptr);
     // The title shows the program's name; while a document window is
     // maximised the window area adds its name: "KorvanesTool - [name.kvd]".
 }

@@ -21,6 +21,7 @@ namespace korvanes::gui {
 class CChildFrame;
 class CKorvanesToolApp;
 class OpenDocument;
+class StatisticsDock;
 
 class CMainFrame final : public QMainWindow {
     Q_OBJECT
@@ -46,6 +47,7 @@ public:
     // The undo histories of the open documents; the active one is the
     // active window's.
     QUndoGroup* UndoGroup() const { return m_undoGroup; }
+    StatisticsDock* Statistics() const { return m_statistics; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -109,6 +111,7 @@ private:
         QAction* recentSeparator = nullptr;
         std::vector<QAction*> recent;
     } m_actions;
+    StatisticsDock* m_statistics = nullptr;
     QMenu* m_editMenu = nullptr;
     QMenu* m_windowMenu = nullptr;
     std::vector<QAction*> m_windowListActions;
