@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -14,6 +15,8 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QUndoGroup>
+#include <QUndoView>
 #include <QWindow>
 
 #include <QPageSetupDialog>
@@ -32,9 +35,11 @@
 #include "text/TextEncoding.h"
 #include "KorvanesToolApp.h"
 #include "Messages.h"
+#include "StatisticsDock.h"
 #include "OpenDocument.h"
 #include "WindowPlacement.h"
 #include "criteria/ApplicationCriteria.h"
+#include "results/ResultNotes.h"
 
 namespace korvanes::gui {
 namespace {
@@ -71,7 +76,7 @@ QStringList LocalFiles(const QMimeData* data)
 
 }  // namespace
 
-CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiArea)
+CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiArea), m_undoGroup(new QUndoGroup(this))
 {
     setWindowTitle(kProgramName);
     setWindowIcon(QIcon(QStringLiteral(":/icons/korvanestool.svg")));
@@ -84,12 +89,25 @@ CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiAr
     setDockNestingEnabled(true);
     m_lastFolder = QDir::currentPath();
 
+    m_statistics = new StatisticsDock(m_app.Settings(), this);
+    addDockWidget(Qt::RightDockWidgetArea, m_statistics);
+    m_statistics->setVisible(m_statistics->StoredShown());
     CreateActions();
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnActiveFrameChanged);
     OnActiveFrameChanged();
+}
+
+CMainFrame::~CMainFrame()
+{
+    // The document windows end with the window area, after this object's
+    // own parts: what they announce about their end is no longer heard.
+    // (Closed windows waiting for deletion are no longer in the area's list.)
+    for (CChildFrame* frame : m_mdiArea->findChildren<CChildFrame*>()) {
+        disconnect(frame, nullptr, this, nullptr);
+    }
 }
 
 void CMainFrame::CreateActions()
@@ -106,6 +124,9 @@ void CMainFrame::CreateActions()
     a.close = MakeAction(this, tr("&Close"), tr("Close the active document window"));
     a.close->setShortcuts(QKeySequence::Close);
     connect(a.close, &QAction::triggered, m_mdiArea, &QMdiArea::closeActiveSubWindow);
+    a.closeAll = MakeAction(this, tr("Close A&ll"), tr("Close every document window"));
+    a.closeAll->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
+    connect(a.closeAll, &QAction::triggered, m_mdiArea, &QMdiArea::closeAllSubWindows);
 
     a.saveGraph = MakeAction(this, tr("&Save Graph"), tr("Save Plot as enhanced metafile"),
                              ThemeIcon("document-save-as", "save-graph"));
@@ -124,16 +145,24 @@ void CMainFrame::CreateActions()
     a.exit->setMenuRole(QAction::QuitRole);
     connect(a.exit, &QAction::triggered, this, &QWidget::close);
 
-    // Editing commands that have nothing to act on in a diagram stay disabled.
-    a.undo = MakeAction(this, tr("&Undo"), tr("Undo the last action"), QIcon::fromTheme(QStringLiteral("edit-undo")));
+    // Undo and redo act on the analysis choices of the active document (or
+    // study); the editing commands that have nothing to act on in a diagram
+    // stay disabled.
+    a.undo = m_undoGroup->createUndoAction(this, tr("&Undo"));
+    a.undo->setIcon(QIcon::fromTheme(QStringLiteral("edit-undo")));
     a.undo->setShortcuts(QKeySequence::Undo);
+    a.undo->setStatusTip(tr("Undo the last analysis choice"));
+    a.redo = m_undoGroup->createRedoAction(this, tr("&Redo"));
+    a.redo->setIcon(QIcon::fromTheme(QStringLiteral("edit-redo")));
+    a.redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    a.redo->setStatusTip(tr("Redo the last analysis choice undone"));
     a.cut = MakeAction(this, tr("Cu&t"), tr("Cut the selection and put it on the clipboard"), ThemeIcon("edit-cut", "cut"));
     a.cut->setShortcuts(QKeySequence::Cut);
     a.copy = MakeAction(this, tr("&Copy"), tr("Copy the diagram and put it on the clipboard"), ThemeIcon("edit-copy", "copy"));
     a.copy->setShortcuts(QKeySequence::Copy);
     a.paste = MakeAction(this, tr("&Paste"), tr("Insert the clipboard contents"), ThemeIcon("edit-paste", "paste"));
     a.paste->setShortcuts(QKeySequence::Paste);
-    for (QAction* inactive : {a.undo, a.cut, a.paste}) {
+    for (QAction* inactive : {a.cut, a.paste}) {
         inactive->setEnabled(false);
     }
     connect(a.copy, &QAction::triggered, this, &CMainFrame::OnCopy);
@@ -159,6 +188,32 @@ void CMainFrame::CreateActions()
                             tr("Show every temperature range of the specimen, graded, with the chosen one outlined"));
     connect(a.rangeMap, &QAction::triggered, this, &CMainFrame::OnRangeMap);
 
+    // The diagram fitted to its pane, or the scrolling page at a zoom.
+    a.fitToWindow = MakeAction(this, tr("&Fit to Window"), tr("Scale the diagram to fill the plot pane"));
+    a.fitToWindow->setCheckable(true);
+    a.fitToWindow->setChecked(true);
+    a.fitToWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    connect(a.fitToWindow, &QAction::triggered, this, [this](bool fit) {
+        if (CChildFrame* frame = ActiveFrame()) {
+            frame->View()->SetFitToWindow(fit);
+        }
+    });
+    a.zoomIn = MakeAction(this, tr("Zoom &In"), tr("Show the diagram larger"), QIcon::fromTheme(QStringLiteral("zoom-in")));
+    a.zoomIn->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    connect(a.zoomIn, &QAction::triggered, this, [this] {
+        if (CChildFrame* frame = ActiveFrame()) {
+            frame->View()->ZoomIn();
+        }
+    });
+    a.zoomOut = MakeAction(this, tr("Zoom &Out"), tr("Show the diagram smaller"),
+                           QIcon::fromTheme(QStringLiteral("zoom-out")));
+    a.zoomOut->setShortcuts(QKeySequence::ZoomOut);
+    connect(a.zoomOut, &QAction::triggered, this, [this] {
+        if (CChildFrame* frame = ActiveFrame()) {
+            frame->View()->ZoomOut();
+        }
+    });
+
     a.about = MakeAction(this, tr("&About KorvanesTool..."), tr("Display program information and version number"),
                          ThemeIcon("help-about", "about"));
     a.about->setMenuRole(QAction::AboutRole);
@@ -175,7 +230,7 @@ void CMainFrame::CreateMenus()
 {
     Actions& a = m_actions;
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->addActions({a.newFile, a.open, a.close, a.saveGraph});
+    file->addActions({a.newFile, a.open, a.close, a.closeAll, a.saveGraph});
     file->addSeparator();
     file->addActions({a.print, a.printPreview, a.printSetup});
     a.recentSeparator = file->addSeparator();
@@ -187,16 +242,34 @@ void CMainFrame::CreateMenus()
     UpdateRecentFileMenu();
 
     m_editMenu = menuBar()->addMenu(tr("&Edit"));
-    m_editMenu->addAction(a.undo);
+    m_editMenu->addActions({a.undo, a.redo});
     m_editMenu->addSeparator();
     m_editMenu->addActions({a.cut, a.copy, a.paste});
 
     QMenu* options = menuBar()->addMenu(tr("&Options"));
     options->addAction(a.criteria);
+    options->addMenu(m_statistics->CriteriaSetMenu());
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
+    view->addActions({a.fitToWindow, a.zoomIn, a.zoomOut});
+    view->addSeparator();
     view->addAction(a.rangeMap);
+    view->addAction(m_statistics->toggleViewAction());
+    view->addSeparator();
+    // The history of the active document's (or study's) analysis choices:
+    // clicking an entry goes back or forward to it.
+    m_undoDock = new QDockWidget(tr("Undo History"), this);
+    m_undoDock->setObjectName(QStringLiteral("undoHistory"));
+    auto* undoView = new QUndoView(m_undoGroup);
+    undoView->setEmptyLabel(tr("<opened>"));
+    m_undoDock->setWidget(undoView);
+    addDockWidget(Qt::RightDockWidgetArea, m_undoDock);
+    m_undoDock->hide();
+    QAction* history = m_undoDock->toggleViewAction();
+    history->setText(tr("Undo &History"));
+    history->setStatusTip(tr("Show or hide the list of analysis choices that can be undone"));
+    view->addAction(history);
     view->addSeparator();
 
     m_windowMenu = menuBar()->addMenu(tr("&Window"));
@@ -272,9 +345,6 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
         m_app.RecentFiles().Remove(QFile::encodeName(absolute).toStdString());
         m_app.RecentFiles().Store(m_app.Settings());
         UpdateRecentFileMenu();
-        if (!error.isEmpty()) {
-            error[0] = error[0].toUpper();
-        }
         ShowMessage(this, tr("The data file \"%1\" could not be opened.").arg(QDir::toNativeSeparators(absolute)),
                     error, QMessageBox::Warning);
         return nullptr;
@@ -291,8 +361,12 @@ CChildFrame* CMainFrame::AddFrame(const std::shared_ptr<OpenDocument>& document)
 {
     auto* frame = new CChildFrame(document, m_app.WindowSettings());
     m_mdiArea->addSubWindow(frame);
+    if (!m_undoGroup->stacks().contains(document->UndoStack())) {
+        m_undoGroup->addStack(document->UndoStack());
+    }
     connect(frame->Form(), &CResultForm::SaveResultsRequested, this, [this, frame] { OnSaveResults(frame); });
     connect(frame->Form(), &CResultForm::ViewRawDataRequested, this, [this, frame] { OnViewRawData(frame); });
+    connect(frame->View(), &CKorvanesToolView::ZoomChanged, this, &CMainFrame::ShowZoomOfActiveFrame);
     NumberWindows(*document);
     connect(frame, &QObject::destroyed, this, [this, raw = document.get()] {
         // The frame has gone; renumber the windows left on its document.
@@ -364,7 +438,8 @@ void CMainFrame::OnSaveGraph()
     const PictureFormat format = GraphFormat(path, dialog.selectedNameFilter());
     QString error;
     if (!SaveGraphFile(*frame->View(), path, format, error)) {
-        ShowMessage(this, tr("The diagram could not be saved."), error, QMessageBox::Warning);
+        ShowMessage(this, tr("The diagram could not be saved to \"%1\".").arg(QDir::toNativeSeparators(path)), error,
+                    QMessageBox::Warning);
         return;
     }
     statusBar()->showMessage(tr("Diagram saved to %1").arg(QDir::toNativeSeparators(path)), 5000);
@@ -380,7 +455,7 @@ void CMainFrame::OnCopy()
     if (CopyPlot(*frame->View(), error)) {
         statusBar()->showMessage(tr("Diagram copied to the clipboard"), 5000);
     } else {
-        ShowMessage(this, tr("The diagram could not be copied."), error, QMessageBox::Warning);
+        ShowMessage(this, tr("The diagram could not be copied to the clipboard."), error, QMessageBox::Warning);
     }
 }
 
@@ -398,7 +473,10 @@ void CMainFrame::OnPrint()
         return;
     }
     if (!PrintPage(printer, *frame->View())) {
-        ShowMessage(this, tr("The printer could not be started."), QMessageBox::Warning);
+        const QString target = printer.outputFileName().isEmpty()
+                                   ? printer.printerName()
+                                   : QDir::toNativeSeparators(printer.outputFileName());
+        ShowMessage(this, tr("The printer \"%1\" could not be started.").arg(target), QMessageBox::Warning);
     }
 }
 
@@ -431,23 +509,31 @@ void CMainFrame::OnCriteria()
         return;
     }
     OpenDocument& document = *frame->Document();
-    CCriteriaDialog dialog(m_app.Criteria(), document.Doc(), this);
-    dialog.exec();
-    // Applied or not, the document is evaluated again.
-    document.UpdateAllViews(nullptr);
+    CCriteriaDialog dialog(m_app.Criteria(), document.Inputs().criteria, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.Applied()) {
+        return;
+    }
+    AnalysisInputs inputs = document.Inputs();
+    inputs.criteria = *dialog.Applied();
+    document.ChangeInputs(inputs);
 }
 
 void CMainFrame::OnRangeMap()
 {
     if (CChildFrame* frame = ActiveFrame()) {
         // The form's diagram buttons lead back to the diagrams.
-        frame->Document()->Doc().m_options.m_plotType = kRangeMapPlot;
-        frame->Document()->UpdateAllViews(nullptr);
+        frame->Document()->SetPlotType(kRangeMapPlot);
     }
 }
 
 void CMainFrame::OnSaveResults(CChildFrame* frame)
 {
+    // The line describes the analysis shown: values typed and not applied
+    // yet are applied first, and a value that cannot be applied stops the
+    // save (the form has said why).
+    if (frame->Form()->HasTypedValues() && !frame->Form()->ApplyChanges()) {
+        return;
+    }
     QFileDialog dialog(this, tr("Save results"), m_resultsFolder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);  // results are appended, never overwritten
@@ -459,17 +545,41 @@ void CMainFrame::OnSaveResults(CChildFrame* frame)
     const QString path = dialog.selectedFiles().front();
     m_app.ResultsFileName() = QFileInfo(path).fileName();
     m_resultsFolder = QFileInfo(path).absolutePath();
-    const AppendStatus status = SaveResults(frame->Form()->HeldValues(), path);
+    const FormValues& held = frame->Form()->HeldValues();
+    const AppendStatus status = SaveResults(held, path);
     const QString message = QString::fromStdU16String(ToUtf16(status.message));
+    const QString shownPath = QDir::toNativeSeparators(path);
     switch (status.outcome) {
     case AppendOutcome::kOk:
-        statusBar()->showMessage(tr("Result appended to %1").arg(QDir::toNativeSeparators(path)), 5000);
+        if (!HasResult(held)) {
+            // The line of zeros keeps the specimen in the table; the user
+            // must not take it for a result.
+            ShowMessage(this,
+                        tr("\"%1\" has no result, so a line of zeros with an empty class was appended to \"%2\": "
+                           "the table lists every specimen, and these zeros are not values.")
+                            .arg(QString::fromStdU16String(ToUtf16(held.sample)), shownPath),
+                        QString::fromStdU16String(ToUtf16(NoResultReason(frame->Document()->Doc()))) +
+                            QLatin1Char('.'),
+                        QMessageBox::Information);
+        }
+        statusBar()->showMessage(HasResult(held) ? tr("Result appended to %1").arg(shownPath)
+                                                 : tr("No result: a line of zeros appended to %1").arg(shownPath),
+                                 5000);
         break;
     case AppendOutcome::kRefused:
-        ShowMessage(this, message);
+        if (IsDataFile(path)) {
+            // The table's own message would call a data file "not a data file".
+            ShowMessage(this,
+                        tr("\"%1\" is a data file, not a results table: the result was not appended, and the "
+                           "file is unchanged.")
+                            .arg(shownPath),
+                        tr("Choose a results table (.krv) or a new file name."), QMessageBox::Warning);
+        } else {
+            ShowMessage(this, message);
+        }
         break;
     case AppendOutcome::kError:
-        ShowMessage(this, tr("The result was not saved."), message, QMessageBox::Warning);
+        ShowMessage(this, tr("The result was not saved to \"%1\".").arg(shownPath), message, QMessageBox::Warning);
         break;
     }
 }
@@ -498,8 +608,9 @@ void CMainFrame::OnAbout()
 void CMainFrame::OnActiveFrameChanged()
 {
     CChildFrame* active = ActiveFrame();
+    m_undoGroup->setActiveStack(active != nullptr ? active->Document()->UndoStack() : nullptr);
     const bool hasDocument = active != nullptr;
-    for (QAction* documentAction : {m_actions.close, m_actions.saveGraph, m_actions.print, m_actions.printPreview}) {
+    for (QAction* documentAction : {m_actions.close, m_actions.closeAll, m_actions.saveGraph, m_actions.print, m_actions.printPreview}) {
         documentAction->setVisible(hasDocument);
         documentAction->setEnabled(hasDocument);
     }
@@ -508,11 +619,23 @@ void CMainFrame::OnActiveFrameChanged()
     m_actions.criteria->setEnabled(hasDocument);
     m_actions.copy->setEnabled(hasDocument);
     m_actions.rangeMap->setEnabled(hasDocument);
+    for (QAction* zoom : {m_actions.fitToWindow, m_actions.zoomIn, m_actions.zoomOut}) {
+        zoom->setEnabled(hasDocument);
+    }
+    ShowZoomOfActiveFrame();
     m_editMenu->menuAction()->setVisible(hasDocument);
     m_windowMenu->menuAction()->setVisible(hasDocument);
     m_actions.newWindow->setEnabled(hasDocument);
+    m_statistics->SetDocument(hasDocument ? active->Document().get() : nullptr);
     // The title shows the program's name; while a document window is
     // maximised the window area adds its name: "KorvanesTool - [name.kvd]".
+}
+
+void CMainFrame::ShowZoomOfActiveFrame()
+{
+    // Each window keeps its own zoom; the menu shows the active one's.
+    CChildFrame* active = ActiveFrame();
+    m_actions.fitToWindow->setChecked(active == nullptr || active->View()->FitsToWindow());
 }
 
 void CMainFrame::UpdateRecentFileMenu()

@@ -10,7 +10,9 @@
 #include <vector>
 
 class QAction;
+class QDockWidget;
 class QMdiArea;
+class QUndoGroup;
 class QMdiSubWindow;
 class QMenu;
 
@@ -19,11 +21,13 @@ namespace korvanes::gui {
 class CChildFrame;
 class CKorvanesToolApp;
 class OpenDocument;
+class StatisticsDock;
 
 class CMainFrame final : public QMainWindow {
     Q_OBJECT
 public:
     explicit CMainFrame(CKorvanesToolApp& app);
+    ~CMainFrame() override;
 
     // Opens each file in its own document window. A file that cannot be read
     // is reported (naming the file and the reason) and the others are still
@@ -40,6 +44,10 @@ public:
     CChildFrame* ActiveFrame() const;
     std::vector<CChildFrame*> Frames() const;
     QMdiArea* MdiArea() const { return m_mdiArea; }
+    // The undo histories of the open documents; the active one is the
+    // active window's.
+    QUndoGroup* UndoGroup() const { return m_undoGroup; }
+    StatisticsDock* Statistics() const { return m_statistics; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -65,6 +73,7 @@ private:
     void OnNewWindow();
     void OnAbout();
     void OnActiveFrameChanged();
+    void ShowZoomOfActiveFrame();
     void UpdateRecentFileMenu();
     void UpdateWindowMenu();
     CChildFrame* AddFrame(const std::shared_ptr<OpenDocument>& document);
@@ -73,6 +82,8 @@ private:
 
     CKorvanesToolApp& m_app;
     QMdiArea* m_mdiArea;
+    QUndoGroup* m_undoGroup;
+    QDockWidget* m_undoDock = nullptr;
     QString m_lastFolder;
     QString m_resultsFolder;
 
@@ -80,12 +91,14 @@ private:
         QAction* newFile = nullptr;
         QAction* open = nullptr;
         QAction* close = nullptr;
+        QAction* closeAll = nullptr;
         QAction* saveGraph = nullptr;
         QAction* print = nullptr;
         QAction* printPreview = nullptr;
         QAction* printSetup = nullptr;
         QAction* exit = nullptr;
         QAction* undo = nullptr;
+        QAction* redo = nullptr;
         QAction* cut = nullptr;
         QAction* copy = nullptr;
         QAction* paste = nullptr;
@@ -96,10 +109,14 @@ private:
         QAction* arrangeIcons = nullptr;
         QAction* split = nullptr;
         QAction* rangeMap = nullptr;
+        QAction* fitToWindow = nullptr;
+        QAction* zoomIn = nullptr;
+        QAction* zoomOut = nullptr;
         QAction* about = nullptr;
         QAction* recentSeparator = nullptr;
         std::vector<QAction*> recent;
     } m_actions;
+    StatisticsDock* m_statistics = nullptr;
     QMenu* m_editMenu = nullptr;
     QMenu* m_windowMenu = nullptr;
     std::vector<QAction*> m_windowListActions;
