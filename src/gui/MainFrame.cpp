@@ -668,6 +668,8 @@ bool CMainFrame::OpenStudyPaths(const QStringList& paths, const QString& samples
     m_study = std::move(session);
     m_studyDock->SetSession(m_study.get());
     m_studyDock->show();
+    // Room for the usual columns beside the document window.
+    resizeDocks({m_studyDock}, {std::max(m_studyDock->width(), std::min(760, width() * 2 / 5))}, Qt::Horizontal);
     m_studyFrame = AddFrame(m_study->Window());
     const auto title = [this] {
         if (m_studyFrame && m_study) {
