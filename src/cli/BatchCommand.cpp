@@ -59,7 +59,7 @@ BatchInputs ExpandInputs(const BatchArguments& args, const std::string& prefix)
         auto imported = std::make_unique<magic::MagicImport>(ImportMagicInput(file, args.magic));
         if (!imported->ok()) {
             ++inputs.unreadable;
-            std::cerr << prefix << "korvanes batch: skipped " << Printable(ToUtf8(imported->error)) << '\n';
+            std::cerr << prefix << "korvanes batch: skipped " << Printable(imported->error) << '\n';
             continue;
         }
         for (const magic::ImportMessage& problem : imported->problems) {
@@ -97,9 +97,9 @@ void PrintSummary(const BatchSummary& s, const BatchInputs& inputs, const BatchA
     if (!inputs.imports.empty()) {
         std::cout << "MagIC specimens not imported: " << inputs.notImported << '\n';
     }
-    std::cout << "Results file: " << args.resultsPath << '\n';
+    std::cout << "Results file: " << Printable(args.resultsPath) << '\n';
     if (!args.magicSpecimensPath.empty()) {
-        std::cout << "MagIC specimens table: " << args.magicSpecimensPath << " (" << rows << " rows added)\n";
+        std::cout << "MagIC specimens table: " << Printable(args.magicSpecimensPath) << " (" << rows << " rows added)\n";
     }
 }
 
@@ -108,13 +108,13 @@ int RunBatchCommand(const BatchArguments& args)
     CCriteriaSet criteria;
     std::string error;
     if (!LoadCliCriteria(args.options, criteria, error)) {
-        std::cerr << "korvanes batch: " << error << '\n';
+        std::cerr << "korvanes batch: " << Printable(error) << '\n';
         return kExitUnreadable;
     }
 
     if (!args.magicSpecimensPath.empty()) {
         if (const std::optional<std::string> refusal = magic::CheckSpecimensFile(args.magicSpecimensPath)) {
-            std::cerr << "korvanes batch: " << Printable(ToUtf8(*refusal)) << "; nothing written\n";
+            std::cerr << "korvanes batch: " << Printable(*refusal) << "; nothing written\n";
             return kExitUnreadable;
         }
     }
@@ -130,12 +130,12 @@ int RunBatchCommand(const BatchArguments& args)
         ApplyAnalysisOptions(args.options, criteria, doc);
     };
     setup.unreadable = [terminal](const std::string& path, const std::string& message) {
-        std::cerr << (terminal ? "\r\033[K" : "") << "korvanes batch: skipped " << Printable(ToUtf8(path)) << ": "
-                  << Printable(ToUtf8(message)) << '\n';
+        std::cerr << (terminal ? "\r\033[K" : "") << "korvanes batch: skipped " << Printable(path) << ": "
+                  << Printable(message) << '\n';
     };
     if (terminal) {
         setup.progress = [](std::size_t done, std::size_t total, const std::string& path) {
-            std::cerr << "\r\033[K[" << done << '/' << total << "] " << Printable(ToUtf8(path)) << std::flush;
+            std::cerr << "\r\033[K[" << done << '/' << total << "] " << Printable(path) << std::flush;
         };
     }
     setup.open = [&inputs](std::size_t index, CKorvanesToolDoc& doc) {
@@ -162,7 +162,7 @@ int RunBatchCommand(const BatchArguments& args)
         std::cerr << "\r\033[K" << std::flush;
     }
     if (summary.results.outcome == AppendOutcome::kRefused) {
-        std::cerr << "korvanes batch: " << args.resultsPath << ": " << summary.results.message << '\n';
+        std::cerr << "korvanes batch: " << Printable(args.resultsPath) << ": " << Printable(summary.results.message) << '\n';
         return kExitUnreadable;
     }
     std::optional<std::string> magicFailure;
@@ -172,10 +172,10 @@ int RunBatchCommand(const BatchArguments& args)
     PrintSummary(summary, inputs, args, magicFailure ? 0 : rows.size());
     std::cout.flush();
     if (!summary.results.ok()) {
-        std::cerr << "korvanes batch: " << summary.results.message << '\n';
+        std::cerr << "korvanes batch: " << Printable(summary.results.message) << '\n';
     }
     if (magicFailure) {
-        std::cerr << "korvanes batch: " << Printable(ToUtf8(*magicFailure)) << "; no row added\n";
+        std::cerr << "korvanes batch: " << Printable(*magicFailure) << "; no row added\n";
     }
     return summary.results.ok() && !magicFailure ? kExitOk : kExitUnreadable;
 }
