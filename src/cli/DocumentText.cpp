@@ -7,6 +7,7 @@
 #include "analysis/AraiFit.h"
 #include "document/Coordinates.h"
 #include "results/FormLines.h"
+#include "results/ResultNotes.h"
 #include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
 
@@ -216,25 +217,6 @@ std::string ClassText(const CSpecimenResult& r)
     return text;
 }
 
-// Why there is no result, or empty when there is one.
-std::string NoResultReason(const CKorvanesToolDoc& doc)
-{
-    const CSpecimenResult& r = doc.m_result;
-    if (r.paleointensity != 0.0) {
-        return "";
-    }
-    if (doc.m_measurements.empty()) {
-        return "the file holds no measurement";
-    }
-    if (doc.m_options.m_rangeMode == kAutomaticRange) {
-        return "no temperature range meets class A or class B; the whole measured range is shown";
-    }
-    if (r.n < 2) {
-        return "the range holds fewer than two measured zero-field steps";
-    }
-    return "the fit gives no paleointensity (is the laboratory field 0?)";
-}
-
 std::string RangeUsedText(const CKorvanesToolDoc& doc, const TextContext& context)
 {
     const CSpecimenResult& r = doc.m_result;
@@ -285,15 +267,12 @@ std::string StatisticNote(int controlId, const CKorvanesToolDoc& doc)
         if (corrected) {
             return "  (0 with the check correction)";
         }
-        return doc.m_ptrmCheckDiffs.empty() ? "  (no pTRM checks)" : "";
-    case 1040:
-    case 1077:
-        return doc.m_tailCheckStats.empty() ? "  (no tail checks)" : "";
-    case 1038:
-        return doc.m_additivityResults.empty() ? "  (no additivity checks)" : "";
+        break;
     default:
-        return "";
+        break;
     }
+    const std::string missing = MissingCheck(controlId, doc);
+    return missing.empty() ? "" : "  (" + missing + ")";
 }
 
 // The zero-field steps that are no Arai points, one line each.
