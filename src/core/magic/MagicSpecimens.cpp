@@ -10,6 +10,7 @@
 #include "magic/MagicOrigin.h"
 #include "magic/MagicTable.h"
 #include "ProgramVersion.h"
+#include "results/QualityText.h"
 #include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
 
@@ -188,8 +189,8 @@ std::optional<std::vector<std::string>> SpecimenRow(const CKorvanesToolDoc& doc,
         Number(r.slopeRelStd * std::fabs(r.slope)),
         Number(r.f),
         Number(r.g),
-        Number(r.q),
-        Number(r.w),
+        IsInfiniteQuality(r.q) ? std::string() : Number(r.q),  // no number stands for infinity
+        IsInfiniteQuality(r.w) ? std::string() : Number(r.w),
         Number(r.madAnchored),
         Number(r.madFree),
         Number(r.alpha),

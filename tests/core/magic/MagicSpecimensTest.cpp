@@ -8,6 +8,7 @@
 
 #include "MagicTestTables.h"
 #include "analysis/AnalysisRun.h"
+#include "analysis/AraiFit.h"
 #include "core/results/TempDir.h"
 #include "magic/MagicFiles.h"
 #include "magic/MagicSpecimens.h"
@@ -137,6 +138,13 @@ TEST(MagicSpecimens, RowValuesInTheModelsUnits)
     CKorvanesToolDoc corrected = doc;
     corrected.m_options.m_checkCorrected = 1;
     EXPECT_EQ(cell(corrected, "int_dck") + cell(corrected, "int_dpal") + cell(corrected, "int_drat"), "");
+
+    // q and w without scatter are infinite: no number stands for them.
+    CKorvanesToolDoc exact = doc;
+    exact.m_result.q = kQualityWithoutScatter;
+    exact.m_result.w = kQualityWithoutScatter;
+    EXPECT_EQ(cell(exact, "int_q") + cell(exact, "int_w"), "");
+    EXPECT_EQ(cell(exact, "int_f"), "0.625");
 
     // Tilt correction: what the coordinates truly are.
     struct Tilt {
