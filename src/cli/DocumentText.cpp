@@ -7,6 +7,7 @@
 #include "analysis/AraiFit.h"
 #include "document/Coordinates.h"
 #include "results/FormLines.h"
+#include "results/QualityText.h"
 #include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
 
@@ -216,23 +217,10 @@ std::string ClassText(const CSpecimenResult& r)
     return text;
 }
 
-// Why there is no result, or empty when there is one.
+// Why there is no result, or empty when there is one (the analysis says).
 std::string NoResultReason(const CKorvanesToolDoc& doc)
 {
-    const CSpecimenResult& r = doc.m_result;
-    if (r.paleointensity != 0.0) {
-        return "";
-    }
-    if (doc.m_measurements.empty()) {
-        return "the file holds no measurement";
-    }
-    if (doc.m_options.m_rangeMode == kAutomaticRange) {
-        return "no temperature range meets class A or class B; the whole measured range is shown";
-    }
-    if (r.n < 2) {
-        return "the range holds fewer than two measured zero-field steps";
-    }
-    return "the fit gives no paleointensity (is the laboratory field 0?)";
+    return ToUtf8(doc.m_result.noResultReason);
 }
 
 std::string RangeUsedText(const CKorvanesToolDoc& doc, const TextContext& context)
@@ -328,8 +316,8 @@ void AppendDetermination(std::string& out, const CKorvanesToolDoc& doc, const Te
         {"Std/slope", Num(r.slopeRelStd), "", 1023},
         {"f (NRM fraction)", Num(r.f), "", 1025},
         {"g (gap factor)", Num(r.g), "", 0},
-        {"q (quality factor)", Num(r.q), "", 1027},
-        {"w (weighting factor)", Num(r.w), "", 0},
+        {"q (quality factor)", FormatQuality(r.q, "%.6g"), "", 1027},
+        {"w (weighting factor)", FormatQuality(r.w, "%.6g"), "", 0},
         {"TRM (x intercept)", Num(r.trm), "mA/m", 0},
         {"NRMt (y intercept)", Num(r.nrmT), "mA/m", 0},
         {"Dec anchored", Num(r.decAnchored), kDegree, 0},
@@ -627,7 +615,7 @@ void AppendRangeMap(std::string& out, const RangeMap& map)
 {
     out += "\nRange map\n";
     if (!map.refused.empty()) {
-        out += "  not made: " + map.refused + '\n';
+        out += "  not made: " + ToUtf8(map.refused) + '\n';
         return;
     }
     std::size_t byGrade[3] = {0, 0, 0};

@@ -179,8 +179,16 @@ void CResultForm::DisplayValues()
 bool CResultForm::ReadFields()
 {
     const std::optional<float> labField = ParseFormFloat(m_labField->text());
-    if (!labField) {
+    if (!labField && !IsFormNumberText(m_labField->text())) {
         ReportBadField(m_labField, tr("Please enter a number."));
+        return false;
+    }
+    if (!labField || !IsUsableLabField(*labField)) {
+        // A number that gives no paleointensity: 0, negative, not finite, or
+        // beyond the single-precision range.
+        ReportBadField(m_labField, tr("The laboratory field must be a positive number of microtesla: %1 gives no "
+                                      "paleointensity. The analysis keeps %2 \u00B5T.")
+                                       .arg(m_labField->text().trimmed(), FormatLabField(m_held.labField)));
         return false;
     }
     m_held.labField = *labField;

@@ -177,6 +177,24 @@ TEST_F(DocumentWindow, ChosenTemperatureRangeIsAppliedOrRefused)
     EXPECT_EQ(program.Form().HeldValues().labField, 40.0f);  // the file's value
     EXPECT_EQ(program.Doc().m_header.m_labField, 40.0f);
 
+    // A number that gives no paleointensity: a message of our own, and the
+    // held value stays as well.
+    const std::string heldClass = program.Doc().m_result.resultClass;
+    ASSERT_FALSE(heldClass.empty());
+    for (const QString& bad : {QStringLiteral("0"), QStringLiteral("-20"), QStringLiteral("inf"), QStringLiteral("nan"),
+                               QStringLiteral("1e39")}) {
+        answerer.texts.clear();
+        Type(labField, bad);
+        Click(program, QStringLiteral("Apply changes"));
+        ASSERT_EQ(answerer.texts.size(), 1) << bad.toStdString();
+        EXPECT_TRUE(answerer.texts[0].startsWith(QStringLiteral("The laboratory field must be a positive number")));
+        EXPECT_TRUE(answerer.texts[0].contains(bad + QStringLiteral(" gives no paleointensity"))) << bad.toStdString();
+        EXPECT_TRUE(answerer.texts[0].contains(QStringLiteral("keeps 40 \u00B5T")));
+        EXPECT_EQ(program.Form().HeldValues().labField, 40.0f);
+        EXPECT_EQ(program.Doc().m_header.m_labField, 40.0f);
+        EXPECT_EQ(program.Doc().m_result.resultClass, heldClass);
+    }
+
     answerer.texts.clear();
     Type(labField, QStringLiteral(" 45 "));
     Type(to, QStringLiteral("5x"));

@@ -1,6 +1,8 @@
 #pragma once
 // The whole analysis of one document, as run before every paint.
 
+#include <string>
+
 #include "document/Document.h"
 
 namespace korvanes {
@@ -8,8 +10,20 @@ namespace korvanes {
 // Rebuilds every derived list from the measurements and the current options,
 // finds or evaluates the temperature range, applies the automatic MT4 check
 // correction when allowed, rescales the tail statistics and grades the
-// result. Does nothing when the document has no measurement.
+// result. Without a usable laboratory field (IsUsableLabField) nothing is
+// searched or graded: the automatic mode shows the whole range without a
+// result, a typed range gets its statistics but no paleointensity. Without a
+// result, m_result.noResultReason says why (also for a document without
+// measurements, which is otherwise left alone).
 void RunAnalysis(CKorvanesToolDoc& doc);
+
+// Why the laboratory field gives no paleointensity, for people
+// (Windows-1252); empty for a usable one.
+std::string LabFieldProblem(double labField);
+
+// Why the analysed document has no result (paleointensity 0), or empty when
+// it has one.
+std::string NoResultReason(const CKorvanesToolDoc& doc);
 
 // Every derived list as the analysis run builds it before it searches or
 // evaluates a range, with the check correction as m_checkCorrected says
