@@ -32,6 +32,7 @@
 #include "text/TextEncoding.h"
 #include "KorvanesToolApp.h"
 #include "Messages.h"
+#include "StatisticsDock.h"
 #include "OpenDocument.h"
 #include "WindowPlacement.h"
 #include "criteria/ApplicationCriteria.h"
@@ -84,6 +85,9 @@ CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiAr
     setDockNestingEnabled(true);
     m_lastFolder = QDir::currentPath();
 
+    m_statistics = new StatisticsDock(m_app.Settings(), this);
+    addDockWidget(Qt::RightDockWidgetArea, m_statistics);
+    m_statistics->setVisible(m_statistics->StoredShown());
     CreateActions();
     CreateMenus();
     CreateToolBar();
@@ -193,10 +197,12 @@ void CMainFrame::CreateMenus()
 
     QMenu* options = menuBar()->addMenu(tr("&Options"));
     options->addAction(a.criteria);
+    options->addMenu(m_statistics->CriteriaSetMenu());
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
     view->addAction(a.rangeMap);
+    view->addAction(m_statistics->toggleViewAction());
     view->addSeparator();
 
     m_windowMenu = menuBar()->addMenu(tr("&Window"));
@@ -511,6 +517,7 @@ void CMainFrame::OnActiveFrameChanged()
     m_editMenu->menuAction()->setVisible(hasDocument);
     m_windowMenu->menuAction()->setVisible(hasDocument);
     m_actions.newWindow->setEnabled(hasDocument);
+    m_statistics->SetDocument(hasDocument ? active->Document().get() : nullptr);
     // The title shows the program's name; while a document window is
     // maximised the window area adds its name: "KorvanesTool - [name.kvd]".
 }

@@ -19,6 +19,7 @@ namespace korvanes::gui {
 class CChildFrame;
 class CKorvanesToolApp;
 class OpenDocument;
+class StatisticsDock;
 
 class CMainFrame final : public QMainWindow {
     Q_OBJECT
@@ -40,6 +41,7 @@ public:
     CChildFrame* ActiveFrame() const;
     std::vector<CChildFrame*> Frames() const;
     QMdiArea* MdiArea() const { return m_mdiArea; }
+    StatisticsDock* Statistics() const { return m_statistics; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -100,6 +102,7 @@ private:
         QAction* recentSeparator = nullptr;
         std::vector<QAction*> recent;
     } m_actions;
+    StatisticsDock* m_statistics = nullptr;
     QMenu* m_editMenu = nullptr;
     QMenu* m_windowMenu = nullptr;
     std::vector<QAction*> m_windowListActions;
