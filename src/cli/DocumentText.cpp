@@ -8,6 +8,7 @@
 #include "document/Coordinates.h"
 #include "results/FormLines.h"
 #include "results/QualityText.h"
+#include "results/ResultNotes.h"
 #include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
 
@@ -217,12 +218,6 @@ std::string ClassText(const CSpecimenResult& r)
     return text;
 }
 
-// Why there is no result, or empty when there is one (the analysis says).
-std::string NoResultReason(const CKorvanesToolDoc& doc)
-{
-    return ToUtf8(doc.m_result.noResultReason);
-}
-
 std::string RangeUsedText(const CKorvanesToolDoc& doc, const TextContext& context)
 {
     const CSpecimenResult& r = doc.m_result;
@@ -273,15 +268,12 @@ std::string StatisticNote(int controlId, const CKorvanesToolDoc& doc)
         if (corrected) {
             return "  (0 with the check correction)";
         }
-        return doc.m_ptrmCheckDiffs.empty() ? "  (no pTRM checks)" : "";
-    case 1040:
-    case 1077:
-        return doc.m_tailCheckStats.empty() ? "  (no tail checks)" : "";
-    case 1038:
-        return doc.m_additivityResults.empty() ? "  (no additivity checks)" : "";
+        break;
     default:
-        return "";
+        break;
     }
+    const std::string missing = MissingCheck(controlId, doc);
+    return missing.empty() ? "" : "  (" + missing + ")";
 }
 
 // The zero-field steps that are no Arai points, one line each.
@@ -304,7 +296,7 @@ void AppendDetermination(std::string& out, const CKorvanesToolDoc& doc, const Te
     out += "  " + Left("Paleointensity", 24) + ' ' +
            StringPrintf("%s \xC2\xB1 %s %s", Num(r.paleointensity).c_str(), Num(r.stdDev).c_str(), kMicroTesla) + '\n';
     out += "  " + Left("Class", 24) + ' ' + ClassText(r) + '\n';
-    const std::string reason = NoResultReason(doc);
+    const std::string reason = ToUtf8(NoResultReason(doc));
     if (!reason.empty()) {
         out += "  " + Left("", 24) + ' ' + reason + '\n';
     }

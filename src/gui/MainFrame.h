@@ -67,6 +67,7 @@ private:
     void OnNewWindow();
     void OnAbout();
     void OnActiveFrameChanged();
+    void ShowZoomOfActiveFrame();
     void UpdateRecentFileMenu();
     void UpdateWindowMenu();
     CChildFrame* AddFrame(const std::shared_ptr<OpenDocument>& document);
@@ -82,6 +83,7 @@ private:
         QAction* newFile = nullptr;
         QAction* open = nullptr;
         QAction* close = nullptr;
+        QAction* closeAll = nullptr;
         QAction* saveGraph = nullptr;
         QAction* print = nullptr;
         QAction* printPreview = nullptr;
@@ -98,6 +100,9 @@ private:
         QAction* arrangeIcons = nullptr;
         QAction* split = nullptr;
         QAction* rangeMap = nullptr;
+        QAction* fitToWindow = nullptr;
+        QAction* zoomIn = nullptr;
+        QAction* zoomOut = nullptr;
         QAction* about = nullptr;
         QAction* recentSeparator = nullptr;
         std::vector<QAction*> recent;

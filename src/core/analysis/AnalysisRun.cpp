@@ -126,7 +126,10 @@ std::string LabFieldProblem(double labField)
            "; a paleointensity needs a positive laboratory field, so nothing is graded";
 }
 
-std::string NoResultReason(const CKorvanesToolDoc& doc)
+namespace {
+
+// Why the analysed document has no result, or empty when it has one.
+std::string ReasonWithoutResult(const CKorvanesToolDoc& doc)
 {
     const CSpecimenResult& r = doc.m_result;
     if (doc.m_measurements.empty()) {
@@ -147,6 +150,8 @@ std::string NoResultReason(const CKorvanesToolDoc& doc)
     return "the Arai points of the range lie on a flat or vertical line, so the fit has no slope";
 }
 
+}  // namespace
+
 void BuildAnalysisLists(CKorvanesToolDoc& doc)
 {
     BuildLists(doc);
@@ -156,7 +161,7 @@ void BuildAnalysisLists(CKorvanesToolDoc& doc)
 void RunAnalysis(CKorvanesToolDoc& doc)
 {
     if (doc.m_measurements.empty()) {
-        doc.m_result.noResultReason = NoResultReason(doc);
+        doc.m_result.noResultReason = ReasonWithoutResult(doc);
         return;
     }
     if (!IsUsableLabField(doc.m_header.m_labField)) {
@@ -169,7 +174,7 @@ void RunAnalysis(CKorvanesToolDoc& doc)
         doc.m_result.resultClass = ClassText(GradeResult(doc.m_result, doc.m_criteria), doc);
     }
     if (doc.m_result.paleointensity == 0.0) {
-        doc.m_result.noResultReason = NoResultReason(doc);
+        doc.m_result.noResultReason = ReasonWithoutResult(doc);
     } else {
         doc.m_result.noResultReason.clear();
     }

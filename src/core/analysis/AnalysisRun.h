@@ -21,9 +21,6 @@ void RunAnalysis(CKorvanesToolDoc& doc);
 // (Windows-1252); empty for a usable one.
 std::string LabFieldProblem(double labField);
 
-// Why the analysed document has no result (paleointensity 0), or empty when
-// it has one.
-std::string NoResultReason(const CKorvanesToolDoc& doc);
 
 // Every derived list as the analysis run builds it before it searches or
 // evaluates a range, with the check correction as m_checkCorrected says
