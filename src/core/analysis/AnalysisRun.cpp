@@ -180,4 +180,10 @@ void RunAnalysis(CKorvanesToolDoc& doc)
     }
 }
 
+void RunAnalysis(CKorvanesToolDoc& doc, const AnalysisInputs& inputs)
+{
+    ApplyInputs(doc, inputs);
+    RunAnalysis(doc);
+}
+
 }  // namespace korvanes

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "document/AnalysisInputs.h"
 #include "document/Document.h"
 
 namespace korvanes {
@@ -17,10 +18,13 @@ namespace korvanes {
 // measurements, which is otherwise left alone).
 void RunAnalysis(CKorvanesToolDoc& doc);
 
+// The analysis of `doc` with `inputs` (ApplyInputs, then the run): the one
+// way in for every caller that changes what decides an analysis.
+void RunAnalysis(CKorvanesToolDoc& doc, const AnalysisInputs& inputs);
+
 // Why the laboratory field gives no paleointensity, for people
 // (Windows-1252); empty for a usable one.
 std::string LabFieldProblem(double labField);
-
 
 // Every derived list as the analysis run builds it before it searches or
 // evaluates a range, with the check correction as m_checkCorrected says
