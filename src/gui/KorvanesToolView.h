@@ -32,8 +32,8 @@ public:
 
     // One paint on `painter` (screen, printer, picture): the diagram for a
     // window of `client` pixels.
-    // `keepSmallText`: labels under 10 points keep their size at scale 1
-    // when the painter scales down (a fitted page).
+    // `keepSmallText`: labels under 10 points stay legible however far the
+    // painter scales down (a fitted page).
     void OnDraw(QPainter& painter, QSize client, bool keepSmallText = false);
 
     bool FitsToWindow() const { return m_fit; }
