@@ -62,7 +62,7 @@ BatchInputs ExpandInputs(const BatchArguments& args, const std::string& prefix)
         auto imported = std::make_unique<magic::MagicImport>(ImportMagicInput(file, args.magic));
         if (!imported->ok()) {
             ++inputs.unreadable;
-            std::cerr << prefix << "korvanes batch: skipped " << Printable(ToUtf8(imported->error)) << '\n';
+            std::cerr << prefix << "korvanes batch: skipped " << Printable(imported->error) << '\n';
             continue;
         }
         for (const magic::ImportMessage& problem : imported->problems) {
@@ -111,15 +111,15 @@ void PrintSummary(const BatchSummary& s, const BatchInputs& inputs, const BatchA
         std::cout << "MagIC specimens not imported: " << inputs.notImported << '\n';
     }
     if (set != nullptr) {
-        std::cout << "Criteria set " << set->name << ": " << tally.pass << " pass, " << tally.lines.size() - tally.pass
-                  << " fail\n";
+        std::cout << "Criteria set " << Printable(set->name) << ": " << tally.pass << " pass, "
+                  << tally.lines.size() - tally.pass << " fail\n";
         for (const std::string& line : tally.lines) {
-            std::cout << "  " << line << '\n';
+            std::cout << "  " << Printable(line) << '\n';
         }
     }
-    std::cout << "Results file: " << args.resultsPath << '\n';
+    std::cout << "Results file: " << Printable(args.resultsPath) << '\n';
     if (!args.magicSpecimensPath.empty()) {
-        std::cout << "MagIC specimens table: " << args.magicSpecimensPath << " (" << rows << " rows added)\n";
+        std::cout << "MagIC specimens table: " << Printable(args.magicSpecimensPath) << " (" << rows << " rows added)\n";
     }
 }
 
@@ -128,7 +128,7 @@ int RunBatchCommand(const BatchArguments& args)
     CCriteriaSet criteria;
     std::string error;
     if (!LoadCliCriteria(args.options, criteria, error)) {
-        std::cerr << "korvanes batch: " << error << '\n';
+        std::cerr << "korvanes batch: " << Printable(error) << '\n';
         return kExitUnreadable;
     }
 
@@ -136,14 +136,14 @@ int RunBatchCommand(const BatchArguments& args)
     if (!args.criteriaSet.empty()) {
         CriteriaSetRead read = LoadStatisticCriteria(args.criteriaSet);
         if (!read.set) {
-            std::cerr << "korvanes batch: --criteria-set: " << Printable(ToUtf8(read.error)) << '\n';
+            std::cerr << "korvanes batch: --criteria-set: " << Printable(read.error) << '\n';
             return kExitUnreadable;
         }
         set = std::move(read.set);
     }
     if (!args.magicSpecimensPath.empty()) {
         if (const std::optional<std::string> refusal = magic::CheckSpecimensFile(args.magicSpecimensPath)) {
-            std::cerr << "korvanes batch: " << Printable(ToUtf8(*refusal)) << "; nothing written\n";
+            std::cerr << "korvanes batch: " << Printable(*refusal) << "; nothing written\n";
             return kExitUnreadable;
         }
     }
@@ -159,12 +159,12 @@ int RunBatchCommand(const BatchArguments& args)
         ApplyAnalysisOptions(args.options, criteria, doc);
     };
     setup.unreadable = [terminal](const std::string& path, const std::string& message) {
-        std::cerr << (terminal ? "\r\033[K" : "") << "korvanes batch: skipped " << Printable(ToUtf8(path)) << ": "
-                  << Printable(ToUtf8(message)) << '\n';
+        std::cerr << (terminal ? "\r\033[K" : "") << "korvanes batch: skipped " << Printable(path) << ": "
+                  << Printable(message) << '\n';
     };
     if (terminal) {
         setup.progress = [](std::size_t done, std::size_t total, const std::string& path) {
-            std::cerr << "\r\033[K[" << done << '/' << total << "] " << Printable(ToUtf8(path)) << std::flush;
+            std::cerr << "\r\033[K[" << done << '/' << total << "] " << Printable(path) << std::flush;
         };
     }
     setup.open = [&inputs](std::size_t index, CKorvanesToolDoc& doc) {
@@ -203,7 +203,7 @@ int RunBatchCommand(const BatchArguments& args)
             const std::string row = description.substr(cut + 1);
             if (!verdict.empty()) {
                 tally.pass += verdict.rfind("pass", 0) == 0 ? 1 : 0;
-                tally.lines.push_back(verdict.substr(0, 4) + "  " + Printable(ToUtf8(inputs.labels[index])) +
+                tally.lines.push_back(verdict.substr(0, 4) + "  " + Printable(inputs.labels[index]) +
                                       verdict.substr(4));
             }
             if (!row.empty()) {
@@ -217,7 +217,7 @@ int RunBatchCommand(const BatchArguments& args)
         std::cerr << "\r\033[K" << std::flush;
     }
     if (summary.results.outcome == AppendOutcome::kRefused) {
-        std::cerr << "korvanes batch: " << args.resultsPath << ": " << summary.results.message << '\n';
+        std::cerr << "korvanes batch: " << Printable(args.resultsPath) << ": " << Printable(summary.results.message) << '\n';
         return kExitUnreadable;
     }
     std::optional<std::string> magicFailure;
@@ -227,10 +227,10 @@ int RunBatchCommand(const BatchArguments& args)
     PrintSummary(summary, inputs, args, magicFailure ? 0 : rows.size(), setUsed, tally);
     std::cout.flush();
     if (!summary.results.ok()) {
-        std::cerr << "korvanes batch: " << summary.results.message << '\n';
+        std::cerr << "korvanes batch: " << Printable(summary.results.message) << '\n';
     }
     if (magicFailure) {
-        std::cerr << "korvanes batch: " << Printable(ToUtf8(*magicFailure)) << "; no row added\n";
+        std::cerr << "korvanes batch: " << Printable(*magicFailure) << "; no row added\n";
     }
     return summary.results.ok() && !magicFailure ? kExitOk : kExitUnreadable;
 }
