@@ -13,20 +13,23 @@ namespace korvanes::cli {
 namespace {
 
 // The laboratory field is kept as a 32-bit float: "nan", "inf" or a value
-// beyond the float range would carry a non-number into every result.
-CLI::Validator FiniteFloat()
+// beyond the float range would carry a non-number into every result, and
+// one that is not positive (also as a float) gives no paleointensity.
+CLI::Validator PositiveFiniteFloat()
 {
     return CLI::Validator(
         [](std::string& text) -> std::string {
             char* end = nullptr;
             const double value = std::strtod(text.c_str(), &end);
             if (end == text.c_str() || !std::isfinite(value) ||
-                std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {
-                return "needs a finite number of at most 3.4e38 in magnitude, not '" + text + "'";
+                std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max()) ||
+                !IsUsableLabField(static_cast<float>(value))) {
+                return "needs a positive finite number of at most 3.4e38 (the laboratory field in microtesla), "
+                       "not '" + text + "'";
             }
             return std::string();
         },
-        "FINITE");
+        "POSITIVE");
 }
 
 }  // namespace
@@ -51,7 +54,7 @@ void AddAnalysisOptions(CLI::App& cmd, CliAnalysisOptions& options)
            "--labfield", [&options](double value) { options.labField = value; },
            "Laboratory field in µT (instead of the file's header value)")
         ->type_name("MICROTESLA")
-        ->check(FiniteFloat());
+        ->check(PositiveFiniteFloat());
     cmd.add_option("--criteria", options.criteriaPath, "Criteria file (.cri); default: the built-in values");
 }
 

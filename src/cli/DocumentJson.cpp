@@ -5,6 +5,7 @@
 #include "analysis/AraiFit.h"
 #include "results/CriteriaMarks.h"
 #include "results/FormLines.h"
+#include "results/QualityText.h"
 #include "results/ResultsTable.h"
 #include "text/TextEncoding.h"
 
@@ -56,41 +57,59 @@ Json OptionsToJson(const CAnalysisOptions& options)
                 {"equalAraiScales", options.m_equalAraiScales}};
 }
 
+namespace {
+
+// q or w: JSON has no infinity, so a value without scatter becomes null
+// (in its place), with the reason under `reasonKey` beside it.
+void MarkInfiniteQuality(Json& json, const char* key, const char* reasonKey, double value)
+{
+    if (IsInfiniteQuality(value)) {
+        json[key] = nullptr;
+        json[reasonKey] = std::string(kInfiniteQualityReason);
+    }
+}
+
+}  // namespace
+
 Json ResultToJson(const CSpecimenResult& r)
 {
-    return Json{{"tMin", r.tMin},
-                {"tMax", r.tMax},
-                {"madAnchored", JsonNumber(r.madAnchored)},
-                {"decAnchored", JsonNumber(r.decAnchored)},
-                {"incAnchored", JsonNumber(r.incAnchored)},
-                {"madFree", JsonNumber(r.madFree)},
-                {"decFree", JsonNumber(r.decFree)},
-                {"incFree", JsonNumber(r.incFree)},
-                {"trm", JsonNumber(r.trm)},
-                {"nrmT", JsonNumber(r.nrmT)},
-                {"n", r.n},
-                {"stdDev", JsonNumber(r.stdDev)},
-                {"slope", JsonNumber(r.slope)},
-                {"slopeRelStd", JsonNumber(r.slopeRelStd)},
-                {"ckError", JsonNumber(r.ckError)},
-                {"ckDiff", JsonNumber(r.ckDiff)},
-                {"w", JsonNumber(r.w)},
-                {"q", JsonNumber(r.q)},
-                {"g", JsonNumber(r.g)},
-                {"f", JsonNumber(r.f)},
-                {"paleointensity", JsonNumber(r.paleointensity)},
-                {"methodType", ToUtf8(r.methodType)},
-                {"resultClass", ToUtf8(r.resultClass)},
-                {"dTR", JsonNumber(r.dTR)},
-                {"dAC", JsonNumber(r.dAC)},
-                {"fitXFrom", JsonNumber(r.fitXFrom)},
-                {"fitXTo", JsonNumber(r.fitXTo)},
-                {"meanPtrm", JsonNumber(r.meanPtrm)},
-                {"meanNrm", JsonNumber(r.meanNrm)},
-                {"fitLength", JsonNumber(r.fitLength)},
-                {"drat", JsonNumber(r.drat)},
-                {"alpha", JsonNumber(r.alpha)},
-                {"dTStar", JsonNumber(r.dTStar)}};
+    Json json{{"tMin", r.tMin},
+              {"tMax", r.tMax},
+              {"madAnchored", JsonNumber(r.madAnchored)},
+              {"decAnchored", JsonNumber(r.decAnchored)},
+              {"incAnchored", JsonNumber(r.incAnchored)},
+              {"madFree", JsonNumber(r.madFree)},
+              {"decFree", JsonNumber(r.decFree)},
+              {"incFree", JsonNumber(r.incFree)},
+              {"trm", JsonNumber(r.trm)},
+              {"nrmT", JsonNumber(r.nrmT)},
+              {"n", r.n},
+              {"stdDev", JsonNumber(r.stdDev)},
+              {"slope", JsonNumber(r.slope)},
+              {"slopeRelStd", JsonNumber(r.slopeRelStd)},
+              {"ckError", JsonNumber(r.ckError)},
+              {"ckDiff", JsonNumber(r.ckDiff)},
+              {"w", JsonNumber(r.w)},
+              {"q", JsonNumber(r.q)},
+              {"g", JsonNumber(r.g)},
+              {"f", JsonNumber(r.f)},
+              {"paleointensity", JsonNumber(r.paleointensity)},
+              {"methodType", ToUtf8(r.methodType)},
+              {"resultClass", ToUtf8(r.resultClass)},
+              {"dTR", JsonNumber(r.dTR)},
+              {"dAC", JsonNumber(r.dAC)},
+              {"fitXFrom", JsonNumber(r.fitXFrom)},
+              {"fitXTo", JsonNumber(r.fitXTo)},
+              {"meanPtrm", JsonNumber(r.meanPtrm)},
+              {"meanNrm", JsonNumber(r.meanNrm)},
+              {"fitLength", JsonNumber(r.fitLength)},
+              {"drat", JsonNumber(r.drat)},
+              {"alpha", JsonNumber(r.alpha)},
+              {"dTStar", JsonNumber(r.dTStar)},
+              {"noResultReason", ToUtf8(r.noResultReason)}};
+    MarkInfiniteQuality(json, "w", "wNullReason", r.w);
+    MarkInfiniteQuality(json, "q", "qNullReason", r.q);
+    return json;
 }
 
 Json PlotBoundsToJson(const CPlotBounds& b)
@@ -136,8 +155,9 @@ Json MarksToJson(const CSpecimenResult& result, const CCriteriaSet& criteria)
 {
     Json statistics = Json::array();
     for (const MarkedStatistic& m : CriteriaMarks(result, criteria)) {
+        const bool infinite = m.label == "q" && IsInfiniteQuality(m.value);
         statistics.push_back(Json{{"name", m.label},
-                                  {"value", JsonNumber(m.value)},
+                                  {"value", infinite ? Json(nullptr) : Json(JsonNumber(m.value))},
                                   {"mark", CriteriaMarkName(m.mark)},
                                   {"graded", m.label != "MAD'"}});
     }
@@ -166,7 +186,7 @@ Json LeftOutStepsToJson(const CKorvanesToolDoc& doc)
 Json RangeMapToJson(const RangeMap& map)
 {
     if (!map.refused.empty()) {
-        return Json{{"refused", map.refused}};
+        return Json{{"refused", ToUtf8(map.refused)}};
     }
     const RangeMapSummary& s = map.summary;
     Json summary;
@@ -181,15 +201,17 @@ Json RangeMapToJson(const RangeMap& map)
     json["temperatures"] = map.temperatures;
     json["summary"] = summary;
     json["ranges"] = ListToJson(map.cells, [](const RangeMapCell& c) {
-        return Json{{"tMin", c.tMin},
-                    {"tMax", c.tMax},
-                    {"n", c.n},
-                    {"class", RangeMapGradeName(c.grade)},
-                    {"value", JsonNumber(c.value)},
-                    {"paleointensity", JsonNumber(c.paleointensity)},
-                    {"stdDev", JsonNumber(c.stdDev)},
-                    {"missesA", GradeTestLabels(c.missesA)},
-                    {"missesB", GradeTestLabels(c.missesB)}};
+        Json cell{{"tMin", c.tMin},
+                  {"tMax", c.tMax},
+                  {"n", c.n},
+                  {"class", RangeMapGradeName(c.grade)},
+                  {"value", JsonNumber(c.value)},
+                  {"paleointensity", JsonNumber(c.paleointensity)},
+                  {"stdDev", JsonNumber(c.stdDev)},
+                  {"missesA", GradeTestLabels(c.missesA)},
+                  {"missesB", GradeTestLabels(c.missesB)}};
+        MarkInfiniteQuality(cell, "value", "valueNullReason", c.value);
+        return cell;
     });
     return json;
 }

@@ -27,6 +27,9 @@ Json MeasurementToJson(const CMeasurement& m);
 Json StepVectorToJson(const CStepVector& s);
 Json HeaderToJson(const CSpecimenHeader& header);
 Json OptionsToJson(const CAnalysisOptions& options);
+// The fields of the result, and "noResultReason" (empty when there is a
+// result). q and w without scatter (infinite) are null, with "qNullReason"
+// or "wNullReason" beside them saying why.
 Json ResultToJson(const CSpecimenResult& result);
 Json PlotBoundsToJson(const CPlotBounds& bounds);
 Json WarningsToJson(const std::vector<ReadWarning>& warnings);
@@ -63,7 +66,8 @@ Json LeftOutStepsToJson(const CKorvanesToolDoc& doc);
 // "w"|"q", "temperatures", "summary": {"chosen": {"tMin", "tMax"} or null,
 // "statisticsOver": "A"|"B"|null, "count", "minimum", "median", "maximum"},
 // "ranges": [{"tMin", "tMax", "n", "class": "A"|"B"|"none", "value",
-// "paleointensity", "stdDev", "missesA": [labels], "missesB": [labels]}]}.
+// "paleointensity", "stdDev", "missesA": [labels], "missesB": [labels]}]};
+// an infinite value (no scatter) is null with "valueNullReason" beside it.
 Json RangeMapToJson(const RangeMap& map);
 
 // The result line that saving appends, without its CR LF, as UTF-8.

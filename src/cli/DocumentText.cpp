@@ -7,6 +7,7 @@
 #include "analysis/AraiFit.h"
 #include "document/Coordinates.h"
 #include "results/FormLines.h"
+#include "results/QualityText.h"
 #include "results/ResultNotes.h"
 #include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
@@ -295,7 +296,7 @@ void AppendDetermination(std::string& out, const CKorvanesToolDoc& doc, const Te
     out += "  " + Left("Paleointensity", 24) + ' ' +
            StringPrintf("%s \xC2\xB1 %s %s", Num(r.paleointensity).c_str(), Num(r.stdDev).c_str(), kMicroTesla) + '\n';
     out += "  " + Left("Class", 24) + ' ' + ClassText(r) + '\n';
-    const std::string reason = NoResultReason(doc);
+    const std::string reason = ToUtf8(NoResultReason(doc));
     if (!reason.empty()) {
         out += "  " + Left("", 24) + ' ' + reason + '\n';
     }
@@ -307,8 +308,8 @@ void AppendDetermination(std::string& out, const CKorvanesToolDoc& doc, const Te
         {"Std/slope", Num(r.slopeRelStd), "", 1023},
         {"f (NRM fraction)", Num(r.f), "", 1025},
         {"g (gap factor)", Num(r.g), "", 0},
-        {"q (quality factor)", Num(r.q), "", 1027},
-        {"w (weighting factor)", Num(r.w), "", 0},
+        {"q (quality factor)", FormatQuality(r.q, "%.6g"), "", 1027},
+        {"w (weighting factor)", FormatQuality(r.w, "%.6g"), "", 0},
         {"TRM (x intercept)", Num(r.trm), "mA/m", 0},
         {"NRMt (y intercept)", Num(r.nrmT), "mA/m", 0},
         {"Dec anchored", Num(r.decAnchored), kDegree, 0},
@@ -587,7 +588,7 @@ void AppendRangeMap(std::string& out, const RangeMap& map)
 {
     out += "\nRange map\n";
     if (!map.refused.empty()) {
-        out += "  not made: " + map.refused + '\n';
+        out += "  not made: " + ToUtf8(map.refused) + '\n';
         return;
     }
     std::size_t byGrade[3] = {0, 0, 0};

@@ -30,7 +30,8 @@ int RunImport(const ImportArguments& args)
     PrintImportSummary(std::cout, args.measurements, imported);
     if (imported.specimens.empty()) {
         std::cout.flush();
-        std::cerr << "korvanes import-magic: no specimen with a thermal double-heating experiment to write\n";
+        std::cerr << "korvanes import-magic: " << Printable(ToUtf8(args.measurements))
+                  << ": no specimen with a thermal double-heating experiment to write\n";
         return kExitUnreadable;
     }
     const magic::WriteOutcome written = magic::WriteImportedSpecimens(imported, args.folder);

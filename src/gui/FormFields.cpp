@@ -207,6 +207,14 @@ std::optional<double> ParseFormDouble(const QString& text)
     return value;
 }
 
+bool IsFormNumberText(const QString& text)
+{
+    const std::string s = NumberText(text);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::general);
+    return !s.empty() && end == s.data() + s.size() && (error == std::errc() || error == std::errc::result_out_of_range);
+}
+
 std::optional<float> ParseFormFloat(const QString& text)
 {
     const std::optional<double> value = ParseFormDouble(text);

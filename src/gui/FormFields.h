@@ -97,5 +97,8 @@ QString FormatLabField(float value);
 std::optional<double> ParseFormDouble(const QString& text);
 std::optional<float> ParseFormFloat(const QString& text);
 std::optional<int> ParseFormInteger(const QString& text);
+// Whether the text reads as a number of any size: also infinity, NaN and
+// numbers beyond the double range, which the parsers above refuse.
+bool IsFormNumberText(const QString& text);
 
 }  // namespace korvanes::gui

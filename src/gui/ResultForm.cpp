@@ -189,11 +189,22 @@ void CResultForm::DisplayValues()
 bool CResultForm::ReadFields()
 {
     const std::optional<float> labField = ParseFormFloat(m_labField->text());
-    if (!labField) {
+    if (!labField && !IsFormNumberText(m_labField->text())) {
         ReportBadField(m_labField, tr("Please enter a number."));
         return false;
     }
-    m_held.labField = *labField;
+    if (labField && IsUsableLabField(*labField)) {
+        m_held.labField = *labField;
+    } else if (m_labField->isModified()) {
+        // A typed number that gives no paleointensity: 0, negative, not
+        // finite, or beyond the single-precision range.
+        ReportBadField(m_labField, tr("The laboratory field must be a positive number of microtesla: %1 gives no "
+                                      "paleointensity. The analysis keeps %2 \u00B5T.")
+                                       .arg(m_labField->text().trimmed(), FormatLabField(m_held.labField)));
+        return false;
+    }
+    // Otherwise the field shows the held value untouched, one that a file's
+    // header gave: it stands (the result says why there is none).
     m_labField->setModified(false);
     m_held.plotIndex = m_plotGroup.checkedId();
     m_held.coordinateIndex = m_coordinateGroup.checkedId();

@@ -50,6 +50,14 @@ bool EndsWith(const std::string& text, const std::string& end)
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+template <class... Args>
+std::string StringFormat(const char* format, Args... args)
+{
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, format, args...);
+    return buffer;
+}
+
 std::string Fixed(const char* format, double value)
 {
     char buffer[64];
@@ -154,9 +162,9 @@ TEST(AnalyzeRange, ReversedRangeIsRefusedAndAnEmptyOneHasNoResult)
     EXPECT_NE(text.out.find("no result"), std::string::npos);
 }
 
-TEST(AnalyzeRange, LabFieldMustBeAFiniteFloatAndScalesThePaleointensity)
+TEST(AnalyzeRange, LabFieldMustBeAPositiveFiniteFloatAndScalesThePaleointensity)
 {
-    for (const char* bad : {"nan", "inf", "-inf", "1e39", "abc"}) {
+    for (const char* bad : {"nan", "inf", "-inf", "1e39", "abc", "0", "-20", "1e-50"}) {
         const RunResult r = RunProgram({"analyze", Example("basalt-mt1.kvd"), "--labfield", bad});
         EXPECT_EQ(r.status, 1) << bad;
         EXPECT_EQ(r.out, "") << bad;
@@ -168,6 +176,79 @@ TEST(AnalyzeRange, LabFieldMustBeAFiniteFloatAndScalesThePaleointensity)
     EXPECT_NEAR(Get(at70["result"], "paleointensity"), 2.0 * Get(at35["result"], "paleointensity"), 1e-9);
     EXPECT_EQ(at70["result"]["slope"], at35["result"]["slope"]);
     EXPECT_EQ(Split(at70["resultsLine"].get<std::string>(), "\t")[1], "70.0");
+}
+
+TEST(AnalyzeRange, HeaderLabFieldThatIsNotPositiveGivesNoGradedResultAndSaysWhy)
+{
+    // basalt-mt1 with its laboratory field replaced in the header.
+    std::string bytes = ReadAll(Example("basalt-mt1.kvd"));
+    const std::size_t line2 = bytes.find('\n') + 1;
+    const std::string rest = bytes.substr(bytes.find_first_of(" \t", line2));
+    const json at35 = AnalyzeJson({"--range", "100", "500"}, Example("basalt-mt1.kvd"));
+    for (const char* field : {"0", "-20"}) {
+        SCOPED_TRACE(field);
+        const fs::path file = WriteFile(TestDir() / "field.kvd", bytes.substr(0, line2) + field + rest);
+        const json automatic = AnalyzeJson({}, file.string());
+        EXPECT_EQ(automatic["resultClass"], "");
+        EXPECT_EQ(automatic["result"]["paleointensity"], 0.0);
+        EXPECT_EQ(automatic["result"]["n"], 0);  // nothing searched: the whole range, no fit
+        const std::string reason = automatic["result"]["noResultReason"];
+        EXPECT_NE(reason.find("laboratory field is " + std::string(field) + " \xC2\xB5T"), std::string::npos) << reason;
+        ASSERT_EQ(automatic["warnings"].size(), 1u);
+        EXPECT_EQ(automatic["warnings"][0]["line"], 2);
+
+        // A typed range keeps the statistics that do not depend on the field.
+        const json typed = AnalyzeJson({"--range", "100", "500"}, file.string());
+        EXPECT_EQ(typed["resultClass"], "");
+        EXPECT_EQ(typed["result"]["paleointensity"], 0.0);
+        EXPECT_EQ(typed["result"]["stdDev"], 0.0);
+        EXPECT_EQ(typed["result"]["slope"], at35["result"]["slope"]);
+        EXPECT_EQ(typed["result"]["q"], at35["result"]["q"]);
+        EXPECT_EQ(typed["result"]["noResultReason"], reason);
+        EXPECT_EQ(Split(typed["resultsLine"].get<std::string>(), "\t")[24], "");
+
+        const RunResult text = RunProgram({"analyze", file.string()});
+        EXPECT_EQ(text.status, 0);
+        EXPECT_NE(text.err.find(file.string() + ":2: warning: the laboratory field is"), std::string::npos)
+            << text.err;
+        EXPECT_NE(text.out.find(reason), std::string::npos) << text.out;
+        const RunResult map = RunProgram({"analyze", file.string(), "--range-map"});
+        EXPECT_NE(map.out.find("not made: " + reason), std::string::npos) << map.out;
+    }
+}
+
+TEST(AnalyzeRange, QualityWithoutScatterIsInfInTextAndNullInJson)
+{
+    // NRM and pTRM along z: Arai points (0, 10), (2, 8), (4, 6), (6, 4),
+    // exactly on a line, so sigma_b = 0 and q and w are infinite.
+    std::string bytes = "Korvanes-kvd\n35 0 0 0 0\nS1\t20.00\t10\t0\t90\n";
+    for (const char* step : {"100", "200", "300"}) {
+        const int t = std::stoi(step);
+        bytes += StringFormat("S1\t%s.00\t%d\t0\t90\nS1\t%s.11\t10\t0\t90\n", step, 10 - t / 50, step);
+    }
+    const fs::path file = WriteFile(TestDir() / "exact.kvd", bytes);
+    const json j = AnalyzeJson({"--range", "20", "300"}, file.string());
+    const json& r = j["result"];
+    ASSERT_EQ(r["n"], 4);
+    EXPECT_TRUE(r["q"].is_null());
+    EXPECT_TRUE(r["w"].is_null());
+    EXPECT_NE(r["qNullReason"].get<std::string>().find("sigma_b = 0"), std::string::npos);
+    EXPECT_EQ(r["wNullReason"], r["qNullReason"]);
+    EXPECT_EQ(Get(r, "f"), 0.6);
+    const std::vector<std::string> fields = Split(j["resultsLine"].get<std::string>(), "\t");
+    EXPECT_EQ(fields[11], "inf");
+    EXPECT_EQ(fields[12], "inf");
+    for (const json& mark : j["marks"]["statistics"]) {
+        if (mark["name"] == "q") {
+            EXPECT_TRUE(mark["value"].is_null());
+        }
+    }
+
+    const RunResult text = RunProgram({"analyze", file.string(), "--range", "20", "300"});
+    EXPECT_NE(LineStartingWith(text.out, "q (quality factor)").find(" inf "), std::string::npos) << text.out;
+    EXPECT_NE(LineStartingWith(text.out, "w (weighting factor)").find(" inf"), std::string::npos) << text.out;
+    EXPECT_EQ(text.out.find("e+308"), std::string::npos);
+    EXPECT_EQ(text.out.find("17976931348623157"), std::string::npos);
 }
 
 TEST(AnalyzeChecks, CheckCorrectedZeroesTheCheckStatisticsAndStarsTheClass)

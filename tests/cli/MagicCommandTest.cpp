@@ -98,6 +98,7 @@ TEST(MagicCommands, HostileTablesWriteNothing)
             RunProgram({"import-magic", WriteFile(dir / c.name, c.content).string(), "--out", out.string()});
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.name), std::string::npos) << r.err;  // the file is named
         EXPECT_TRUE(FilesIn(out).empty());
     }
 }

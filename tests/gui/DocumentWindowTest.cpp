@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFile>
 #include <QScrollBar>
 #include <QJsonArray>
 #include <QLineEdit>
@@ -194,6 +195,23 @@ TEST_F(DocumentWindow, ChosenTemperatureRangeIsAppliedOrRefused)
     EXPECT_EQ(program.Form().HeldValues().labField, 40.0f);  // the file's value
     EXPECT_EQ(program.Doc().m_header.m_labField, 40.0f);
 
+    // A number that gives no paleointensity: a message of our own, and the
+    // held value stays as well.
+    const std::string heldClass = program.Doc().m_result.resultClass;
+    for (const QString& bad : {QStringLiteral("0"), QStringLiteral("-20"), QStringLiteral("inf"), QStringLiteral("nan"),
+                               QStringLiteral("1e39")}) {
+        answerer.texts.clear();
+        Type(labField, bad);
+        Click(program, QStringLiteral("Apply changes"));
+        ASSERT_EQ(answerer.texts.size(), 1) << bad.toStdString();
+        EXPECT_TRUE(answerer.texts[0].startsWith(QStringLiteral("The laboratory field must be a positive number")));
+        EXPECT_TRUE(answerer.texts[0].contains(bad + QStringLiteral(" gives no paleointensity"))) << bad.toStdString();
+        EXPECT_TRUE(answerer.texts[0].contains(QStringLiteral("keeps 40 \u00B5T")));
+        EXPECT_EQ(program.Form().HeldValues().labField, 40.0f);
+        EXPECT_EQ(program.Doc().m_header.m_labField, 40.0f);
+        EXPECT_EQ(program.Doc().m_result.resultClass, heldClass);
+    }
+
     answerer.texts.clear();
     Type(labField, QStringLiteral(" 45 "));
     Type(to, QStringLiteral("5x"));
@@ -208,6 +226,46 @@ TEST_F(DocumentWindow, ChosenTemperatureRangeIsAppliedOrRefused)
     Click(program, QStringLiteral("automatic calculation"));
     EXPECT_FALSE(from->isEnabled());
     EXPECT_EQ(from->text().toInt(), program.Doc().m_result.tMin);
+}
+
+TEST_F(DocumentWindow, FileWithoutAUsableLabFieldOpensAndItsFieldIsRefusedOnlyWhenTyped)
+{
+    // The header's 0 stands while the field is left alone: the other form
+    // actions go on without a message, and the result has no class.
+    ModalAnswerer answerer;
+    QTemporaryDir scratch;
+    QFile file(scratch.filePath(QStringLiteral("zero.kvd")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QFile example(Example("basalt-mt1.kvd"));
+    ASSERT_TRUE(example.open(QIODevice::ReadOnly));
+    QByteArray bytes = example.readAll();
+    const int line2 = bytes.indexOf('\n') + 1;
+    bytes.replace(line2, bytes.indexOf(' ', line2) - line2, "0");
+    file.write(bytes);
+    file.close();
+    RunningProgram program({file.fileName()});
+    EXPECT_EQ(program.Doc().m_header.m_labField, 0.0f);
+    EXPECT_EQ(program.Doc().m_result.resultClass, "");
+    EXPECT_NE(program.Doc().m_result.noResultReason.find("laboratory field is 0"), std::string::npos);
+    Click(program, QStringLiteral("Geo"));
+    Click(program, QStringLiteral("Apply changes"));
+    EXPECT_TRUE(answerer.texts.isEmpty()) << answerer.texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(program.Doc().m_options.m_coordinates, kGeographic);
+
+    QLineEdit* labField = nullptr;
+    for (QLineEdit* edit : program.Form().findChildren<QLineEdit*>()) {
+        if (!edit->isReadOnly() && labField == nullptr) {
+            labField = edit;
+        }
+    }
+    ASSERT_NE(labField, nullptr);
+    Type(labField, QStringLiteral("-5"));
+    Click(program, QStringLiteral("Apply changes"));
+    EXPECT_EQ(answerer.texts.size(), 1);
+    Type(labField, QStringLiteral("35"));
+    Click(program, QStringLiteral("Apply changes"));
+    EXPECT_EQ(program.Doc().m_header.m_labField, 35.0f);
+    EXPECT_FALSE(program.Doc().m_result.resultClass.empty());
 }
 
 TEST_F(DocumentWindow, TypedTextSurvivesARepaint)

@@ -1,9 +1,13 @@
 #include "analysis/AnalysisRun.h"
 
+#include <cmath>
+
+#include "analysis/AraiFit.h"
 #include "analysis/CheckSeries.h"
 #include "analysis/Classification.h"
 #include "analysis/RangeSearch.h"
 #include "analysis/TailChecks.h"
+#include "text/TextEncoding.h"
 
 namespace korvanes {
 namespace {
@@ -83,6 +87,69 @@ std::string ClassText(int grade, const CKorvanesToolDoc& doc)
     return text;
 }
 
+// Without a usable laboratory field nothing is graded and nothing is
+// searched (a range chosen by grading would rest on the field): the
+// automatic mode shows the whole range without a result; a typed range is
+// fitted for the statistics that do not depend on the field, with a
+// positive stand-in, and its paleointensity is withheld.
+void RunWithoutLabField(CKorvanesToolDoc& doc)
+{
+    BuildAnalysisLists(doc);
+    CSpecimenResult& r = doc.m_result;
+    if (doc.m_options.m_rangeMode == kAutomaticRange) {
+        ClearResult(r);
+        r.tMin = doc.m_plotBounds.minTemperature;
+        r.tMax = doc.m_plotBounds.maxTemperature;
+    } else {
+        const float held = doc.m_header.m_labField;
+        doc.m_header.m_labField = 1.0f;
+        SearchRange(doc, kClassA);  // the typed range; the class limit plays no part
+        doc.m_header.m_labField = held;
+        r.paleointensity = 0.0;
+        r.stdDev = 0.0;
+    }
+    RescaleTailStatsToNrmT(doc);
+    r.resultClass.clear();
+}
+
+}  // namespace
+
+std::string LabFieldProblem(double labField)
+{
+    if (IsUsableLabField(labField)) {
+        return std::string();
+    }
+    const std::string value = std::isnan(labField)   ? std::string("not a number")
+                              : std::isinf(labField) ? std::string("infinite")
+                                                     : StringPrintf("%g \xB5T", labField);
+    return "the laboratory field is " + value +
+           "; a paleointensity needs a positive laboratory field, so nothing is graded";
+}
+
+namespace {
+
+// Why the analysed document has no result, or empty when it has one.
+std::string ReasonWithoutResult(const CKorvanesToolDoc& doc)
+{
+    const CSpecimenResult& r = doc.m_result;
+    if (doc.m_measurements.empty()) {
+        return "the file holds no measurement";
+    }
+    if (!IsUsableLabField(doc.m_header.m_labField)) {
+        return LabFieldProblem(doc.m_header.m_labField);
+    }
+    if (r.paleointensity != 0.0) {
+        return std::string();
+    }
+    if (doc.m_options.m_rangeMode == kAutomaticRange) {
+        return "no temperature range meets class A or class B; the whole measured range is shown";
+    }
+    if (r.n < 2) {
+        return "the range holds fewer than two measured zero-field steps";
+    }
+    return "the Arai points of the range lie on a flat or vertical line, so the fit has no slope";
+}
+
 }  // namespace
 
 void BuildAnalysisLists(CKorvanesToolDoc& doc)
@@ -94,13 +161,23 @@ void BuildAnalysisLists(CKorvanesToolDoc& doc)
 void RunAnalysis(CKorvanesToolDoc& doc)
 {
     if (doc.m_measurements.empty()) {
+        doc.m_result.noResultReason = ReasonWithoutResult(doc);
         return;
     }
-    BuildAnalysisLists(doc);
-    Search(doc);
-    TryMt4CheckCorrection(doc);
-    RescaleTailStatsToNrmT(doc);
-    doc.m_result.resultClass = ClassText(GradeResult(doc.m_result, doc.m_criteria), doc);
+    if (!IsUsableLabField(doc.m_header.m_labField)) {
+        RunWithoutLabField(doc);
+    } else {
+        BuildAnalysisLists(doc);
+        Search(doc);
+        TryMt4CheckCorrection(doc);
+        RescaleTailStatsToNrmT(doc);
+        doc.m_result.resultClass = ClassText(GradeResult(doc.m_result, doc.m_criteria), doc);
+    }
+    if (doc.m_result.paleointensity == 0.0) {
+        doc.m_result.noResultReason = ReasonWithoutResult(doc);
+    } else {
+        doc.m_result.noResultReason.clear();
+    }
 }
 
 void RunAnalysis(CKorvanesToolDoc& doc, const AnalysisInputs& inputs)

@@ -456,6 +456,7 @@ void ClearResult(CSpecimenResult& result)
     result.meanPtrm = 0.0;
     result.meanNrm = 0.0;
     result.resultClass.clear();
+    result.noResultReason.clear();
 }
 
 }  // namespace korvanes

@@ -112,8 +112,8 @@ struct LeftOutStep {
 // is in the fitted range when the result has points and tMin <= T <= tMax.
 std::vector<LeftOutStep> LeftOutAraiSteps(const CKorvanesToolDoc& doc);
 
-// Zeroes every result value and empties resultClass; fitLength and
-// methodType stay.
+// Zeroes every result value and empties resultClass and noResultReason;
+// fitLength and methodType stay.
 void ClearResult(CSpecimenResult& result);
 
 }  // namespace korvanes

@@ -175,7 +175,11 @@ private:
 
 void BuildSteps(CKorvanesToolDoc& doc)
 {
-    static thread_local VectorMemo memo;
+    // One memo per coordinate system: the tail statistics convert the same
+    // measurements to specimen coordinates beside the displayed ones.
+    static thread_local std::array<VectorMemo, 3> memos;
+    const int coordinates = doc.m_options.m_coordinates;
+    VectorMemo& memo = memos[static_cast<std::size_t>(coordinates >= 0 && coordinates < 3 ? coordinates : 0)];
     memo.Begin(doc);
     doc.m_steps.clear();
     doc.m_steps.reserve(doc.m_measurements.size());

@@ -40,6 +40,10 @@ RangeMap ComputeRangeMap(const CKorvanesToolDoc& analysed)
 {
     RangeMap map;
     map.byQ = analysed.m_criteria.maximizeQ != 0;
+    if (!IsUsableLabField(analysed.m_header.m_labField)) {
+        map.refused = LabFieldProblem(analysed.m_header.m_labField);
+        return map;
+    }
     std::map<int, Span> spans;
     for (std::size_t k = 0; k < analysed.m_zeroFieldSteps.size(); ++k) {
         const int t = analysed.m_zeroFieldSteps[k].temperature;

@@ -56,7 +56,7 @@ struct RangeMap {
 // range: its values are those of `korvanes analyze --range tMin tMax` with
 // the same check correction. The chosen range is the document's result
 // (when it has one). More than kMaxRangeMapTemperatures temperatures: no
-// map, with the reason.
+// map, with the reason; so also without a usable laboratory field.
 RangeMap ComputeRangeMap(const CKorvanesToolDoc& analysed);
 
 // "A", "B" or "none".

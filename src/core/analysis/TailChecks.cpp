@@ -1,7 +1,10 @@
 #include "analysis/TailChecks.h"
 
 #include <cmath>
+#include <cstddef>
+#include <vector>
 
+#include "analysis/Classification.h"
 #include "analysis/SafeDivision.h"
 #include "document/Coordinates.h"
 
@@ -44,35 +47,46 @@ double TailTStar(double nrmInclination, double ptrmInclination, double dH, doubl
 
 }  // namespace
 
-void BuildTailCheckStats(CKorvanesToolDoc& doc)
+namespace {
+
+// The statistics from `specimen`, lists in specimen coordinates with their
+// extents, and d(Inc) from `shown`, the same pairs in the displayed
+// coordinates (the same lists when those are specimen coordinates).
+void BuildTailCheckStatsFrom(CKorvanesToolDoc& doc, const CKorvanesToolDoc& specimen, const CKorvanesToolDoc& shown)
 {
     doc.m_tailCheckStats.clear();
-    CPlotBounds& bounds = doc.m_plotBounds;
+    const CPlotBounds& extents = specimen.m_plotBounds;
     double maxDTR = 0.0;
     double maxTStar = 0.0;
     double maxDInc = 0.0;
 
-    for (const CStepVector& n : doc.m_zeroFieldSteps) {
-        for (const CStepVector& k : doc.m_tailChecks) {
+    const std::vector<CStepVector>& zeroField = specimen.m_zeroFieldSteps;
+    const std::vector<CStepVector>& tails = specimen.m_tailChecks;
+    for (std::size_t i = 0; i < zeroField.size(); ++i) {
+        const CStepVector& n = zeroField[i];
+        for (std::size_t j = 0; j < tails.size(); ++j) {
+            const CStepVector& k = tails[j];
             if (k.temperature != n.temperature) {
                 continue;
             }
             const Direction nDir = DirectionFromVector(n.x, n.y, n.z);
-            const Direction kDir = DirectionFromVector(k.x, k.y, k.z);
-            const double dTR = Quotient((n.magnitude - k.magnitude) * 100.0, bounds.maxNrm);
+            const CStepVector& nShown = shown.m_zeroFieldSteps[i];
+            const CStepVector& kShown = shown.m_tailChecks[j];
+            const double dInc = DirectionFromVector(nShown.x, nShown.y, nShown.z).inclination -
+                                DirectionFromVector(kShown.x, kShown.y, kShown.z).inclination;
+            const double dTR = Quotient((n.magnitude - k.magnitude) * 100.0, extents.maxNrm);
             const double dH = std::sqrt(n.x * n.x + n.y * n.y) - std::sqrt(k.x * k.x + k.y * k.y);
             const double dZ = n.z - k.z;
-            const double dInc = nDir.inclination - kDir.inclination;
 
             double theta = 0.0;
             double tStar = 0.0;
-            for (const CStepVector& p : doc.m_ptrmGained) {
+            for (const CStepVector& p : specimen.m_ptrmGained) {
                 if (p.temperature != n.temperature) {
                     continue;
                 }
                 const Direction pDir = DirectionFromVector(p.x, p.y, p.z);
-                tStar = TailTStar(nDir.inclination, pDir.inclination, dH, dZ, bounds.maxNrm,
-                                  bounds.maxPtrm, theta);
+                tStar = TailTStar(nDir.inclination, pDir.inclination, dH, dZ, extents.maxNrm, extents.maxPtrm,
+                                  theta);
             }
 
             CStepVector record;
@@ -97,11 +111,37 @@ void BuildTailCheckStats(CKorvanesToolDoc& doc)
         }
     }
 
+    CPlotBounds& bounds = doc.m_plotBounds;
     bounds.maxTailDTR = maxDTR;
     bounds.maxTailTStar = maxTStar;
     bounds.maxTailDInc = maxDInc;
     bounds.tailPlotMaxIncTStar = std::ceil(maxDInc > maxTStar ? maxDInc : maxTStar);
     bounds.tailPlotMax = std::ceil(bounds.tailPlotMaxIncTStar > maxDTR ? bounds.tailPlotMaxIncTStar : maxDTR);
+}
+
+}  // namespace
+
+void BuildTailCheckStats(CKorvanesToolDoc& doc)
+{
+    if (doc.m_options.m_coordinates == kCoreCoordinates) {
+        BuildTailCheckStatsFrom(doc, doc, doc);
+        return;
+    }
+    // The laboratory field was applied along the specimen's z axis: the
+    // same steps in specimen coordinates, built as the run builds them (kept
+    // per thread, so that a repeated run allocates nothing).
+    static thread_local CKorvanesToolDoc specimen;
+    specimen.m_measurements = doc.m_measurements;
+    specimen.m_header = doc.m_header;
+    specimen.m_options = doc.m_options;
+    specimen.m_options.m_coordinates = kCoreCoordinates;
+    BuildSteps(specimen);
+    PairSteps(specimen);
+    const bool samePairs = specimen.m_zeroFieldSteps.size() == doc.m_zeroFieldSteps.size() &&
+                           specimen.m_tailChecks.size() == doc.m_tailChecks.size();
+    // Lists that were not built from the measurements have no specimen
+    // counterpart: they are taken as they are.
+    BuildTailCheckStatsFrom(doc, samePairs ? specimen : doc, doc);
 }
 
 void RescaleTailStatsToNrmT(CKorvanesToolDoc& doc)

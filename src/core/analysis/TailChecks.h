@@ -9,7 +9,12 @@ namespace korvanes {
 // m_zeroFieldSteps, m_tailChecks and m_ptrmGained, using maxNrm and maxPtrm.
 // One record per pair of zero-field step and tail check of one temperature:
 // x = theta (degrees), y = d(Inc), z = t*, magnitude = d(TR) in per cent of
-// maxNrm. The field axis is taken from the last pTRM item of the temperature;
+// maxNrm. The laboratory field lies along the specimen's z axis, so theta,
+// t* and d(TR) always come from specimen-coordinate vectors: in other
+// coordinates the steps are built once more from the measurements in
+// specimen coordinates (lists that do not come from the measurements are
+// taken as they are). d(Inc) is the difference of the displayed
+// inclinations. The field axis is taken from the last pTRM item of the temperature;
 // without one, theta and t* are 0. A zero maxNrm or maxPtrm gives 0 for the
 // values divided by it.
 void BuildTailCheckStats(CKorvanesToolDoc& doc);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "analysis/AnalysisRun.h"
 #include "io/FileRead.h"
 #include "text/TextEncoding.h"
 
@@ -108,6 +109,21 @@ private:
     std::size_t m_unlisted = 0;
 };
 
+// Whether `text` is one number and nothing else (white space aside).
+bool IsNumberText(std::string_view text)
+{
+    const char* pos = text.data();
+    const char* end = text.data() + text.size();
+    double value = 0.0;
+    if (ParseOne(pos, end, value) == ParseOutcome::kNone) {
+        return false;
+    }
+    while (pos != end && IsCSpace(*pos)) {
+        ++pos;
+    }
+    return pos == end;
+}
+
 bool IsBlank(std::string_view line)
 {
     for (char c : line) {
@@ -137,6 +153,9 @@ void ParseHeaderLine(const std::string& line, CSpecimenHeader& header, WarningLi
                                      "dip, bedding dip direction, bedding dip); the missing ones keep their "
                                      "default values",
                                      scan.count));
+    }
+    if (scan.count > 0 && !IsUsableLabField(header.m_labField)) {
+        warnings.Add(2, LabFieldProblem(header.m_labField) + " (set one in the form or with --labfield)");
     }
 }
 
@@ -234,6 +253,18 @@ std::vector<ReadWarning> ParseDataLines(const std::vector<std::string>& lines, C
         if (scan.count < 4) {
             warnings.Add(lineNumber, StringPrintf("%d of 4 numbers read; the missing ones %s", scan.count,
                                                   anyTaken ? "repeat the previous line's values" : "are 0"));
+        }
+        if (firstLineOfHeaderless && (split.name.empty() || IsNumberText(split.name))) {
+            // Without the "Korvanes-kvd" line a first line that names no
+            // specimen (nothing, or a number) may well be meant as the
+            // header: say how it was taken.
+            warnings.Add(lineNumber,
+                         StringPrintf("the file does not begin with the line \"%s\", so this line without a "
+                                      "specimen name was read as a measurement (treatment code %g), not as a "
+                                      "header: the laboratory field is the default %g \xB5T and the orientation "
+                                      "angles are 0",
+                                      std::string(kDataFileMagic).c_str(), static_cast<double>(values[0]),
+                                      static_cast<double>(doc.m_header.m_labField)));
         }
         doc.m_measurements.push_back({values[0], values[1], values[3], values[2]});
         for (int i = 0; i < 4; ++i) {

@@ -73,9 +73,15 @@ NumberScan ScanFloats(std::string_view text, float* values, int wanted);
 // the file as a whole):
 // - a header line that is missing or holds fewer than five usable numbers
 //   (the missing header values keep the document's values: 35 µT and 0°);
+// - a laboratory field in the header that is not a positive number (it is
+//   kept, and the analysis grades nothing while it stands);
 // - a data line with a non-finite or out-of-range number: the line is not
 //   taken at all;
 // - a data line that is not blank but has no name part: skipped, as always;
+// - the first line of a file without "Korvanes-kvd" line when its name part
+//   is empty or a number (no specimen name; perhaps a header without its
+//   first line): taken as a measurement all the same, and the header values
+//   stay the defaults (35 µT, angles 0);
 // - a taken data line with fewer than four numbers: the missing ones repeat
 //   those of the previous taken line (0 for the first taken line);
 // - no data line taken at all.

@@ -2,6 +2,7 @@
 // The record types of a specimen document: one measurement line, one derived
 // vector, the header, the options, the result and the plot extents.
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -50,6 +51,13 @@ struct CSpecimenHeader {
     // the file may keep notes there (the MagIC import keeps the origin).
     std::string m_fileNote;
 };
+
+// Whether a laboratory field (µT) can give a paleointensity: only a
+// positive finite number can. With any other the analysis grades nothing.
+inline bool IsUsableLabField(double microTesla)
+{
+    return microTesla > 0.0 && std::isfinite(microTesla);
+}
 
 enum Coordinates : std::int32_t { kCoreCoordinates = 0, kGeographic = 1, kBedding = 2 };
 enum PlotType : std::int32_t {
@@ -109,6 +117,9 @@ struct CSpecimenResult {
     double drat = 0.0;
     double alpha = 0.0;
     double dTStar = 0.0;
+    // Why there is no result (paleointensity 0), for people (Windows-1252);
+    // empty when there is one. Set by the analysis run.
+    std::string noResultReason;
 };
 
 // Extents of the derived lists that the analysis and the diagrams scale by.

@@ -10,7 +10,7 @@
 namespace korvanes {
 
 // Why the analysed `doc` has no result (paleointensity 0), or empty when it
-// has one.
+// has one: the reason the analysis run left in the result (Windows-1252).
 std::string NoResultReason(const CKorvanesToolDoc& doc);
 
 // For the statistic shown in form field `controlId`: "no pTRM checks",

@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "io/FileCreate.h"
+#include "results/QualityText.h"
 #include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
 
@@ -260,10 +261,14 @@ std::string FormatResultLine(const ResultValues& v)
     // The texts are appended as they are rather than through %s, so that any
     // byte of a name survives.
     std::string line = v.name;
-    line += StringPrintf("\t%.1f\t%.2f\t%.2f\t%d\t%d\t%d\t%.2f\t%.2f\t%.2f\t%.2f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t"
-                         "%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t",
-                         num(v.labField), num(r.paleointensity), num(r.stdDev), r.tMin, r.tMax, r.n, num(r.slope),
-                         num(r.slopeRelStd), num(r.f), num(r.g), num(r.q), num(r.w), num(r.trm), num(r.nrmT),
+    line += StringPrintf("\t%.1f\t%.2f\t%.2f\t%d\t%d\t%d\t%.2f\t%.2f\t%.2f\t%.2f\t", num(v.labField),
+                         num(r.paleointensity), num(r.stdDev), r.tMin, r.tMax, r.n, num(r.slope), num(r.slopeRelStd),
+                         num(r.f), num(r.g));
+    // q and w of a range without scatter are infinite: "inf", not the stand-in.
+    line += FormatQuality(r.q, "%.1f");
+    line += '\t';
+    line += FormatQuality(r.w, "%.1f");
+    line += StringPrintf("\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t", num(r.trm), num(r.nrmT),
                          num(r.incAnchored), num(r.decAnchored), num(r.madAnchored), num(r.incFree), num(r.decFree),
                          num(r.madFree), num(r.alpha));
     line += v.coordinates;

@@ -35,7 +35,7 @@ const std::string& ResultsHeaderLine();
 
 // The result line, with its CR LF. Texts are copied byte for byte (a tab in
 // the name shifts the columns; nothing is escaped); a number that is not
-// finite is written as 0.
+// finite is written as 0, except q and w without scatter, written "inf".
 std::string FormatResultLine(const ResultValues& values);
 
 enum class AppendOutcome { kOk, kRefused, kError };

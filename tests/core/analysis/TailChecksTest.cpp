@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
+#include "analysis/AnalysisRun.h"
 #include "document/Coordinates.h"
+#include "text/TextEncoding.h"
 
 namespace korvanes {
 namespace {
@@ -247,6 +250,39 @@ TEST(TailChecks, RescaleToNrmT)
     EXPECT_DOUBLE_EQ(b.maxTailDTR, 2.0 * boundsBefore.maxTailDTR);
     EXPECT_DOUBLE_EQ(b.tailPlotMaxIncTStar, 2.0 * boundsBefore.tailPlotMaxIncTStar);
     EXPECT_DOUBLE_EQ(b.tailPlotMax, 2.0 * boundsBefore.tailPlotMax);
+}
+
+TEST(TailChecks, TailStatisticsDoNotDependOnTheDisplayedCoordinates)
+{
+    // The field was applied along the specimen's z axis: theta, t*, d(TR)
+    // and d(t*) are those of specimen coordinates in every system, while the
+    // directions follow the system shown (tuff-mt3 has tail checks and
+    // orientation angles that are not 0).
+    CKorvanesToolDoc core;
+    ASSERT_TRUE(core.Open(std::string(KORVANES_SOURCE_DIR) + "/examples/tuff-mt3.kvd").readable);
+    RunAnalysis(core);
+    ASSERT_FALSE(core.m_tailCheckStats.empty());
+    ASSERT_GT(core.m_result.dTStar, 0.0);
+    for (const int system : {kGeographic, kBedding}) {
+        CKorvanesToolDoc doc;
+        doc.Open(std::string(KORVANES_SOURCE_DIR) + "/examples/tuff-mt3.kvd");
+        doc.m_options.m_coordinates = system;
+        RunAnalysis(doc);
+        SCOPED_TRACE(system);
+        EXPECT_GT(AngleBetweenDirections(doc.m_result.decAnchored, doc.m_result.incAnchored,
+                                         core.m_result.decAnchored, core.m_result.incAnchored),
+                  10.0);
+        ASSERT_EQ(doc.m_tailCheckStats.size(), core.m_tailCheckStats.size());
+        for (std::size_t i = 0; i < doc.m_tailCheckStats.size(); ++i) {
+            EXPECT_NEAR(doc.m_tailCheckStats[i].x, core.m_tailCheckStats[i].x, 1e-9);
+            EXPECT_NEAR(doc.m_tailCheckStats[i].z, core.m_tailCheckStats[i].z, 1e-9);
+            EXPECT_NEAR(doc.m_tailCheckStats[i].magnitude, core.m_tailCheckStats[i].magnitude, 1e-9);
+        }
+        EXPECT_NEAR(doc.m_plotBounds.maxTailTStar, core.m_plotBounds.maxTailTStar, 1e-9);
+        EXPECT_NEAR(doc.m_result.dTStar, core.m_result.dTStar, 1e-9);
+        EXPECT_EQ(StringPrintf("%.1f", doc.m_result.dTStar), StringPrintf("%.1f", core.m_result.dTStar));
+        EXPECT_EQ(doc.m_result.resultClass, core.m_result.resultClass);
+    }
 }
 
 }  // namespace

@@ -82,6 +82,41 @@ TEST(DataFileReader, HeaderlessFileTakesItsFirstLineWithoutName)
     EXPECT_EQ(single.doc.m_header.m_specimenName, "");
 }
 
+TEST(DataFileReader, HeaderlessFirstLineWithoutSpecimenNameIsAMeasurementWithANotice)
+{
+    // A first line that names no specimen (none, or a number: a header
+    // without its "Korvanes-kvd" line) is a measurement, and a notice says
+    // so and that the header values are the defaults. A named one is not
+    // worth a notice.
+    const struct {
+        const char* first;
+        bool notice;
+    } cases[] = {{"40 241 48.5 35 14", true}, {"40\t241\t48.5\t35\t14", true}, {"\t20.00\t100\t10\t20", true},
+                 {"20.00", true}, {"X1 20.00 100 10 20", false}, {"1a 20.00 100 10 20", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        const Parsed p = Parse({c.first, "X2 100.00 90 11 21"});
+        ASSERT_EQ(p.doc.m_measurements.size(), 2u);
+        EXPECT_EQ(p.doc.m_header.m_labField, 35.0f);
+        EXPECT_EQ(p.doc.m_header.m_specimenName, "X2");
+        bool noticed = false;
+        for (const ReadWarning& w : p.warnings) {
+            noticed = noticed || (w.line == 1 && w.text.find("read as a measurement") != std::string::npos &&
+                                  w.text.find("35 \xB5T") != std::string::npos);
+        }
+        EXPECT_EQ(noticed, c.notice);
+    }
+}
+
+TEST(DataFileReader, HeaderLabFieldThatIsNotPositiveIsKeptWithANotice)
+{
+    for (const char* field : {"0", "-20", "35"}) {
+        const Parsed p = Parse({"Korvanes-kvd", std::string(field) + " 0 0 0 0", "AB\t20 1 2 3"});
+        EXPECT_EQ(p.doc.m_header.m_labField, std::stof(field));
+        EXPECT_EQ(HasWarningOnLine(p.warnings, 2), std::string(field) != "35") << field;
+    }
+}
+
 TEST(DataFileReader, MagicWordIsCaseSensitive)
 {
     // Lower case is no header: the line itself becomes the first record, all zeros.

@@ -8,7 +8,9 @@
 
 #include "MagicTestTables.h"
 #include "analysis/AnalysisRun.h"
+#include "analysis/AraiFit.h"
 #include "core/results/TempDir.h"
+#include "document/DataFileReader.h"
 #include "magic/MagicFiles.h"
 #include "magic/MagicSpecimens.h"
 
@@ -145,6 +147,21 @@ TEST(MagicSpecimens, RowValuesInTheModelsUnits)
     EXPECT_EQ(cell(doc, "criteria", ccrit), "x:CCRIT");
     EXPECT_EQ(cell(doc, "description", ccrit).rfind("CCRIT: fail (int_n_measurements, ", 0), 0u)
         << cell(doc, "description", ccrit);
+
+    // Arai points exactly on a line: q and w are infinite, and no number
+    // stands for them.
+    CKorvanesToolDoc exact;
+    ParseDataLines({"Korvanes-kvd", "35 0 0 0 0", "S\t20.00\t10\t0\t90", "S\t100.00\t8\t0\t90",
+                    "S\t100.11\t10\t0\t90", "S\t200.00\t6\t0\t90", "S\t200.11\t10\t0\t90",
+                    "S\t300.00\t4\t0\t90", "S\t300.11\t10\t0\t90"},
+                   exact);
+    exact.m_options.m_rangeMode = kSelectedRange;
+    exact.m_result.tMin = 20;
+    exact.m_result.tMax = 300;
+    RunAnalysis(exact);
+    ASSERT_EQ(exact.m_result.q, kQualityWithoutScatter);
+    EXPECT_EQ(cell(exact, "int_q") + cell(exact, "int_w"), "");
+    EXPECT_EQ(cell(exact, "int_f"), "0.6");
 
     // Tilt correction: what the coordinates truly are.
     struct Tilt {

@@ -14,6 +14,7 @@
 #include <limits>
 #include <vector>
 
+#include "analysis/AraiFit.h"
 #include "core/results/TempDir.h"
 
 namespace korvanes {
@@ -117,6 +118,21 @@ TEST(ResultsTable, EmptyResultAndNonFiniteValues)
     EXPECT_EQ(fields[11], "0.0");
     EXPECT_EQ(fields[24], "");  // empty class
     EXPECT_EQ(fields[30], "0.0\r\n");
+}
+
+TEST(ResultsTable, QualityWithoutScatterIsWrittenInf)
+{
+    // q and w of points exactly on a line: "inf", not the 309 digits of
+    // the stand-in; every other field as before.
+    ResultValues v = Example();
+    v.result.q = kQualityWithoutScatter;
+    v.result.w = -kQualityWithoutScatter;
+    const std::vector<std::string> fields = SplitTabs(FormatResultLine(v));
+    const std::vector<std::string> plain = SplitTabs(FormatResultLine(Example()));
+    ASSERT_EQ(fields.size(), 31u);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        EXPECT_EQ(fields[i], i == 11 ? "inf" : i == 12 ? "-inf" : plain[i]) << i;
+    }
 }
 
 TEST(ResultsTable, ValuesComeFromTheDocument)
