@@ -306,6 +306,38 @@ TEST(ResultsTable, UnterminatedLastLineIsEndedBeforeTheNewOne)
 
 // Appends from several processes at once: every line arrives whole, once, and
 // the header stays the only one, also when the file does not exist at first.
+// Many lines in one write, nothing in the file before the commit, and a file
+// that another program creates between the first line and the commit gets
+// the lines after what that program wrote.
+TEST(ResultsAppender, OneWriteForManyLinesAndNothingBeforeTheCommit)
+{
+    TempDir dir;
+    const std::string path = dir.File("batch.krv");
+    const std::string line = FormatResultLine(Example());
+    WriteBytes(path, ResultsHeaderLine());
+    {
+        ResultsAppender dropped(path);
+        ASSERT_TRUE(dropped.Add(line + line).ok());
+        EXPECT_EQ(ReadBytes(path), ResultsHeaderLine());
+    }
+    EXPECT_EQ(ReadBytes(path), ResultsHeaderLine());  // never committed
+    ResultsAppender appender(path);
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(appender.Add(line).ok());
+    }
+    EXPECT_EQ(appender.BufferedBytes(), 0u);  // in the next version, not in memory
+    ASSERT_TRUE(appender.Commit().ok());
+    EXPECT_EQ(appender.Writes(), 1u);
+    EXPECT_EQ(ReadBytes(path), ResultsHeaderLine() + line + line + line);
+
+    const std::string created = dir.File("created.krv");
+    ResultsAppender late(created);
+    ASSERT_TRUE(late.Add("late\r\n").ok());
+    ASSERT_TRUE(AppendResult(created, line).ok());
+    ASSERT_TRUE(late.Commit().ok());
+    EXPECT_EQ(ReadBytes(created), ResultsHeaderLine() + line + "late\r\n");
+}
+
 TEST(ResultsTable, ConcurrentAppendsNeverInterleave)
 {
     TempDir dir;
