@@ -216,25 +216,6 @@ std::string ClassText(const CSpecimenResult& r)
     return text;
 }
 
-// Why there is no result, or empty when there is one.
-std::string NoResultReason(const CKorvanesToolDoc& doc)
-{
-    const CSpecimenResult& r = doc.m_result;
-    if (r.paleointensity != 0.0) {
-        return "";
-    }
-    if (doc.m_measurements.empty()) {
-        return "the file holds no measurement";
-    }
-    if (doc.m_options.m_rangeMode == kAutomaticRange) {
-        return "no temperature range meets class A or class B; the whole measured range is shown";
-    }
-    if (r.n < 2) {
-        return "the range holds fewer than two measured zero-field steps";
-    }
-    return "the fit gives no paleointensity (is the laboratory field 0?)";
-}
-
 std::string RangeUsedText(const CKorvanesToolDoc& doc, const TextContext& context)
 {
     const CSpecimenResult& r = doc.m_result;
@@ -558,6 +539,25 @@ void AppendPlotBounds(std::string& out, const CPlotBounds& b)
 }
 
 }  // namespace
+
+std::string NoResultReason(const CKorvanesToolDoc& doc)
+{
+    const CSpecimenResult& r = doc.m_result;
+    if (r.paleointensity != 0.0) {
+        return "";
+    }
+    if (doc.m_measurements.empty()) {
+        return "the file holds no measurement";
+    }
+    if (doc.m_options.m_rangeMode == kAutomaticRange) {
+        return "no temperature range meets class A or class B; the whole measured range is shown";
+    }
+    if (r.n < 2) {
+        return "the range holds fewer than two measured zero-field steps";
+    }
+    return "the fit gives no paleointensity (is the laboratory field 0?)";
+}
+
 
 const char* CoordinatesName(int coordinates)
 {
