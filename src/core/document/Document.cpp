@@ -14,14 +14,11 @@ OpenStatus CKorvanesToolDoc::Open(const std::string& path)
 {
     m_options.m_pathName = path;
     std::string bytes;
-    const OpenStatus status = ReadDataFileBytes(path, bytes);
-    return status.readable ? OpenFileBytes(path, bytes) : status;
-}
-
-OpenStatus CKorvanesToolDoc::OpenFileBytes(const std::string& path, std::string_view bytes)
-{
-    m_options.m_pathName = path;
-    OpenStatus status = OpenData(bytes);
+    OpenStatus status = ReadDataFileBytes(path, bytes);
+    if (!status.readable) {
+        return status;
+    }
+    status = OpenData(bytes);
     if (!status.readable) {
         status.error = "cannot analyse '" + path + "': " + status.error;
     }

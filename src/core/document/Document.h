@@ -46,8 +46,6 @@ public:
     // A file beyond the analysis limits (analysis/AnalysisLimits.h) is
     // refused as OpenData refuses it, naming the file.
     OpenStatus Open(const std::string& path);
-    // As Open, for the bytes of the file at `path` read already.
-    OpenStatus OpenFileBytes(const std::string& path, std::string_view bytes);
 
     // Parses the bytes of a data file into the measurement list and the
     // header. Data beyond the analysis limits are refused: the measurement

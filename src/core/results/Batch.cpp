@@ -104,7 +104,16 @@ FileOutcome AnalyseFile(const std::string& path, const BatchSetup& setup)
         }
         SpecimenOutcome& s = outcome.specimens.emplace_back();
         CKorvanesToolDoc doc(setup.criteria);
-        Analyse(doc, read.readable ? doc.OpenFileBytes(path, bytes) : read, setup, s);
+        OpenStatus opened = read;
+        if (read.readable) {
+            // What CKorvanesToolDoc::Open does after its read.
+            doc.m_options.m_pathName = path;
+            opened = doc.OpenData(bytes);
+            if (!opened.readable) {
+                opened.error = "cannot analyse '" + path + "': " + opened.error;
+            }
+        }
+        Analyse(doc, opened, setup, s);
     } catch (...) {
         outcome.failure = std::current_exception();
     }
@@ -141,21 +150,29 @@ public:
     ParallelAnalysis(const ParallelAnalysis&) = delete;
     ParallelAnalysis& operator=(const ParallelAnalysis&) = delete;
 
+    // Files the calling thread takes at one waking, at most (a quarter of
+    // the smallest ring).
+    static constexpr std::size_t kGroup = 16;
+
     struct Slot {
         std::string path;
         FileOutcome outcome;
     };
 
-    // The files from `first` on that are done, in order; waits for the
-    // first until `deadline` (none when it has passed), and returns none at
-    // the end of the files (then `end` is set).
+    // The files from `first` on that are done, in order. Waits until `first`
+    // is done and, so that the calling thread wakes once for a group of
+    // files rather than for each, the last of the group that follows it
+    // (or the end of the files); but not beyond `deadline`, when there may
+    // be none. Returns none at the end of the files (then `end` is set).
     std::vector<Slot> TakeFrom(std::size_t first, Clock::time_point deadline, bool& end)
     {
         std::vector<Slot> taken;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_awaited = first;
-            const auto ready = [&] { return m_ring[first % m_ring.size()].has_value() || first >= m_end; };
+            m_first = first;
+            m_last = first + kGroup - 1;
+            const auto done = [&](std::size_t k) { return k >= m_end || m_ring[k % m_ring.size()].has_value(); };
+            const auto ready = [&] { return done(first) && done(m_last); };
             if (deadline == Clock::time_point::max()) {
                 m_done.wait(lock, ready);
             } else {
@@ -171,7 +188,7 @@ public:
                 slot.reset();
             }
             m_taken = first + taken.size();
-            m_awaited = m_taken;
+            m_first = m_last = static_cast<std::size_t>(-1);
         }
         if (!taken.empty()) {
             m_room.notify_all();
@@ -208,7 +225,7 @@ private:
             {
                 const std::lock_guard<std::mutex> lock(m_mutex);
                 m_ring[k % m_ring.size()] = Slot{std::move(path), std::move(outcome)};
-                awaited = k == m_awaited;
+                awaited = k == m_first || k == m_last;
             }
             if (awaited) {
                 m_done.notify_one();
@@ -224,7 +241,9 @@ private:
     std::condition_variable m_room;  // the calling thread took files: room in the ring
     std::size_t m_started = 0;       // files handed to a thread
     std::size_t m_taken = 0;         // files the calling thread took
-    std::size_t m_awaited = 0;       // the file the calling thread waits for
+    // The first and the last file of the group the calling thread waits for.
+    std::size_t m_first = static_cast<std::size_t>(-1);
+    std::size_t m_last = static_cast<std::size_t>(-1);
     std::size_t m_end = static_cast<std::size_t>(-1);  // the number of files, once known
     bool m_exhausted = false;
     bool m_stop = false;

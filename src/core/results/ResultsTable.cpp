@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <filesystem>
 #include <system_error>
 
@@ -306,23 +307,50 @@ const std::string& ResultsHeaderLine()
 std::string FormatResultLine(const ResultValues& v)
 {
     const CSpecimenResult& r = v.result;
-    const auto num = FiniteOrZero;
-    // The texts are appended as they are rather than through %s, so that any
+    // std::to_chars with a precision writes what printf's %.1f and %.2f
+    // write (the exact binary value, rounded to nearest, ties to even), in a
+    // fraction of the time. The texts are appended as they are, so that any
     // byte of a name survives.
-    std::string line = v.name;
-    line += StringPrintf("\t%.1f\t%.2f\t%.2f\t%d\t%d\t%d\t%.2f\t%.2f\t%.2f\t%.2f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t"
-                         "%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t",
-                         num(v.labField), num(r.paleointensity), num(r.stdDev), r.tMin, r.tMax, r.n, num(r.slope),
-                         num(r.slopeRelStd), num(r.f), num(r.g), num(r.q), num(r.w), num(r.trm), num(r.nrmT),
-                         num(r.incAnchored), num(r.decAnchored), num(r.madAnchored), num(r.incFree), num(r.decFree),
-                         num(r.madFree), num(r.alpha));
-    line += v.coordinates;
-    line += '\t';
-    line += r.methodType;
-    line += '\t';
-    line += r.resultClass;
-    line += StringPrintf("\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\r\n", num(r.ckError), num(r.ckDiff), num(r.drat),
-                         num(r.dTStar), num(r.dTR), num(r.dAC));
+    std::string line;
+    line.reserve(v.name.size() + 200);
+    line += v.name;
+    const auto fixed = [&line](double value, int decimals) {
+        char buffer[400];  // the largest double with two decimals takes 312 characters
+        const auto written = std::to_chars(buffer, buffer + sizeof buffer, FiniteOrZero(value),
+                                           std::chars_format::fixed, decimals);
+        line += '\t';
+        line.append(buffer, written.ptr);
+    };
+    const auto whole = [&line](int value) {
+        char buffer[16];
+        const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+        line += '\t';
+        line.append(buffer, written.ptr);
+    };
+    const auto text = [&line](const std::string& value) {
+        line += '\t';
+        line += value;
+    };
+    fixed(v.labField, 1);
+    fixed(r.paleointensity, 2);
+    fixed(r.stdDev, 2);
+    whole(r.tMin);
+    whole(r.tMax);
+    whole(r.n);
+    for (const double value : {r.slope, r.slopeRelStd, r.f, r.g}) {
+        fixed(value, 2);
+    }
+    for (const double value : {r.q, r.w, r.trm, r.nrmT, r.incAnchored, r.decAnchored, r.madAnchored, r.incFree,
+                               r.decFree, r.madFree, r.alpha}) {
+        fixed(value, 1);
+    }
+    text(v.coordinates);
+    text(r.methodType);
+    text(r.resultClass);
+    for (const double value : {r.ckError, r.ckDiff, r.drat, r.dTStar, r.dTR, r.dAC}) {
+        fixed(value, 1);
+    }
+    line += "\r\n";
     return line;
 }
 
