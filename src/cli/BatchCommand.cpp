@@ -20,7 +20,9 @@
 #include "Commands.h"
 #include "DocumentText.h"
 #include "MagicInput.h"
+#include "analysis/StandardStatistics.h"
 #include "criteria/ApplicationCriteria.h"
+#include "criteria/StatisticCriteria.h"
 #include "magic/MagicFiles.h"
 #include "magic/MagicSpecimens.h"
 #include "magic/MagicTable.h"
@@ -37,6 +39,7 @@ struct BatchArguments {
     std::string resultsPath;
     std::string magicSpecimensPath;
     unsigned jobs = DefaultBatchJobs();
+    std::string criteriaSet;  // NAME|FILE: a verdict for every specimen with a result
     CliAnalysisOptions options;
     MagicInputOptions magic;
 };
@@ -129,7 +132,17 @@ std::string CriteriaName(const CliAnalysisOptions& options)
     return std::filesystem::path(options.criteriaPath).filename().string();
 }
 
-void PrintSummary(const BatchSummary& s, const BatchArguments& args, std::size_t rows)
+// What the analysis threads keep of each specimen: its MagIC row and its
+// verdict against the criteria set, joined by a record separator.
+constexpr char kPartSeparator = '\x1e';
+
+struct SetTally {
+    std::size_t pass = 0;
+    std::vector<std::string> lines;  // one per specimen with a result
+};
+
+void PrintSummary(const BatchSummary& s, const BatchArguments& args, std::size_t rows, const StatisticCriteriaSet* set,
+                  const SetTally& tally)
 {
     std::cout << "Specimens read: " << s.specimensRead << '\n'
               << "  class A: " << s.gradedA << '\n'
@@ -139,6 +152,13 @@ void PrintSummary(const BatchSummary& s, const BatchArguments& args, std::size_t
               << "Unreadable files: " << s.unreadable << '\n';
     if (s.otherFiles > 0) {
         std::cout << "MagIC specimens not imported: " << s.notImported << '\n';
+    }
+    if (set != nullptr) {
+        std::cout << "Criteria set " << set->name << ": " << tally.pass << " pass, " << tally.lines.size() - tally.pass
+                  << " fail\n";
+        for (const std::string& line : tally.lines) {
+            std::cout << "  " << line << '\n';
+        }
     }
     std::cout << "Results file: " << args.resultsPath << '\n';
     if (!args.magicSpecimensPath.empty()) {
@@ -158,6 +178,15 @@ int RunBatchCommand(const BatchArguments& args)
         return kExitUnreadable;
     }
 
+    std::optional<StatisticCriteriaSet> set;
+    if (!args.criteriaSet.empty()) {
+        CriteriaSetRead read = LoadStatisticCriteria(args.criteriaSet);
+        if (!read.set) {
+            std::cerr << "korvanes batch: --criteria-set: " << Printable(ToUtf8(read.error)) << '\n';
+            return kExitUnreadable;
+        }
+        set = std::move(read.set);
+    }
     if (!args.magicSpecimensPath.empty()) {
         if (const std::optional<std::string> refusal = magic::CheckSpecimensFile(args.magicSpecimensPath)) {
             std::cerr << "korvanes batch: " << Printable(ToUtf8(*refusal)) << "; nothing written\n";
@@ -209,13 +238,39 @@ int RunBatchCommand(const BatchArguments& args)
             std::cerr << "] " << Printable(ToUtf8(path)) << std::flush;
         };
     }
-    if (!args.magicSpecimensPath.empty()) {
-        // Rows are made on the analysis threads and kept in the files' order.
-        setup.describe = [&criteriaName](const CKorvanesToolDoc& doc) {
-            const auto row = magic::SpecimenRow(doc, criteriaName);
-            return row ? magic::SpecimenLine(*row) : std::string();
+    SetTally tally;
+    const StatisticCriteriaSet* setUsed = set ? &*set : nullptr;
+    if (!args.magicSpecimensPath.empty() || setUsed != nullptr) {
+        // Rows and verdicts are made on the analysis threads and kept in the files' order.
+        const bool wantRows = !args.magicSpecimensPath.empty();
+        setup.describe = [&criteriaName, setUsed, wantRows](const CKorvanesToolDoc& doc) {
+            std::string verdictText;
+            if (setUsed != nullptr && doc.m_result.paleointensity != 0.0) {
+                const CriteriaVerdict verdict =
+                    EvaluateCriteria(*setUsed, StandardStatisticsOfResult(doc, ScatBetaOf(setUsed)));
+                verdictText = verdict.pass ? "pass" : "fail";
+                const std::vector<std::string> failed = verdict.Failed();
+                for (std::size_t i = 0; i < failed.size(); ++i) {
+                    verdictText += (i == 0 ? " (" : ", ") + failed[i] + (i + 1 == failed.size() ? ")" : "");
+                }
+            }
+            std::string row;
+            if (wantRows) {
+                if (const auto cells = magic::SpecimenRow(doc, criteriaName, setUsed)) {
+                    row = magic::SpecimenLine(*cells);
+                }
+            }
+            return verdictText + kPartSeparator + row;
         };
-        setup.analysed = [&rows](const std::string& row) {
+        setup.analysed = [&rows, &tally](const std::string& label, const std::string& description) {
+            const std::size_t cut = description.find(kPartSeparator);
+            const std::string verdict = description.substr(0, cut);
+            const std::string row = description.substr(cut + 1);
+            if (!verdict.empty()) {
+                tally.pass += verdict.rfind("pass", 0) == 0 ? 1 : 0;
+                tally.lines.push_back(verdict.substr(0, 4) + "  " + Printable(ToUtf8(label)) +
+                                      verdict.substr(4));
+            }
             if (!row.empty()) {
                 rows.push_back(row);
             }
@@ -235,7 +290,7 @@ int RunBatchCommand(const BatchArguments& args)
     if (!args.magicSpecimensPath.empty() && !rows.empty()) {
         magicFailure = magic::AppendSpecimenLines(args.magicSpecimensPath, rows);
     }
-    PrintSummary(summary, args, magicFailure ? 0 : rows.size());
+    PrintSummary(summary, args, magicFailure ? 0 : rows.size(), setUsed, tally);
     std::cout.flush();
     if (!summary.results.ok()) {
         std::cerr << "korvanes batch: " << summary.results.message << '\n';
@@ -268,6 +323,9 @@ void RegisterBatchCommand(CLI::App& app, int& status)
                     "lines in the same order whatever the number")
         ->check(CLI::Range(1u, 1024u))
         ->capture_default_str();
+    cmd->add_option("--criteria-set", args->criteriaSet,
+                    "Measure every result against a criteria set on the standard statistics (CCRIT, PICRIT03, "
+                    "SELCRIT2 or a set file): verdicts in the summary, and in the MagIC specimens table");
     AddAnalysisOptions(*cmd, args->options);
     AddMagicInputOptions(*cmd, args->magic, false);
     cmd->callback([args, &status]() { status = RunBatchCommand(*args); });

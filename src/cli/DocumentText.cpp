@@ -672,6 +672,9 @@ std::string DocumentToText(const CKorvanesToolDoc& doc, const std::string& file,
     AppendValue(out, "bedding dip direction", h.m_beddingDipDirection, kDegree);
     AppendValue(out, "bedding dip", h.m_beddingDip, kDegree);
     AppendDetermination(out, doc, context);
+    if (context.standardSection != nullptr) {
+        out += *context.standardSection;
+    }
     if (context.rangeMap != nullptr) {
         AppendRangeMap(out, *context.rangeMap);
     }

@@ -24,6 +24,9 @@ struct TextContext {
     bool checkCorrectionRequested = false;
     // The range map of the document, when asked for (--range-map).
     const RangeMap* rangeMap = nullptr;
+    // Text of its own after the determination (the standard statistics and
+    // criteria-set verdicts), when any.
+    const std::string* standardSection = nullptr;
 };
 
 // Name of a coordinate system as the --coords option spells it.

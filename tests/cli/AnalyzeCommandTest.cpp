@@ -93,7 +93,7 @@ TEST(Analyze, ExamplesAsJsonHaveTheFullShape)
                                        "ckDiff",   "w",           "q",           "g",              "f",
                                        "paleointensity", "methodType", "resultClass", "dTR",       "dAC",
                                        "fitXFrom", "fitXTo",      "meanPtrm",    "meanNrm",        "fitLength",
-                                       "drat",     "alpha",       "dTStar"};
+                                       "drat",     "alpha",       "dTStar",      "standardStatistics"};
     const std::set<std::string> bounds{"minTemperature", "maxTemperature", "minNrm",        "maxNrm",
                                        "maxPtrm",        "maxX",           "maxY",          "maxZ",
                                        "maxHorizontal",  "minX",           "minY",          "minZ",

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "analysis/StandardStatistics.h"
 #include "io/FileRead.h"
 #include "io/FileReplace.h"
 #include "magic/MagicImport.h"
@@ -82,7 +83,24 @@ struct ExistingFile {
     bool exists = false;
     std::string bytes;
     std::optional<std::string> refusal;
+    std::vector<std::string> columns;  // of a table already in the file; empty for a new one
 };
+
+// The position of each of `names` among the columns written; false when one is none of them.
+bool PositionsOf(const std::vector<std::string>& names, std::vector<std::size_t>& positions)
+{
+    const auto& columns = SpecimenColumns();
+    positions.clear();
+    for (const std::string& name : names) {
+        const auto at =
+            std::find_if(columns.begin(), columns.end(), [&name](const SpecimenColumn& c) { return c.name == name; });
+        if (at == columns.end()) {
+            return false;
+        }
+        positions.push_back(static_cast<std::size_t>(at - columns.begin()));
+    }
+    return true;
+}
 
 ExistingFile ReadExisting(const std::string& path)
 {
@@ -103,17 +121,18 @@ ExistingFile ReadExisting(const std::string& path)
         return file;  // empty: nothing to keep, it gets the head
     }
     const MagicText text = ParseMagicText(file.bytes);
-    const auto& columns = SpecimenColumns();
+    std::vector<std::size_t> positions;
     if (!text.ok()) {
         file.refusal = "'" + path + "' is no MagIC specimens table: " + text.error;
     } else if (text.tables.size() != 1 || text.tables.front().name != "specimens") {
         file.refusal = "'" + path + "' is not one MagIC specimens table (tables found: " + text.TableNames() + ")";
-    } else if (!std::equal(columns.begin(), columns.end(), text.tables.front().columns.begin(),
-                           text.tables.front().columns.end(),
-                           [](const SpecimenColumn& c, const std::string& name) { return c.name == name; })) {
+    } else if (!PositionsOf(text.tables.front().columns, positions)) {
+        // A table written earlier, with fewer of these columns, takes its own columns.
         file.refusal = "'" + path +
-                       "' is a specimens table with other columns than those written here; rows are "
-                       "only appended to a table with the same columns";
+                       "' is a specimens table with columns that are not written here; rows are only "
+                       "appended to a table whose columns are all among those written";
+    } else {
+        file.columns = text.tables.front().columns;
     }
     return file;
 }
@@ -145,68 +164,115 @@ const std::vector<SpecimenColumn>& SpecimenColumns()
         {"int_dtr", "%"},
         {"int_dt", "Dimensionless"},
         {"int_dac", "%"},
+        {"int_b_beta", "Dimensionless"},
+        {"int_frac", "Dimensionless"},
+        {"int_gmax", "Dimensionless"},
+        {"int_fvds", "Dimensionless"},
+        {"int_scat", "Flag"},
+        {"int_k", "Dimensionless"},
+        {"int_k_sse", "Dimensionless"},
+        {"int_k_prime", "Dimensionless"},
+        {"int_k_prime_sse", "Dimensionless"},
+        {"int_r2_corr", "Dimensionless"},
+        {"int_r2_det", "Dimensionless"},
+        {"int_z", "Dimensionless"},
+        {"int_z_md", "Dimensionless"},
+        {"int_dang", "Degrees"},
+        {"int_theta", "Degrees"},
+        {"int_gamma", "Degrees"},
+        {"int_n_ptrm", ""},
+        {"int_ptrm", "%"},
+        {"int_maxdev", "%"},
+        {"int_mdev", "%"},
+        {"int_cdrat", "%"},
+        {"int_drats", "%"},
+        {"int_mdrat", "%"},
+        {"int_n_ptrm_tail", ""},
+        {"int_drat_tail", "%"},
+        {"int_md", "%"},
+        {"int_n_ac", ""},
         {"dir_dec", "Degrees"},
         {"dir_inc", "Degrees"},
         {"dir_tilt_correction", "%"},
         {"method_codes", ""},
         {"result_quality", "Flag"},
         {"criteria", ""},
+        {"description", ""},
         {"software_packages", ""},
     };
     return kColumns;
 }
 
-std::optional<std::vector<std::string>> SpecimenRow(const CKorvanesToolDoc& doc, std::string_view criteriaName)
+std::optional<std::vector<std::string>> SpecimenRow(const CKorvanesToolDoc& doc, std::string_view criteriaName,
+                                                    const StatisticCriteriaSet* set)
 {
     const CSpecimenResult& r = doc.m_result;
     if (r.paleointensity == 0.0) {
         return std::nullopt;
     }
     const std::optional<MagicOrigin> origin = ParseOriginNote(doc.m_header.m_fileNote);
-    const bool corrected = doc.m_options.m_checkCorrected != 0;
-    // Checks that the statistics of the fitted range rest on: pTRM and
-    // additivity checks below its upper end, tail checks up to it.
-    auto anyChecked = [&r](const std::vector<CStepVector>& list, bool tail) {
-        return std::any_of(list.begin(), list.end(), [&r, tail](const CStepVector& s) {
-            return tail ? s.temperature <= r.tMax : s.stepTemperature < r.tMax;
-        });
-    };
-    const bool ptrmChecks = !corrected && anyChecked(doc.m_ptrmCheckDiffs, false);
-    const bool tailChecks = anyChecked(doc.m_tailCheckStats, true);
-    const bool additivityChecks = anyChecked(doc.m_additivityResults, false);
-    auto supported = [](bool checked, double value) { return checked ? Number(value) : std::string(); };
-
-    return std::vector<std::string>{
-        origin ? origin->specimen : ToUtf8(doc.m_header.m_specimenName),
-        Number(r.paleointensity * kTeslaPerMicrotesla),
-        Number(r.stdDev * kTeslaPerMicrotesla),
-        Integer(r.n),
-        StepKelvin(r.tMin),
-        StepKelvin(r.tMax),
-        "K",
-        Number(r.slope),
-        Number(r.slopeRelStd * std::fabs(r.slope)),
-        Number(r.f),
-        Number(r.g),
-        Number(r.q),
-        Number(r.w),
-        Number(r.madAnchored),
-        Number(r.madFree),
-        Number(r.alpha),
-        supported(ptrmChecks, r.ckError),
-        supported(!corrected && !doc.m_ptrmCheckDiffs.empty(), r.ckDiff),
-        supported(ptrmChecks, r.drat),
-        supported(tailChecks, r.dTR),
-        supported(tailChecks, r.dTStar / 100.0),
-        supported(additivityChecks, r.dAC),
-        Number(r.decAnchored),
-        Number(r.incAnchored),
-        Integer(TiltCorrection(doc, origin)),
-        MethodCodes(doc, origin),
-        r.resultClass.empty() || r.resultClass.front() == 'C' ? "b" : "g",
-        ListItem(ToUtf8(criteriaName)),
-        std::string("KorvanesTool ") + kVersion,
-    };
+    // The columns the definitions give take the standard statistics of the
+    // fitted range; an absent one stays empty.
+    const StandardStatistics standard = StandardStatisticsOfResult(doc, ScatBetaOf(set));
+    std::string criteria = ListItem(ToUtf8(criteriaName));
+    std::string description;
+    if (set != nullptr) {
+        const CriteriaVerdict verdict = EvaluateCriteria(*set, standard);
+        criteria += ":" + ListItem(set->name);
+        description = set->name + (verdict.pass ? ": pass" : ": fail");
+        const std::vector<std::string> failed = verdict.Failed();
+        for (std::size_t i = 0; i < failed.size(); ++i) {
+            description += (i == 0 ? " (" : ", ") + failed[i] + (i + 1 == failed.size() ? ")" : "");
+        }
+    }
+    std::vector<std::string> cells;
+    for (const SpecimenColumn& column : SpecimenColumns()) {
+        const std::string name(column.name);
+        if (name.rfind("int_", 0) == 0 && name != "int_abs" && name != "int_abs_sigma") {
+            const std::optional<StandardStatistic> id = StatisticByName(name);
+            const std::optional<double> value = id ? standard[*id] : std::nullopt;
+            if (!value) {
+                cells.emplace_back();
+            } else if (InfoOf(*id).kind == StatisticKind::kFlag) {
+                cells.emplace_back(*value != 0.0 ? "true" : "false");
+            } else if (InfoOf(*id).kind == StatisticKind::kInteger) {
+                cells.push_back(Integer(static_cast<long long>(*value)));
+            } else {
+                cells.push_back(Number(*value));
+            }
+        } else if (name == "specimen") {
+            cells.push_back(origin ? origin->specimen : ToUtf8(doc.m_header.m_specimenName));
+        } else if (name == "int_abs") {
+            cells.push_back(Number(r.paleointensity * kTeslaPerMicrotesla));
+        } else if (name == "int_abs_sigma") {
+            cells.push_back(Number(r.stdDev * kTeslaPerMicrotesla));
+        } else if (name == "meas_step_min") {
+            cells.push_back(StepKelvin(r.tMin));
+        } else if (name == "meas_step_max") {
+            cells.push_back(StepKelvin(r.tMax));
+        } else if (name == "meas_step_unit") {
+            cells.emplace_back("K");
+        } else if (name == "dir_dec") {
+            cells.push_back(Number(r.decAnchored));
+        } else if (name == "dir_inc") {
+            cells.push_back(Number(r.incAnchored));
+        } else if (name == "dir_tilt_correction") {
+            cells.push_back(Integer(TiltCorrection(doc, origin)));
+        } else if (name == "method_codes") {
+            cells.push_back(MethodCodes(doc, origin));
+        } else if (name == "result_quality") {
+            cells.emplace_back(r.resultClass.empty() || r.resultClass.front() == 'C' ? "b" : "g");
+        } else if (name == "criteria") {
+            cells.push_back(criteria);
+        } else if (name == "description") {
+            cells.push_back(description);
+        } else if (name == "software_packages") {
+            cells.push_back(std::string("KorvanesTool ") + kVersion);
+        } else {
+            cells.emplace_back();
+        }
+    }
+    return cells;
 }
 
 std::string SpecimensTableHead()
@@ -241,8 +307,30 @@ std::optional<std::string> AppendSpecimenLines(const std::string& path, const st
     } else if (bytes.back() != '\n') {
         bytes += '\n';
     }
+    std::vector<std::size_t> positions;
+    const bool project = !existing.columns.empty() && PositionsOf(existing.columns, positions) &&
+                         positions.size() != SpecimenColumns().size();
     for (const std::string& line : lines) {
-        bytes += line;
+        if (!project) {
+            bytes += line;
+            continue;
+        }
+        std::vector<std::string> cells;
+        std::size_t start = 0;
+        const std::string body = line.substr(0, line.size() - (line.empty() || line.back() != '\n' ? 0 : 1));
+        while (true) {
+            const std::size_t tab = body.find('\t', start);
+            cells.push_back(body.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+            if (tab == std::string::npos) {
+                break;
+            }
+            start = tab + 1;
+        }
+        std::vector<std::string> projected;
+        for (const std::size_t p : positions) {
+            projected.push_back(p < cells.size() ? cells[p] : std::string());
+        }
+        bytes += SpecimenLine(projected);
     }
     if (const std::optional<std::string> failure = ReplaceFileContents(path, bytes)) {
         return "cannot write '" + path + "': " + *failure;

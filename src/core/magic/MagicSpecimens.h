@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "criteria/StatisticCriteria.h"
 #include "document/Document.h"
 
 namespace korvanes::magic {
@@ -27,15 +28,19 @@ inline constexpr std::string_view kInterpretationCode = "IE-TT";
 // The cells of the row of an analysed document, in SpecimenColumns() order,
 // or nothing when it has no result (paleointensity 0). The specimen name and
 // the experiment's codes come from the MagIC origin of an imported file when
-// it has one. Statistics that no check of the fitted range supports (no pTRM
-// check, tail check or additivity check below its upper end, or zeroed by the
-// check correction) stay empty rather than reading 0. dir_tilt_correction
+// it has one. Every int_ column but int_abs and int_abs_sigma holds the
+// standard statistic of that name for the fitted range
+// (analysis/StandardStatistics.h), empty where the data cannot give it (no
+// check in the range, no circle, ...) rather than reading 0. With a criteria
+// `set`, its SCAT box is used, `criteria` also names the set and
+// `description` says "SET: pass" or "SET: fail (names)". dir_tilt_correction
 // says in which coordinates the direction truly is: an imported specimen
 // without orientation is in core coordinates (-1) whatever was chosen, and
 // without bedding not tilt-corrected (0). result_quality is "g" for class A
 // and B, "b" for class C. `criteriaName` has ":" and control characters
 // replaced by "_" (the column is a colon-separated list).
-std::optional<std::vector<std::string>> SpecimenRow(const CKorvanesToolDoc& doc, std::string_view criteriaName);
+std::optional<std::vector<std::string>> SpecimenRow(const CKorvanesToolDoc& doc, std::string_view criteriaName,
+                                                    const StatisticCriteriaSet* set = nullptr);
 
 // "tab\tspecimens", the line of column names, each ending in "\n".
 std::string SpecimensTableHead();
@@ -44,8 +49,10 @@ std::string SpecimensTableHead();
 std::string SpecimenLine(const std::vector<std::string>& cells);
 
 // Whether rows may be appended to the file at `path`: yes when there is none
-// (it gets the head), or when it is one specimens table with exactly these
-// columns. Otherwise a message saying why; the file is left alone.
+// (it gets the head), or when it is one specimens table whose columns are
+// all among these (a table written by an earlier version has fewer: its rows
+// keep its own columns). Otherwise a message saying why; the file is left
+// alone.
 std::optional<std::string> CheckSpecimensFile(const std::string& path);
 
 // Appends `lines` (from SpecimenLine) to the file at `path` after checking it

@@ -280,7 +280,7 @@ public:
             break;
         }
         if (m_setup.analysed) {
-            m_descriptions.push_back(s.description);
+            m_descriptions.emplace_back(label, s.description);
         }
         // The lines go to the file's next version in pieces of some size:
         // few writes, and little memory.
@@ -324,8 +324,8 @@ public:
         summary.gradedC += m_pending.gradedC;
         summary.noResult += m_pending.noResult;
         m_pending = {};
-        for (const std::string& description : m_descriptions) {
-            m_setup.analysed(description);
+        for (const auto& [label, description] : m_descriptions) {
+            m_setup.analysed(label, description);
         }
         m_descriptions.clear();
         for (const auto& [label, reason] : m_noResults) {
@@ -349,7 +349,7 @@ private:
     const BatchSetup& m_setup;
     std::string m_lines;  // not yet added to the appender
     BatchSummary m_pending;
-    std::vector<std::string> m_descriptions;
+    std::vector<std::pair<std::string, std::string>> m_descriptions;  // label, description
     std::vector<std::pair<std::string, std::string>> m_noResults;
     Clock::time_point m_lastCommit = Clock::now();
     Clock::duration m_interval = std::chrono::milliseconds(1);

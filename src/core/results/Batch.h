@@ -54,9 +54,10 @@ struct BatchSetup {
     // Takes what a caller wants to keep of each analysed document, as a
     // text (such as a row of another table); may be empty.
     std::function<std::string(const CKorvanesToolDoc&)> describe;
-    // Called with the text `describe` gave, for each specimen whose line
-    // reached the results file, in the order of the files; may be empty.
-    std::function<void(const std::string& description)> analysed;
+    // Called with the specimen's label (its path for a data file) and the
+    // text `describe` gave, for each specimen whose line reached the results
+    // file, in the order of the files; may be empty.
+    std::function<void(const std::string& label, const std::string& description)> analysed;
     // Why an analysed document has no result (empty class); may be empty.
     std::function<std::string(const CKorvanesToolDoc&)> whyNoResult;
     // Called for each specimen without a result whose line reached the

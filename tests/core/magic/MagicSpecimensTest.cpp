@@ -112,31 +112,39 @@ TEST(MagicSpecimens, ColumnsAndValuesMatchThePublishedDataModel)
 TEST(MagicSpecimens, RowValuesInTheModelsUnits)
 {
     CKorvanesToolDoc doc = AnalysedDocument();
-    const std::vector<std::string> expected = {
-        "BV12a", "2.8456e-05", "1.25e-06", "7", "273", "773", "K", "-0.8", "0.04", "0.625", "0.75", "9.375",
-        "4.1875", "2.5", "3.5", "1.25", "3.5", "2.25", "4.5", "1.5", "0.025", "0.75", "12.5", "45.25", "-1",
-        "LP-PI-TRM:LP-PI-ALT-PTRM:IE-TT", "g", "lab_2024.cri", "KorvanesTool 4.1"};
-    EXPECT_EQ(SpecimenRow(doc, "lab:2024.cri"), expected);
-    EXPECT_EQ(SpecimensTableHead().substr(0, 31), "tab\tspecimens\nspecimen\tint_abs\t");
-    EXPECT_EQ(SpecimensTableHead().substr(SpecimensTableHead().size() - 19), "\tsoftware_packages\n");
-
-    auto cell = [](const CKorvanesToolDoc& d, std::string_view column) {
+    auto cell = [](const CKorvanesToolDoc& d, std::string_view column, const StatisticCriteriaSet* set = nullptr) {
         const auto& columns = SpecimenColumns();
         const auto at =
             std::find_if(columns.begin(), columns.end(), [column](const auto& c) { return c.name == column; });
-        return SpecimenRow(d, "x").value().at(static_cast<std::size_t>(at - columns.begin()));
+        return SpecimenRow(d, "x", set).value().at(static_cast<std::size_t>(at - columns.begin()));
     };
-    // No check below the range's top: its statistics stay empty, not 0.
-    CKorvanesToolDoc unchecked = doc;
-    unchecked.m_result.tMax = 300;
-    unchecked.m_tailCheckStats.clear();
-    for (const char* column : {"int_dck", "int_drat", "int_dtr", "int_dt", "int_dac"}) {
-        EXPECT_EQ(cell(unchecked, column), "") << column;
+    const std::pair<const char*, const char*> own[] = {
+        {"specimen", "BV12a"}, {"int_abs", "2.8456e-05"}, {"int_abs_sigma", "1.25e-06"}, {"meas_step_min", "273"},
+        {"meas_step_max", "773"}, {"meas_step_unit", "K"}, {"dir_dec", "12.5"}, {"dir_inc", "45.25"},
+        {"dir_tilt_correction", "-1"}, {"method_codes", "LP-PI-TRM:LP-PI-ALT-PTRM:IE-TT"}, {"result_quality", "g"},
+        {"description", ""}, {"software_packages", "KorvanesTool 4.1"}};
+    for (const auto& [column, expected] : own) {
+        EXPECT_EQ(cell(doc, column), expected) << column;
     }
-    EXPECT_EQ(cell(unchecked, "int_dpal"), "2.25");  // d(pal) rests on all the checks
-    CKorvanesToolDoc corrected = doc;
-    corrected.m_options.m_checkCorrected = 1;
-    EXPECT_EQ(cell(corrected, "int_dck") + cell(corrected, "int_dpal") + cell(corrected, "int_drat"), "");
+    EXPECT_EQ(SpecimenRow(doc, "lab:2024.cri").value().at(SpecimenColumns().size() - 3), "lab_2024.cri");
+    EXPECT_EQ(SpecimensTableHead().substr(0, 31), "tab\tspecimens\nspecimen\tint_abs\t");
+    EXPECT_EQ(SpecimensTableHead().substr(SpecimensTableHead().size() - 19), "\tsoftware_packages\n");
+
+    // The int_ columns hold the standard statistics of the fitted range,
+    // empty where the data cannot give them (here: no Arai point at all).
+    const StandardStatistics standard = StandardStatisticsOfResult(doc);
+    for (const SpecimenColumn& column : SpecimenColumns()) {
+        const std::optional<StandardStatistic> id = StatisticByName(std::string(column.name));
+        if (id && column.name != "int_abs" && column.name != "int_abs_sigma") {
+            EXPECT_EQ(cell(doc, column.name).empty(), !standard[*id].has_value()) << column.name;
+        }
+    }
+    EXPECT_EQ(cell(doc, "int_dck") + cell(doc, "int_dpal") + cell(doc, "int_drat") + cell(doc, "int_dt"), "");
+    // A criteria set is named in `criteria` and its verdict goes to `description`.
+    const StatisticCriteriaSet* ccrit = FindBuiltInCriteriaSet("CCRIT");
+    EXPECT_EQ(cell(doc, "criteria", ccrit), "x:CCRIT");
+    EXPECT_EQ(cell(doc, "description", ccrit).rfind("CCRIT: fail (int_n_measurements, ", 0), 0u)
+        << cell(doc, "description", ccrit);
 
     // Tilt correction: what the coordinates truly are.
     struct Tilt {
@@ -184,7 +192,7 @@ TEST(MagicSpecimens, AppendingKeepsOneHeadAndRefusesOtherTables)
 
     const std::pair<const char*, const char*> refused[] = {
         {"tab\tsamples\nsample\nA\n", "is not one MagIC specimens table (tables found: samples)"},
-        {"tab\tspecimens\nspecimen\tint_abs\nA\t1e-5\n", "is a specimens table with other columns"},
+        {"tab\tspecimens\nspecimen\tint_abs\tforeign\nA\t1e-5\t1\n", "is a specimens table with columns that are not"},
         {"Name\tLabfield\tPaleoint\n", "is no MagIC specimens table: line 1"},
     };
     for (const auto& [content, message] : refused) {
@@ -195,6 +203,11 @@ TEST(MagicSpecimens, AppendingKeepsOneHeadAndRefusesOtherTables)
         EXPECT_NE(refusal->find(message), std::string::npos) << *refusal;
         EXPECT_EQ(ReadBytes(other), content);
     }
+    // A table written with fewer of the columns keeps its own.
+    const std::string older = dir.File("older.txt");
+    korvanes::testing::WriteBytes(older, "tab\tspecimens\nspecimen\tint_abs\nA\t1e-5\n");
+    EXPECT_FALSE(AppendSpecimenLines(older, {row}).has_value());
+    EXPECT_EQ(ReadBytes(older), "tab\tspecimens\nspecimen\tint_abs\nA\t1e-5\nBV12a\t2.8456e-05\n");
     // An empty file has nothing to keep and gets the head.
     const std::string empty = dir.File("empty.txt");
     korvanes::testing::WriteBytes(empty, "");
