@@ -7,6 +7,7 @@
 #include "analysis/AraiFit.h"
 #include "document/Coordinates.h"
 #include "results/FormLines.h"
+#include "results/ResultNotes.h"
 #include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
 
@@ -266,15 +267,12 @@ std::string StatisticNote(int controlId, const CKorvanesToolDoc& doc)
         if (corrected) {
             return "  (0 with the check correction)";
         }
-        return doc.m_ptrmCheckDiffs.empty() ? "  (no pTRM checks)" : "";
-    case 1040:
-    case 1077:
-        return doc.m_tailCheckStats.empty() ? "  (no tail checks)" : "";
-    case 1038:
-        return doc.m_additivityResults.empty() ? "  (no additivity checks)" : "";
+        break;
     default:
-        return "";
+        break;
     }
+    const std::string missing = MissingCheck(controlId, doc);
+    return missing.empty() ? "" : "  (" + missing + ")";
 }
 
 // The zero-field steps that are no Arai points, one line each.

@@ -1,8 +1,10 @@
 #include "ChildFrame.h"
 
 #include <QEvent>
+#include <QMenu>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -11,6 +13,7 @@
 #include "KorvanesToolView.h"
 #include "ResultForm.h"
 #include "analysis/AraiFit.h"
+#include "results/ResultNotes.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes::gui {
@@ -35,7 +38,12 @@ CChildFrame::CChildFrame(std::shared_ptr<OpenDocument> document, DocumentWindowS
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({m_settings.current.frameSplit0x, m_settings.current.frameSplit1x});
-    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { RememberPaneWidth(); });
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
+        // The user's width stands until the user moves it again.
+        m_squeezed = false;
+        RememberPaneWidth();
+    });
+    m_splitter->installEventFilter(this);
 
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
@@ -45,13 +53,26 @@ CChildFrame::CChildFrame(std::shared_ptr<OpenDocument> document, DocumentWindowS
     layout->addWidget(m_splitter, 1);
     setWidget(content);
     RefreshNotice();
-    connect(m_document.get(), &OpenDocument::Updated, this, &CChildFrame::RefreshNotice);
+    connect(m_document.get(), &OpenDocument::Updated, this, [this](QObject* sender) {
+        // A paint has run the analysis once a view announces a change.
+        m_analysed = m_analysed || qobject_cast<CKorvanesToolView*>(sender) != nullptr;
+        RefreshNotice();
+    });
 
     auto* nextPane = new QShortcut(QKeySequence(Qt::Key_F6), this);
     auto* previousPane = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
     for (QShortcut* shortcut : {nextPane, previousPane}) {
         shortcut->setContext(Qt::WidgetWithChildrenShortcut);
         connect(shortcut, &QShortcut::activated, this, &CChildFrame::FocusOtherPane);
+    }
+
+    // The window menu's Close and Close All stand for the window's own menu
+    // entries: each window binding Ctrl+W and Ctrl+F4 again would make the
+    // keys ambiguous as soon as two windows are open, so that they did nothing.
+    if (QMenu* menu = systemMenu()) {
+        for (QAction* action : menu->actions()) {
+            action->setShortcuts({});
+        }
     }
 
     m_view->OnInitialUpdate();
@@ -109,6 +130,7 @@ void CChildFrame::showEvent(QShowEvent* event)
         const int width = m_splitter->width();
         const int left = m_settings.current.frameSplit0x;
         m_splitter->setSizes({left, std::max(1, width - left - m_splitter->handleWidth())});
+        FitPanes();
         QTimer::singleShot(0, this, [this] { m_remembering = true; });
         return;
     }
@@ -127,6 +149,34 @@ void CChildFrame::changeEvent(QEvent* event)
     QMdiSubWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange) {
         RememberShowState();
+    }
+}
+
+bool CChildFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_splitter && event->type() == QEvent::Resize && m_panesSized) {
+        FitPanes();
+    }
+    return QMdiSubWindow::eventFilter(watched, event);
+}
+
+void CChildFrame::FitPanes()
+{
+    // The form wants its whole width; the plot pane, which scales its
+    // diagram to what it gets, gives way down to a minimum in a narrow
+    // window and takes the remembered width again when there is room.
+    constexpr int kMinimumPlotWidth = 240;
+    const int total = m_splitter->width() - m_splitter->handleWidth();
+    QWidget* page = m_form->widget();
+    int formWidth = page->sizeHint().width() + 2 * m_form->frameWidth();
+    if (page->minimumSizeHint().height() > m_splitter->height()) {
+        formWidth += m_form->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    }
+    const int wanted = m_settings.current.frameSplit0x;
+    const int plot = std::max(std::min(wanted, total - formWidth), std::min(kMinimumPlotWidth, wanted));
+    m_squeezed = plot < wanted;
+    if (m_splitter->sizes().value(0) != plot) {
+        m_splitter->setSizes({plot, std::max(1, total - plot)});
     }
 }
 
@@ -151,12 +201,18 @@ void CChildFrame::RefreshNotice()
         summary << tr("Left out of the Arai fit, for want of a pTRM step at the same temperature: %1")
                        .arg(temperatures.join(QStringLiteral(", ")));
     }
+    // Without a result the window says why, as the command line does.
+    const std::string noResult = m_analysed ? NoResultReason(m_document->Doc()) : std::string();
+    if (!noResult.empty()) {
+        summary << tr("No result: %1.").arg(QString::fromStdU16String(ToUtf16(noResult)));
+    }
     m_notice->SetNotice(summary.join(QLatin1Char('\n')), details);
 }
 
 void CChildFrame::RememberPaneWidth()
 {
-    if (m_remembering && isVisible() && !isMinimized()) {
+    // A plot pane narrowed for the form is not the width the user chose.
+    if (m_remembering && !m_squeezed && isVisible() && !isMinimized()) {
         m_settings.current.frameSplit0x = m_splitter->sizes().value(0, m_settings.current.frameSplit0x);
     }
 }

@@ -48,12 +48,15 @@ protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Shows what the reader said about the file and which steps the Arai
     // fit leaves out (that changes with the analysis).
     void RefreshNotice();
     void RememberPaneWidth();
+    // Narrows the plot pane when the form would not fit beside it.
+    void FitPanes();
     void RememberShowState();
 
     std::shared_ptr<OpenDocument> m_document;
@@ -64,6 +67,8 @@ private:
     QSplitter* m_splitter;
     bool m_panesSized = false;
     bool m_remembering = false;
+    bool m_analysed = false;
+    bool m_squeezed = false;
 };
 
 }  // namespace korvanes::gui

@@ -252,8 +252,8 @@ void CCriteriaDialog::Save()
     const CriteriaWriteStatus status =
         WriteCriteriaFile(m_application, QFile::encodeName(path).toStdString(), m_values);
     if (!status.ok) {
-        ShowMessage(this, tr("The criteria could not be saved."), QString::fromStdU16String(ToUtf16(status.message)),
-                    QMessageBox::Warning);
+        ShowMessage(this, tr("The criteria could not be saved to \"%1\".").arg(QDir::toNativeSeparators(path)),
+                    QString::fromStdU16String(ToUtf16(status.message)), QMessageBox::Warning);
     }
 }
 

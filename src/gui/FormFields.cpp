@@ -1,15 +1,22 @@
 #include "FormFields.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QVBoxLayout>
 #include <cfloat>
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <string>
 
+#include "analysis/AraiFit.h"
 #include "text/OutputNumbers.h"
 #include "text/TextEncoding.h"
 
@@ -41,7 +48,7 @@ int MinimumChars(ResultField::Width width)
 {
     switch (width) {
     case ResultField::Width::kNumber:
-        return 17;  // -0.123456789012345
+        return 7;  // 28.4561, -123457
     case ResultField::Width::kShort:
         return 5;
     case ResultField::Width::kText:
@@ -67,12 +74,46 @@ QSize FittingLineEdit::sizeHint() const
     const QMargins margins = textMargins();
     QStyleOptionFrame option;
     initStyleOption(&option);
-    // Room for the text cursor and the edit's inner padding.
-    const int padding = metrics.horizontalAdvance(QLatin1Char('0')) + 4;
+    // The edit's inner padding, and room for the text cursor where one can
+    // type.
+    const int padding = (isReadOnly() ? 0 : metrics.horizontalAdvance(QLatin1Char('0'))) + 4;
     const QSize contents(textWidth + padding + margins.left() + margins.right(),
                          QLineEdit::sizeHint().height());
     return style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, this)
         .expandedTo(QSize(0, QLineEdit::sizeHint().height()));
+}
+
+bool FittingLineEdit::Fits(const QString& text) const
+{
+    const QFontMetrics metrics = fontMetrics();
+    return metrics.horizontalAdvance(text) <= metrics.horizontalAdvance(QString(m_minimumChars, QLatin1Char('0')));
+}
+
+void FittingLineEdit::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy) && !m_copiedText.isEmpty() && hasSelectedText()) {
+        CopySelection();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void FittingLineEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (QAction* copy = menu->findChild<QAction*>(QStringLiteral("edit-copy")); copy != nullptr && !m_copiedText.isEmpty()) {
+        disconnect(copy, &QAction::triggered, nullptr, nullptr);
+        connect(copy, &QAction::triggered, this, &FittingLineEdit::CopySelection);
+    }
+    menu->popup(event->globalPos());
+}
+
+void FittingLineEdit::CopySelection()
+{
+    // A shortened number is copied whole: a part of its rounded digits
+    // would be a value nobody computed.
+    QGuiApplication::clipboard()->setText(m_copiedText);
 }
 
 ResultField::ResultField(Width width, const QString& accessibleName, QWidget* parent)
@@ -87,10 +128,31 @@ ResultField::ResultField(Width width, const QString& accessibleName, QWidget* pa
     layout->addWidget(m_edit);
 }
 
-void ResultField::SetText(const QString& text)
+void ResultField::SetText(const QString& text) { Show(text, text, QString()); }
+
+void ResultField::SetNumber(double value)
 {
-    if (m_edit->text() != text) {
-        m_edit->setText(text);
+    const QString full = FormatShortNumber(value, 15);
+    QString shown;
+    for (int digits = 6; digits >= 1; --digits) {
+        shown = FormatShortNumber(value, digits);
+        if (m_edit->Fits(shown)) {
+            break;
+        }
+    }
+    // The tooltip shows the full value where the field shows less.
+    Show(shown, full, shown != full ? full : QString());
+}
+
+void ResultField::SetAbsent(const QString& why) { Show(QString(), QString(), why); }
+
+void ResultField::Show(const QString& shown, const QString& full, const QString& toolTip)
+{
+    m_fullText = full;
+    m_edit->SetCopiedText(shown != full ? full : QString());
+    m_edit->setToolTip(toolTip);
+    if (m_edit->text() != shown) {
+        m_edit->setText(shown);
         m_edit->setCursorPosition(0);
     }
 }
@@ -119,6 +181,14 @@ void ResultField::paintEvent(QPaintEvent*)
 QString FormatFormNumber(double value)
 {
     return QString::fromStdString(StringPrintf("%.15g", FiniteOrZero(value)));
+}
+
+QString FormatShortNumber(double value, int digits)
+{
+    if (std::isinf(value) || value == kQualityWithoutScatter) {
+        return QStringLiteral("inf");
+    }
+    return QString::fromStdString(StringPrintf("%.*g", std::clamp(digits, 1, 15), FiniteOrZero(value)));
 }
 
 QString FormatLabField(float value)

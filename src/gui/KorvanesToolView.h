@@ -1,8 +1,12 @@
 #pragma once
-// The plot pane of a document window: a scrolling area of 1000 × 1000
-// logical units on which every paint runs the document's whole analysis and
-// draws the diagram the form has chosen, then tells the document's other
-// views (the form refills itself from the new result).
+// The plot pane of a document window: every paint runs the document's whole
+// analysis and draws the diagram the form has chosen, then tells the
+// document's other views (the form refills itself from the new result).
+//
+// Fitted to the window (the default), the picture of the diagram, or the
+// all-plots page, is scaled to fill the pane and follows its size. Otherwise
+// the pane is a scrolling area of 1000 × 1000 logical units, shown at a zoom
+// (1: one logical unit per pixel).
 
 #include <QAbstractScrollArea>
 #include <QPointer>
@@ -28,7 +32,19 @@ public:
 
     // One paint on `painter` (screen, printer, picture): the analysis, the
     // diagram for a window of `client` pixels, and the change announcement.
-    void OnDraw(QPainter& painter, QSize client);
+    // `keepSmallText`: labels under 10 points keep their size at scale 1
+    // when the painter scales down (a fitted page).
+    void OnDraw(QPainter& painter, QSize client, bool keepSmallText = false);
+
+    bool FitsToWindow() const { return m_fit; }
+    // Fitted, or the scrolling page at zoom 1.
+    void SetFitToWindow(bool fit);
+    // The next larger or smaller zoom step from the scale shown now; leaves
+    // the fitted mode.
+    void ZoomIn();
+    void ZoomOut();
+    // The scale the picture is shown at now (logical units to pixels).
+    double ShownScale() const;
 
     // Paints run so far, for tests and measurements.
     int PaintCount() const { return m_paintCount; }
@@ -36,6 +52,8 @@ public:
 signals:
     // After every paint on the screen.
     void Painted();
+    // The fitted mode or the zoom changed.
+    void ZoomChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,11 +61,24 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // Where the picture goes in the pane: painter offset and scale, and the
+    // client size handed to the paint.
+    struct Framing {
+        QPointF offset;
+        double scale = 1.0;
+        QSize client;
+    };
+    Framing CurrentFraming() const;
+    int ScaleUnit() const;
+    double FitScale() const;
+    void SetZoom(double zoom);
     void OnDocumentUpdated(QObject* sender);
     void UpdateScrollBars();
 
     OpenDocument& m_document;
     int m_paintCount = 0;
+    bool m_fit = true;
+    double m_zoom = 1.0;
 };
 
 }  // namespace korvanes::gui

@@ -32,9 +32,11 @@
 #include "text/TextEncoding.h"
 #include "KorvanesToolApp.h"
 #include "Messages.h"
+#include "StatisticsDock.h"
 #include "OpenDocument.h"
 #include "WindowPlacement.h"
 #include "criteria/ApplicationCriteria.h"
+#include "results/ResultNotes.h"
 
 namespace korvanes::gui {
 namespace {
@@ -84,6 +86,9 @@ CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiAr
     setDockNestingEnabled(true);
     m_lastFolder = QDir::currentPath();
 
+    m_statistics = new StatisticsDock(m_app.Settings(), this);
+    addDockWidget(Qt::RightDockWidgetArea, m_statistics);
+    m_statistics->setVisible(m_statistics->StoredShown());
     CreateActions();
     CreateMenus();
     CreateToolBar();
@@ -106,6 +111,9 @@ void CMainFrame::CreateActions()
     a.close = MakeAction(this, tr("&Close"), tr("Close the active document window"));
     a.close->setShortcuts(QKeySequence::Close);
     connect(a.close, &QAction::triggered, m_mdiArea, &QMdiArea::closeActiveSubWindow);
+    a.closeAll = MakeAction(this, tr("Close A&ll"), tr("Close every document window"));
+    a.closeAll->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
+    connect(a.closeAll, &QAction::triggered, m_mdiArea, &QMdiArea::closeAllSubWindows);
 
     a.saveGraph = MakeAction(this, tr("&Save Graph"), tr("Save Plot as enhanced metafile"),
                              ThemeIcon("document-save-as", "save-graph"));
@@ -159,6 +167,32 @@ void CMainFrame::CreateActions()
                             tr("Show every temperature range of the specimen, graded, with the chosen one outlined"));
     connect(a.rangeMap, &QAction::triggered, this, &CMainFrame::OnRangeMap);
 
+    // The diagram fitted to its pane, or the scrolling page at a zoom.
+    a.fitToWindow = MakeAction(this, tr("&Fit to Window"), tr("Scale the diagram to fill the plot pane"));
+    a.fitToWindow->setCheckable(true);
+    a.fitToWindow->setChecked(true);
+    a.fitToWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    connect(a.fitToWindow, &QAction::triggered, this, [this](bool fit) {
+        if (CChildFrame* frame = ActiveFrame()) {
+            frame->View()->SetFitToWindow(fit);
+        }
+    });
+    a.zoomIn = MakeAction(this, tr("Zoom &In"), tr("Show the diagram larger"), QIcon::fromTheme(QStringLiteral("zoom-in")));
+    a.zoomIn->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    connect(a.zoomIn, &QAction::triggered, this, [this] {
+        if (CChildFrame* frame = ActiveFrame()) {
+            frame->View()->ZoomIn();
+        }
+    });
+    a.zoomOut = MakeAction(this, tr("Zoom &Out"), tr("Show the diagram smaller"),
+                           QIcon::fromTheme(QStringLiteral("zoom-out")));
+    a.zoomOut->setShortcuts(QKeySequence::ZoomOut);
+    connect(a.zoomOut, &QAction::triggered, this, [this] {
+        if (CChildFrame* frame = ActiveFrame()) {
+            frame->View()->ZoomOut();
+        }
+    });
+
     a.about = MakeAction(this, tr("&About KorvanesTool..."), tr("Display program information and version number"),
                          ThemeIcon("help-about", "about"));
     a.about->setMenuRole(QAction::AboutRole);
@@ -175,7 +209,7 @@ void CMainFrame::CreateMenus()
 {
     Actions& a = m_actions;
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->addActions({a.newFile, a.open, a.close, a.saveGraph});
+    file->addActions({a.newFile, a.open, a.close, a.closeAll, a.saveGraph});
     file->addSeparator();
     file->addActions({a.print, a.printPreview, a.printSetup});
     a.recentSeparator = file->addSeparator();
@@ -193,10 +227,14 @@ void CMainFrame::CreateMenus()
 
     QMenu* options = menuBar()->addMenu(tr("&Options"));
     options->addAction(a.criteria);
+    options->addMenu(m_statistics->CriteriaSetMenu());
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
+    view->addActions({a.fitToWindow, a.zoomIn, a.zoomOut});
+    view->addSeparator();
     view->addAction(a.rangeMap);
+    view->addAction(m_statistics->toggleViewAction());
     view->addSeparator();
 
     m_windowMenu = menuBar()->addMenu(tr("&Window"));
@@ -272,9 +310,6 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
         m_app.RecentFiles().Remove(QFile::encodeName(absolute).toStdString());
         m_app.RecentFiles().Store(m_app.Settings());
         UpdateRecentFileMenu();
-        if (!error.isEmpty()) {
-            error[0] = error[0].toUpper();
-        }
         ShowMessage(this, tr("The data file \"%1\" could not be opened.").arg(QDir::toNativeSeparators(absolute)),
                     error, QMessageBox::Warning);
         return nullptr;
@@ -293,6 +328,7 @@ CChildFrame* CMainFrame::AddFrame(const std::shared_ptr<OpenDocument>& document)
     m_mdiArea->addSubWindow(frame);
     connect(frame->Form(), &CResultForm::SaveResultsRequested, this, [this, frame] { OnSaveResults(frame); });
     connect(frame->Form(), &CResultForm::ViewRawDataRequested, this, [this, frame] { OnViewRawData(frame); });
+    connect(frame->View(), &CKorvanesToolView::ZoomChanged, this, &CMainFrame::ShowZoomOfActiveFrame);
     NumberWindows(*document);
     connect(frame, &QObject::destroyed, this, [this, raw = document.get()] {
         // The frame has gone; renumber the windows left on its document.
@@ -364,7 +400,8 @@ void CMainFrame::OnSaveGraph()
     const PictureFormat format = GraphFormat(path, dialog.selectedNameFilter());
     QString error;
     if (!SaveGraphFile(*frame->View(), path, format, error)) {
-        ShowMessage(this, tr("The diagram could not be saved."), error, QMessageBox::Warning);
+        ShowMessage(this, tr("The diagram could not be saved to \"%1\".").arg(QDir::toNativeSeparators(path)), error,
+                    QMessageBox::Warning);
         return;
     }
     statusBar()->showMessage(tr("Diagram saved to %1").arg(QDir::toNativeSeparators(path)), 5000);
@@ -380,7 +417,7 @@ void CMainFrame::OnCopy()
     if (CopyPlot(*frame->View(), error)) {
         statusBar()->showMessage(tr("Diagram copied to the clipboard"), 5000);
     } else {
-        ShowMessage(this, tr("The diagram could not be copied."), error, QMessageBox::Warning);
+        ShowMessage(this, tr("The diagram could not be copied to the clipboard."), error, QMessageBox::Warning);
     }
 }
 
@@ -398,7 +435,10 @@ void CMainFrame::OnPrint()
         return;
     }
     if (!PrintPage(printer, *frame->View())) {
-        ShowMessage(this, tr("The printer could not be started."), QMessageBox::Warning);
+        const QString target = printer.outputFileName().isEmpty()
+                                   ? printer.printerName()
+                                   : QDir::toNativeSeparators(printer.outputFileName());
+        ShowMessage(this, tr("The printer \"%1\" could not be started.").arg(target), QMessageBox::Warning);
     }
 }
 
@@ -459,17 +499,41 @@ void CMainFrame::OnSaveResults(CChildFrame* frame)
     const QString path = dialog.selectedFiles().front();
     m_app.ResultsFileName() = QFileInfo(path).fileName();
     m_resultsFolder = QFileInfo(path).absolutePath();
-    const AppendStatus status = SaveResults(frame->Form()->HeldValues(), path);
+    const FormValues& held = frame->Form()->HeldValues();
+    const AppendStatus status = SaveResults(held, path);
     const QString message = QString::fromStdU16String(ToUtf16(status.message));
+    const QString shownPath = QDir::toNativeSeparators(path);
     switch (status.outcome) {
     case AppendOutcome::kOk:
-        statusBar()->showMessage(tr("Result appended to %1").arg(QDir::toNativeSeparators(path)), 5000);
+        if (!HasResult(held)) {
+            // The line of zeros keeps the specimen in the table; the user
+            // must not take it for a result.
+            ShowMessage(this,
+                        tr("\"%1\" has no result, so a line of zeros with an empty class was appended to \"%2\": "
+                           "the table lists every specimen, and these zeros are not values.")
+                            .arg(QString::fromStdU16String(ToUtf16(held.sample)), shownPath),
+                        QString::fromStdU16String(ToUtf16(NoResultReason(frame->Document()->Doc()))) +
+                            QLatin1Char('.'),
+                        QMessageBox::Information);
+        }
+        statusBar()->showMessage(HasResult(held) ? tr("Result appended to %1").arg(shownPath)
+                                                 : tr("No result: a line of zeros appended to %1").arg(shownPath),
+                                 5000);
         break;
     case AppendOutcome::kRefused:
-        ShowMessage(this, message);
+        if (IsDataFile(path)) {
+            // The table's own message would call a data file "not a data file".
+            ShowMessage(this,
+                        tr("\"%1\" is a data file, not a results table: the result was not appended, and the "
+                           "file is unchanged.")
+                            .arg(shownPath),
+                        tr("Choose a results table (.krv) or a new file name."), QMessageBox::Warning);
+        } else {
+            ShowMessage(this, message);
+        }
         break;
     case AppendOutcome::kError:
-        ShowMessage(this, tr("The result was not saved."), message, QMessageBox::Warning);
+        ShowMessage(this, tr("The result was not saved to \"%1\".").arg(shownPath), message, QMessageBox::Warning);
         break;
     }
 }
@@ -499,7 +563,7 @@ void CMainFrame::OnActiveFrameChanged()
 {
     CChildFrame* active = ActiveFrame();
     const bool hasDocument = active != nullptr;
-    for (QAction* documentAction : {m_actions.close, m_actions.saveGraph, m_actions.print, m_actions.printPreview}) {
+    for (QAction* documentAction : {m_actions.close, m_actions.closeAll, m_actions.saveGraph, m_actions.print, m_actions.printPreview}) {
         documentAction->setVisible(hasDocument);
         documentAction->setEnabled(hasDocument);
     }
@@ -508,11 +572,23 @@ void CMainFrame::OnActiveFrameChanged()
     m_actions.criteria->setEnabled(hasDocument);
     m_actions.copy->setEnabled(hasDocument);
     m_actions.rangeMap->setEnabled(hasDocument);
+    for (QAction* zoom : {m_actions.fitToWindow, m_actions.zoomIn, m_actions.zoomOut}) {
+        zoom->setEnabled(hasDocument);
+    }
+    ShowZoomOfActiveFrame();
     m_editMenu->menuAction()->setVisible(hasDocument);
     m_windowMenu->menuAction()->setVisible(hasDocument);
     m_actions.newWindow->setEnabled(hasDocument);
+    m_statistics->SetDocument(hasDocument ? active->Document().get() : nullptr);
     // The title shows the program's name; while a document window is
     // maximised the window area adds its name: "KorvanesTool - [name.kvd]".
+}
+
+void CMainFrame::ShowZoomOfActiveFrame()
+{
+    // Each window keeps its own zoom; the menu shows the active one's.
+    CChildFrame* active = ActiveFrame();
+    m_actions.fitToWindow->setChecked(active == nullptr || active->View()->FitsToWindow());
 }
 
 void CMainFrame::UpdateRecentFileMenu()

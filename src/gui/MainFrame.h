@@ -19,6 +19,7 @@ namespace korvanes::gui {
 class CChildFrame;
 class CKorvanesToolApp;
 class OpenDocument;
+class StatisticsDock;
 
 class CMainFrame final : public QMainWindow {
     Q_OBJECT
@@ -40,6 +41,7 @@ public:
     CChildFrame* ActiveFrame() const;
     std::vector<CChildFrame*> Frames() const;
     QMdiArea* MdiArea() const { return m_mdiArea; }
+    StatisticsDock* Statistics() const { return m_statistics; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -65,6 +67,7 @@ private:
     void OnNewWindow();
     void OnAbout();
     void OnActiveFrameChanged();
+    void ShowZoomOfActiveFrame();
     void UpdateRecentFileMenu();
     void UpdateWindowMenu();
     CChildFrame* AddFrame(const std::shared_ptr<OpenDocument>& document);
@@ -80,6 +83,7 @@ private:
         QAction* newFile = nullptr;
         QAction* open = nullptr;
         QAction* close = nullptr;
+        QAction* closeAll = nullptr;
         QAction* saveGraph = nullptr;
         QAction* print = nullptr;
         QAction* printPreview = nullptr;
@@ -96,10 +100,14 @@ private:
         QAction* arrangeIcons = nullptr;
         QAction* split = nullptr;
         QAction* rangeMap = nullptr;
+        QAction* fitToWindow = nullptr;
+        QAction* zoomIn = nullptr;
+        QAction* zoomOut = nullptr;
         QAction* about = nullptr;
         QAction* recentSeparator = nullptr;
         std::vector<QAction*> recent;
     } m_actions;
+    StatisticsDock* m_statistics = nullptr;
     QMenu* m_editMenu = nullptr;
     QMenu* m_windowMenu = nullptr;
     std::vector<QAction*> m_windowListActions;

@@ -7,12 +7,15 @@ void ShowMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon)
     ShowMessage(parent, text, QString(), icon);
 }
 
-void ShowMessage(QWidget* parent, const QString& text, const QString& details, QMessageBox::Icon icon)
+void ShowMessage(QWidget* parent, const QString& text, const QString& reason, QMessageBox::Icon icon)
 {
-    QMessageBox box(icon, kProgramName, text, QMessageBox::Ok, parent);
-    if (!details.isEmpty()) {
-        box.setDetailedText(details);
+    QString shown = text;
+    if (!reason.isEmpty()) {
+        QString paragraph = reason;
+        paragraph[0] = paragraph[0].toUpper();
+        shown += QStringLiteral("\n\n") + paragraph;
     }
+    QMessageBox box(icon, kProgramName, shown, QMessageBox::Ok, parent);
     box.exec();
 }
 

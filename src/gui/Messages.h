@@ -10,7 +10,8 @@ inline const QString kProgramName = QStringLiteral("KorvanesTool");
 
 void ShowMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
 
-// A message with a longer explanation that the user can open.
-void ShowMessage(QWidget* parent, const QString& text, const QString& details, QMessageBox::Icon icon);
+// A message and the reason behind it, both in the box's text (the reason as a
+// paragraph of its own, starting with a capital).
+void ShowMessage(QWidget* parent, const QString& text, const QString& reason, QMessageBox::Icon icon);
 
 }  // namespace korvanes::gui

@@ -7,6 +7,7 @@
 
 #include "Messages.h"
 #include "results/FormLines.h"
+#include "results/ResultNotes.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes::gui {
@@ -49,18 +50,16 @@ constexpr ResultFieldValue kResultFields[] = {
     {1043, &CSpecimenResult::madFree, nullptr, nullptr},
 };
 
+QString ProgramText(const std::string& bytes) { return QString::fromStdU16String(ToUtf16(bytes)); }
+
+// The text of an integer or text field.
 QString ResultText(const CSpecimenResult& result, const ResultFieldValue& field)
 {
-    if (field.number != nullptr) {
-        return FormatFormNumber(result.*field.number);
-    }
     if (field.integer != nullptr) {
         return QString::number(result.*field.integer);
     }
     return QString::fromStdU16String(ToUtf16(result.*field.text));
 }
-
-QString ProgramText(const std::string& bytes) { return QString::fromStdU16String(ToUtf16(bytes)); }
 
 std::string MethodText(const CKorvanesToolDoc& doc)
 {
@@ -170,9 +169,28 @@ void CResultForm::DisplayValues()
     m_checkCorrected->setChecked(m_held.checkCorrected);
     m_onlyZComponent->setChecked(m_held.onlyZComponent);
     m_includeCheckCorrection->setChecked(m_held.includeCheckCorrection);
+    const CKorvanesToolDoc& doc = m_document.Doc();
     for (const ResultFieldValue& field : kResultFields) {
-        m_fields.at(field.controlId)->SetText(ResultText(m_held.result, field));
+        ResultField* shown = m_fields.at(field.controlId);
+        if (field.number == nullptr) {
+            shown->SetText(ResultText(m_held.result, field));
+            continue;
+        }
+        // A statistic of a check the specimen does not have is no value,
+        // though the results line writes 0 for it.
+        const std::string missing = MissingCheck(field.controlId, doc);
+        if (!missing.empty()) {
+            QString why = ProgramText(missing);
+            why[0] = why[0].toUpper();
+            shown->SetAbsent(tr("%1 in this specimen: no value (the results line writes 0)").arg(why));
+        } else {
+            shown->SetNumber(m_held.result.*field.number);
+        }
     }
+    // Without a result the class field says why in its tooltip.
+    const std::string noResult = MarksShown(m_held.result) ? std::string() : NoResultReason(doc);
+    m_fields.at(1024)->Edit()->setToolTip(noResult.empty() ? QString()
+                                                           : tr("No result: %1").arg(ProgramText(noResult)));
     m_methodText->SetText(ProgramText(m_held.methodText));
 }
 

@@ -62,6 +62,10 @@ void CResultForm::BuildLayout()
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("resultFormPage"));
     auto* columns = new QHBoxLayout(page);
+    // The form sits beside the plot pane: narrow outer margins leave its
+    // width to the fields.
+    const int margin = columns->contentsMargins().left() / 2;
+    columns->setContentsMargins(margin, margin, margin, margin);
 
     auto* left = new QVBoxLayout;
     left->addWidget(BuildInputGroup());
@@ -268,6 +272,8 @@ QWidget* CResultForm::BuildResultsGroup()
     auto* repeated = new QFrame;
     repeated->setFrameShape(QFrame::StyledPanel);
     auto* repeatedLayout = new QVBoxLayout(repeated);
+    const int inner = repeatedLayout->contentsMargins().left() / 2;
+    repeatedLayout->setContentsMargins(inner, inner, inner, inner);
     repeatedLayout->addWidget(Label(tr("Repeated demagnetizations:")));
     // Column headings over the list's fixed-width columns.
     auto* headings = new QLabel(QStringLiteral("T    d(theta)    d(Inc)     d(t*)    d(TR)"));

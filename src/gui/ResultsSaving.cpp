@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "document/DataFileReader.h"
+
 namespace korvanes::gui {
 
 ResultValues FormResultValues(const FormValues& held)
@@ -14,6 +16,16 @@ ResultValues FormResultValues(const FormValues& held)
     values.result.tMin = held.from;
     values.result.tMax = held.to;
     return values;
+}
+
+bool IsDataFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray magic(kDataFileMagic.data(), static_cast<qsizetype>(kDataFileMagic.size()));
+    return file.read(magic.size()) == magic;
 }
 
 AppendStatus SaveResults(const FormValues& held, const QString& path)

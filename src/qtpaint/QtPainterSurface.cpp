@@ -5,6 +5,7 @@
 #include <QPen>
 #include <QRect>
 #include <algorithm>
+#include <cmath>
 
 #include "ArialFont.h"
 #include "text/TextEncoding.h"
@@ -45,9 +46,17 @@ bool PixelBox(int x1, int y1, int x2, int y2, QRect& box)
     return true;
 }
 
+// Device pixels per pen unit: the device's scale unit, at least 1.
+int PenUnit(QPaintDevice* device)
+{
+    const int dpi = device != nullptr ? device->logicalDpiY() : 96;
+    const QFontMetrics metrics(ArialForPoints(10, dpi), device);
+    return std::max(1, metrics.horizontalAdvance(QLatin1Char('0')) / 7);
+}
+
 }  // namespace
 
-QtPainterSurface::QtPainterSurface(QPainter& painter) : m_painter(painter)
+QtPainterSurface::QtPainterSurface(QPainter& painter) : m_painter(painter), m_penUnit(PenUnit(painter.device()))
 {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setBackgroundMode(Qt::TransparentMode);
@@ -109,7 +118,7 @@ void QtPainterSurface::SelectPen(PenStyle style, Rgb colour, int width)
 {
     const int w = std::clamp(width, 1, 1000);
     QPen pen(ToQColor(colour));
-    pen.setWidth(w);
+    pen.setWidth(w * m_penUnit);
     if (w == 1) {
         pen.setCapStyle(Qt::FlatCap);
         pen.setJoinStyle(Qt::MiterJoin);
@@ -129,7 +138,12 @@ void QtPainterSurface::SelectFill(Rgb colour) { m_painter.setBrush(QBrush(ToQCol
 void QtPainterSurface::SelectFontPoints(int points)
 {
     const QPaintDevice* device = m_painter.device();
-    SelectFont(ArialForPoints(points, device != nullptr ? device->logicalDpiY() : 96));
+    QFont font = ArialForPoints(points, device != nullptr ? device->logicalDpiY() : 96);
+    const double scale = m_painter.worldTransform().m22();
+    if (m_keepSmallTextSize && points < 10 && scale > 0.0 && scale < 1.0) {
+        font.setPixelSize(static_cast<int>(std::lround(font.pixelSize() / scale)));
+    }
+    SelectFont(font);
 }
 
 void QtPainterSurface::SelectFontHeight(int cellHeight) { SelectFont(ArialForCellHeight(cellHeight)); }

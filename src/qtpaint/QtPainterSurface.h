@@ -10,6 +10,10 @@
 //   max(y) − 1, outline included;
 // - a pen wider than one unit has round caps and joins; a dashed pen dashes
 //   18 units on and 6 off at any width;
+// - a pen unit is one scale unit of the device (the width of "0" in Arial at
+//   10 points over 7): one pixel on a 96-dpi screen or picture, about 13
+//   dots on a 1200-dpi printer, so that a printed diagram has the strokes of
+//   the exported one instead of hairlines;
 // - text is black on a transparent background.
 
 #include <QFont>
@@ -29,6 +33,11 @@ public:
     // centre/baseline, current position (0, 0). The painter must outlive
     // the surface.
     explicit QtPainterSurface(QPainter& painter);
+
+    // Text under 10 points is drawn no smaller on the device than at the
+    // painter's scale 1 while the painter scales down (a page fitted into a
+    // small pane keeps its small labels readable). Off by default.
+    void KeepSmallTextSize(bool keep) { m_keepSmallTextSize = keep; }
 
     bool HasReferenceDevice() const override { return true; }
     void MoveTo(int x, int y) override;
@@ -51,6 +60,8 @@ private:
     void SelectFont(const QFont& font);
 
     QPainter& m_painter;
+    int m_penUnit = 1;
+    bool m_keepSmallTextSize = false;
     QPoint m_position;
     TextAnchor m_anchor = TextAnchor::kCentreBaseline;
     std::vector<QFont> m_previousFonts;

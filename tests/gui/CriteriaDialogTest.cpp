@@ -131,7 +131,10 @@ TEST_F(CriteriaDialogTest, FilesThatCannotBeUsedAreReportedAndChangeNothing)
     // A file that cannot be written: the message, and nothing changes.
     dialog.chooseFileToSave = [&] { return m_folder.filePath(QStringLiteral("missing-folder/lab.cri")); };
     dialog.Save();
-    EXPECT_EQ(answerer.texts.value(1), QStringLiteral("The criteria could not be saved."));
+    // The message names the file and the reason.
+    EXPECT_TRUE(answerer.texts.value(1).startsWith(QStringLiteral("The criteria could not be saved to \"%1\".\n\n")
+                                                       .arg(m_folder.filePath(QStringLiteral("missing-folder/lab.cri")))))
+        << answerer.texts.value(1).toStdString();
     EXPECT_EQ(m_application.path, "DefaultCriteria");
 
     // A folder that takes no new file: the old file there stays whole (root

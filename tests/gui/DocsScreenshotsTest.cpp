@@ -1,5 +1,6 @@
 // Not a test: scripts/render-docs.sh runs this to picture the desktop
-// program for the README (the folder comes in KORVANES_SCREENSHOT_DIR).
+// program for the README (the folder comes in KORVANES_SCREENSHOT_DIR, the
+// window size in KORVANES_SCREENSHOT_SIZE, "1700x980" unless given).
 
 #include <QRadioButton>
 
@@ -13,7 +14,8 @@ TEST(DocsScreenshots, DISABLED_MainWindowOnEachDiagram)
     const QString folder = qEnvironmentVariable("KORVANES_SCREENSHOT_DIR", QDir::tempPath());
     ForgetSettings();
     RunningProgram program({Example("andesite-mt4.kvd")});
-    program.Main().resize(1700, 980);
+    const QStringList size = qEnvironmentVariable("KORVANES_SCREENSHOT_SIZE", QStringLiteral("1700x980")).split(QLatin1Char('x'));
+    program.Main().resize(size.value(0).toInt(), size.value(1).toInt());
     Settle();
     const char* const diagrams[][2] = {{"Arai Plot", "arai"},     {"Zij Plot", "zijderveld"},
                                        {"Decay Plot", "decay"},   {"Additional Plots", "additional"},

@@ -3,6 +3,8 @@
 // and the laboratory field are taken or refused with the program's messages.
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QScrollBar>
 #include <QJsonArray>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,6 +16,7 @@
 #include "DocumentNotice.h"
 #include "FormFields.h"
 #include "GuiTestSupport.h"
+#include "analysis/AraiFit.h"
 
 namespace korvanes::guitest {
 namespace {
@@ -52,7 +55,21 @@ void ExpectFormShows(RunningProgram& program, const QJsonObject& analysis)
 {
     const QJsonObject result = analysis[QStringLiteral("result")].toObject();
     for (const auto& [id, name] : kNumberFields) {
-        EXPECT_EQ(program.FieldText(id), FormatFormNumber(result[QLatin1String(name)].toDouble())) << name;
+        // The field shows what fits of six digits, the full value behind it;
+        // a check the specimen lacks leaves it empty, saying why.
+        const double value = result[QLatin1String(name)].toDouble();
+        ResultField* field = program.Form().Field(id);
+        if (field->FullText().isEmpty()) {
+            EXPECT_EQ(value, 0.0) << name;
+            EXPECT_TRUE(field->Edit()->toolTip().contains(QStringLiteral(" checks in this specimen"))) << name;
+            continue;
+        }
+        EXPECT_EQ(field->FullText(), FormatFormNumber(value)) << name;
+        bool shortened = false;
+        for (int digits = 1; digits <= 6; ++digits) {
+            shortened = shortened || field->Text() == FormatShortNumber(value, digits);
+        }
+        EXPECT_TRUE(shortened) << name << ": " << field->Text().toStdString();
     }
     EXPECT_EQ(program.FieldText(1021), QString::number(result[QStringLiteral("n")].toInt()));
     EXPECT_EQ(program.FieldText(1024), result[QStringLiteral("resultClass")].toString());
@@ -209,6 +226,86 @@ TEST_F(DocumentWindow, TypedTextSurvivesARepaint)
     program.Frame().View()->viewport()->repaint();
     Settle();
     EXPECT_EQ(labField->text(), QStringLiteral("42"));
+}
+
+TEST_F(DocumentWindow, NumbersShowWhatFitsWithTheFullValueBehind)
+{
+    RunningProgram program({Example("basalt-mt1.kvd")});
+    struct Case {
+        int id;
+        double value;
+        const char* shown;
+        const char* full;
+    };
+    const Case cases[] = {
+        {1019, 28.4561234, "28.4561", "28.4561234"},
+        {1026, 35.0, "35", "35"},
+        {1022, 0.123456789, "0.12346", "0.123456789"},  // six digits and the point do not fit
+        {1027, kQualityWithoutScatter, "inf", "inf"},  // no scatter about the line
+        {1028, kQualityWithoutScatter, "inf", "inf"},
+    };
+    CSpecimenResult& result = program.Doc().m_result;
+    result.paleointensity = cases[0].value;
+    result.g = cases[1].value;
+    result.slope = cases[2].value;
+    result.q = cases[3].value;
+    result.w = cases[4].value;
+    program.Form().OnUpdate();
+    for (const Case& c : cases) {
+        ResultField* field = program.Form().Field(c.id);
+        SCOPED_TRACE(c.full);
+        EXPECT_EQ(field->Text(), QLatin1String(c.shown));
+        EXPECT_EQ(field->FullText(), QLatin1String(c.full));
+        EXPECT_EQ(field->Edit()->toolTip(), c.full == std::string(c.shown) ? QString() : QLatin1String(c.full));
+        // Copy takes the whole value.
+        QGuiApplication::clipboard()->clear();
+        field->Edit()->selectAll();
+        QTest::keySequence(field->Edit(), QKeySequence::Copy);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QLatin1String(c.full));
+    }
+    // The results line keeps the values as they are.
+    EXPECT_EQ(program.Form().HeldValues().result.q, kQualityWithoutScatter);
+}
+
+TEST_F(DocumentWindow, FitToWindowScalesThePageToThePaneAndZoomScrolls)
+{
+    RunningProgram program({Example("tuff-mt3.kvd")});
+    CKorvanesToolView& view = *program.Frame().View();
+    EXPECT_TRUE(view.FitsToWindow());
+    Click<QRadioButton>(program, QStringLiteral("All Plots"));
+    for (const QSize size : {QSize(900, 700), QSize(1600, 1000)}) {
+        program.Main().resize(size);
+        Settle();
+        // The all-plots page (760 units square) fills the pane, without scroll bars.
+        const QSize pane = view.viewport()->size();
+        EXPECT_NEAR(view.ShownScale(), std::min(pane.width(), pane.height()) / 760.0, 1e-9) << size.width();
+        EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0);
+        EXPECT_EQ(view.verticalScrollBar()->maximum(), 0);
+    }
+    const double fitted = view.ShownScale();
+    QAction* fit = nullptr;
+    QAction* zoomIn = nullptr;
+    for (QAction* action : program.Main().findChildren<QAction*>()) {
+        fit = action->text() == QStringLiteral("&Fit to Window") ? action : fit;
+        zoomIn = action->text() == QStringLiteral("Zoom &In") ? action : zoomIn;
+    }
+    ASSERT_TRUE(fit != nullptr && zoomIn != nullptr);
+    EXPECT_EQ(fit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_0));
+    zoomIn->trigger();
+    Settle();
+    EXPECT_FALSE(view.FitsToWindow());
+    EXPECT_FALSE(fit->isChecked());
+    EXPECT_GT(view.ShownScale(), fitted);
+    while (view.ShownScale() < 1.5) {
+        zoomIn->trigger();
+    }
+    EXPECT_EQ(view.verticalScrollBar()->maximum(), static_cast<int>(1000 * view.ShownScale()) - view.viewport()->height());
+    // Off: the scrolling page of 1000 units at scale 1; on again: fitted.
+    fit->trigger();
+    EXPECT_TRUE(view.FitsToWindow());
+    fit->trigger();
+    EXPECT_EQ(view.ShownScale(), 1.0);
+    EXPECT_EQ(view.verticalScrollBar()->maximum(), CKorvanesToolView::kScrollExtent - view.viewport()->height());
 }
 
 TEST_F(DocumentWindow, MarksFollowTheCriteria)

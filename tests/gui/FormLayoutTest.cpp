@@ -4,7 +4,10 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QStyleOptionFrame>
 
 #include "GuiTestSupport.h"
@@ -55,13 +58,36 @@ TEST(FormLayout, NothingIsCut)
         Settle();
         SCOPED_TRACE(example);
         ExpectNothingCut(program.Form());
-        // Long numbers: the fields grow instead of hiding digits.
+        // Long numbers: shown in what fits, never cut.
         CSpecimenResult& result = program.Doc().m_result;
         result.paleointensity = -123456.789012345;
         result.slope = -1.23456789012345e-05;
         program.Form().OnUpdate();
         Settle();
         ExpectNothingCut(program.Form());
+    }
+}
+
+TEST(FormLayout, WholeFormFitsALaptopWindowAndTwoTiledWindows)
+{
+    ForgetSettings();
+    RunningProgram program;
+    // A maximised document window in 1366 x 768 keeps the 570 pixel plot pane.
+    program.Main().resize(1366, 768);
+    program.Main().OpenDocumentFile(Example("andesite-mt4.kvd"));
+    Settle();
+    EXPECT_EQ(program.Frame().Splitter()->sizes().value(0), 570);
+    EXPECT_EQ(program.Form().horizontalScrollBar()->maximum(), 0);
+
+    // Two windows tiled on 1920 x 1080: the plot panes give way to the forms.
+    program.Main().resize(1920, 1080);
+    program.Main().OpenDocumentFile(Example("tuff-mt3.kvd"));
+    program.Main().MdiArea()->tileSubWindows();
+    Settle();
+    ASSERT_EQ(program.Main().Frames().size(), 2u);
+    for (CChildFrame* frame : program.Main().Frames()) {
+        EXPECT_EQ(frame->Form()->horizontalScrollBar()->maximum(), 0) << frame->width();
+        EXPECT_GE(frame->Splitter()->sizes().value(0), 240);
     }
 }
 

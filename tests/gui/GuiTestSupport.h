@@ -67,13 +67,22 @@ public:
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             QWidget* modal = QApplication::activeModalWidget();
             if (auto* chooser = qobject_cast<QFileDialog*>(modal)) {
-                captions << chooser->windowTitle();
                 if (fileToChoose.isEmpty()) {
+                    captions << chooser->windowTitle();
                     chooser->reject();
-                } else {
-                    chooser->selectFile(fileToChoose);
-                    static_cast<QDialog*>(chooser)->accept();
+                    return;
                 }
+                // The chooser fills its folder in the background and may
+                // select the file it was opened with when that is done: it
+                // is answered only once it reports the file to choose as
+                // its selection, so the answer never depends on timing.
+                if (chooser->selectedFiles() != QStringList{fileToChoose} && ++m_chooserTicks < 200) {
+                    chooser->selectFile(fileToChoose);
+                    return;
+                }
+                m_chooserTicks = 0;
+                captions << chooser->windowTitle();
+                static_cast<QDialog*>(chooser)->accept();
             } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 texts << box->text();
                 captions << box->windowTitle();
@@ -105,6 +114,7 @@ public:
 
 private:
     QTimer m_timer;
+    int m_chooserTicks = 0;
 };
 
 // The desktop program, started on `files` with the settings of the test

@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QShortcut>
 #include <QSplitter>
 
 #include "GuiTestSupport.h"
@@ -101,8 +102,12 @@ TEST_F(MainWindow, ASecondStartRestoresWindowsAndPanes)
 {
     QRect placement;
     {
-        RunningProgram program({Example("basalt-mt1.kvd")});
-        // A first start: maximised document windows with a 570 pixel plot pane.
+        // A first start on a laptop screen: maximised document windows with a
+        // 570 pixel plot pane and the whole form beside it.
+        RunningProgram program;
+        program.Main().resize(1366, 768);
+        program.Main().OpenDocumentFile(Example("basalt-mt1.kvd"));
+        Settle();
         EXPECT_TRUE(program.Frame().isMaximized());
         EXPECT_EQ(program.Frame().Splitter()->sizes().value(0), 570);
         program.Main().setGeometry(QRect(60, 50, 1300, 900));
@@ -124,6 +129,9 @@ TEST_F(MainWindow, ASecondStartRestoresWindowsAndPanes)
 
     RunningProgram again({Example("tuff-mt3.kvd")});
     EXPECT_FALSE(again.Frame().isMaximized());
+    // The remembered plot pane, where the window has room for the form beside it.
+    again.Frame().resize(1250, 800);
+    Settle();
     EXPECT_EQ(again.Frame().Splitter()->sizes().value(0), 480);
     EXPECT_EQ(again.Main().normalGeometry(), placement);
 }
@@ -143,6 +151,41 @@ TEST_F(MainWindow, MaximisedMainWindowIsStoredAndAQuietRunWritesNoDocumentWindow
     }
     RunningProgram again;
     EXPECT_TRUE(again.Main().isMaximized());
+}
+
+TEST_F(MainWindow, NoShortcutIsBoundTwiceAndCloseKeysReachTheWindows)
+{
+    RunningProgram program({Example("basalt-mt1.kvd"), Example("tuff-mt3.kvd"), Example("andesite-mt4.kvd")});
+    ASSERT_EQ(program.Main().Frames().size(), 3u);
+    // Every action of the main window, its menus and its document windows
+    // (their window menus included) that the window's keys can reach.
+    QMap<QString, QStringList> owners;
+    for (QAction* action : program.Main().findChildren<QAction*>()) {
+        if (action->shortcutContext() == Qt::WidgetShortcut) {
+            continue;
+        }
+        for (const QKeySequence& key : action->shortcuts()) {
+            owners[key.toString()] << action->text();
+        }
+    }
+    for (QShortcut* shortcut : program.Main().findChildren<QShortcut*>()) {
+        if (shortcut->context() == Qt::WindowShortcut || shortcut->context() == Qt::ApplicationShortcut) {
+            for (const QKeySequence& key : shortcut->keys()) {
+                owners[key.toString()] << QStringLiteral("shortcut");
+            }
+        }
+    }
+    EXPECT_TRUE(owners.contains(QStringLiteral("Ctrl+W")));
+    for (auto it = owners.cbegin(); it != owners.cend(); ++it) {
+        EXPECT_EQ(it.value().size(), 1) << it.key().toStdString() << ": " << it.value().join(QLatin1Char(',')).toStdString();
+    }
+
+    program.Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&program.Main()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(WaitFor([&] { return program.Main().Frames().size() == 2; }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(WaitFor([&] { return program.Main().Frames().empty(); }));
 }
 
 TEST_F(MainWindow, MalformedPlacementIsIgnored)

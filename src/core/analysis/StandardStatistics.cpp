@@ -170,7 +170,9 @@ double CircleSse(const double* xs, const double* ys, int n, double a, double b, 
 {
     double sse = 0.0;
     for (int i = 0; i < n; ++i) {
-        const double d = std::hypot(xs[i] - a, ys[i] - b) - r;
+        const double dx = xs[i] - a;
+        const double dy = ys[i] - b;
+        const double d = std::sqrt(dx * dx + dy * dy) - r;
         sse += d * d;
     }
     return sse;
@@ -303,7 +305,7 @@ std::optional<CircleFit> FitArcCurvature(const double* xsIn, const double* ysIn,
         for (int i = 0; i < n; ++i) {
             const double dx = xs[i] - ca;
             const double dy = ys[i] - cb;
-            const double rho = std::hypot(dx, dy);
+            const double rho = std::sqrt(dx * dx + dy * dy);
             if (rho == 0.0) {
                 continue;
             }
@@ -363,37 +365,57 @@ StandardStatisticsInput PrepareStandardStatistics(const CKorvanesToolDoc& doc)
     StandardStatisticsInput in;
     in.onlyZ = doc.m_options.m_onlyZComponent != 0;
     in.points.reserve(doc.m_zeroFieldSteps.size());
-    for (const CStepVector& zero : doc.m_zeroFieldSteps) {
-        const CStepVector* ptrm = nullptr;
-        for (const CStepVector& p : doc.m_ptrmGained) {
-            if (p.temperature == zero.temperature) {
-                ptrm = &p;  // the last item of the temperature, as the line fit pairs
+    // The first zero-field and the first in-field step of each temperature,
+    // and the last pTRM item of each, found in one pass over each list.
+    struct FirstSteps {
+        int temperature;
+        int zeroAt;
+        int inFieldAt;
+    };
+    std::vector<FirstSteps> firsts;
+    const auto firstOf = [&firsts](int temperature) -> FirstSteps& {
+        for (auto it = firsts.rbegin(); it != firsts.rend(); ++it) {
+            if (it->temperature == temperature) {
+                return *it;
             }
         }
-        if (ptrm == nullptr) {
+        firsts.push_back({temperature, -1, -1});
+        return firsts.back();
+    };
+    for (std::size_t i = 0; i < doc.m_steps.size(); ++i) {
+        const CStepVector& s = doc.m_steps[i];
+        if (s.stepType != kZeroField && s.stepType != kInField) {
             continue;
         }
+        FirstSteps& f = firstOf(s.temperature);
+        int& at = s.stepType == kZeroField ? f.zeroAt : f.inFieldAt;
+        if (at < 0) {
+            at = static_cast<int>(i);
+        }
+    }
+    std::vector<std::pair<int, const CStepVector*>> lastPtrm;  // by temperature, ascending
+    lastPtrm.reserve(doc.m_ptrmGained.size());
+    for (const CStepVector& p : doc.m_ptrmGained) {
+        lastPtrm.emplace_back(p.temperature, &p);
+    }
+    // Stable: of one temperature the last item stays last.
+    std::stable_sort(lastPtrm.begin(), lastPtrm.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const CStepVector& zero : doc.m_zeroFieldSteps) {
+        const auto above = std::upper_bound(lastPtrm.begin(), lastPtrm.end(), zero.temperature,
+                                            [](int t, const auto& item) { return t < item.first; });
+        if (above == lastPtrm.begin() || std::prev(above)->first != zero.temperature) {
+            continue;  // no pTRM item: no Arai point
+        }
+        const CStepVector* ptrm = std::prev(above)->second;
         StandardStatisticsInput::Point point;
         point.temperature = zero.temperature;
         point.x = ptrm->magnitude;
         point.y = zero.magnitude;
         point.nrm = VectorOf(zero);
         point.ptrm = VectorOf(*ptrm);
-        // The order of the two steps of the temperature in the file.
-        int zeroAt = -1;
-        int inFieldAt = -1;
-        for (std::size_t i = 0; i < doc.m_steps.size(); ++i) {
-            const CStepVector& s = doc.m_steps[i];
-            if (s.temperature != zero.temperature) {
-                continue;
-            }
-            if (s.stepType == kZeroField && zeroAt < 0) {
-                zeroAt = static_cast<int>(i);
-            } else if (s.stepType == kInField && inFieldAt < 0) {
-                inFieldAt = static_cast<int>(i);
-            }
-        }
-        point.zeroFieldFirst = inFieldAt < 0 || zeroAt < inFieldAt;
+        const FirstSteps& f = firstOf(zero.temperature);
+        point.zeroFieldFirst = f.inFieldAt < 0 || f.zeroAt < f.inFieldAt;
         in.points.push_back(point);
     }
     const int count = static_cast<int>(in.points.size());
@@ -404,7 +426,17 @@ StandardStatisticsInput PrepareStandardStatistics(const CKorvanesToolDoc& doc)
                           : Length(in.points[static_cast<std::size_t>(i)].nrm);
         in.vds += in.steps[static_cast<std::size_t>(i)];
     }
-    const auto pointAt = [&in](int temperature) {
+    // The last Arai point of a temperature, by halving when the points ascend.
+    const bool ascending = std::is_sorted(in.points.begin(), in.points.end(),
+                                          [](const auto& a, const auto& b) { return a.temperature < b.temperature; });
+    const auto pointAt = [&in, ascending](int temperature) {
+        if (ascending) {
+            const auto above = std::upper_bound(in.points.begin(), in.points.end(), temperature,
+                                                [](int t, const auto& p) { return t < p.temperature; });
+            return above != in.points.begin() && std::prev(above)->temperature == temperature
+                       ? static_cast<int>(std::prev(above) - in.points.begin())
+                       : -1;
+        }
         int found = -1;
         for (std::size_t i = 0; i < in.points.size(); ++i) {
             if (in.points[i].temperature == temperature) {
@@ -508,6 +540,55 @@ std::optional<double> IzziMd(const StandardStatisticsInput& in, int start, int e
     return area / ziLength;
 }
 
+// δt*: each tail check's difference to the NRM of its temperature, split
+// into the part along the laboratory field (z) and the part across it; the
+// across part, through the angle θ of that NRM to the field, predicts the
+// along part of a pTRM tail (Leonhardt et al. 2004). Between 0.175 and 2.968
+// radians the excess is scaled by |b| / |Y_int|; closer to the field it is 0,
+// closer to its opposite the along part alone over |X_int| + |Y_int|. The
+// largest value, never below 0, as a fraction (the data model's unit for
+// int_dt: the definitions' per cent / 100).
+std::optional<double> TailStar(const StandardStatisticsInput& in, int tMax, double fieldZ, double b, double xInt,
+                               double yInt)
+{
+    if (yInt == 0.0) {
+        return std::nullopt;
+    }
+    std::optional<double> largest;
+    for (const auto& c : in.tailChecks) {
+        if (c.ownTemperature > tMax) {
+            continue;
+        }
+        const Vector3& n = in.points[static_cast<std::size_t>(c.point)].nrm;
+        const double length = Length(n);
+        if (length == 0.0) {
+            continue;
+        }
+        const double theta = std::acos(std::clamp(n.z * fieldZ / length, -1.0, 1.0));
+        const double dH = std::sqrt(n.x * n.x + n.y * n.y) - std::sqrt(c.vector.x * c.vector.x + c.vector.y * c.vector.y);
+        const double dZ = n.z - c.vector.z;
+        const double fieldInclination = fieldZ > 0.0 ? 90.0 : -90.0;
+        const double nrmInclination = std::atan2(n.z, std::sqrt(n.x * n.x + n.y * n.y)) * kRadToDeg;
+        double value = 0.0;
+        if (theta > 0.175 && theta < 2.968) {
+            const double implied = dH / std::tan(theta);
+            value = (fieldInclination - nrmInclination > 0.0 ? implied - dZ : dZ - implied) * std::fabs(b) /
+                    std::fabs(yInt);
+        } else if (theta >= 2.968) {
+            const double denominator = std::fabs(xInt) + std::fabs(yInt);
+            if (denominator == 0.0) {
+                continue;
+            }
+            value = -dZ / denominator;
+        }
+        largest = std::max(largest.value_or(value), value);
+    }
+    if (largest && *largest < 0.0) {
+        largest = 0.0;
+    }
+    return largest;
+}
+
 }  // namespace
 
 StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, int tMin, int tMax, double scatBeta)
@@ -561,6 +642,13 @@ StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, 
     const int start = selected[0];
     const int end = selected[n - 1];
 
+    // The laboratory field along z, pointing as the pTRM of the range does.
+    Vector3 ptrmSum;
+    for (int k = 0; k < n; ++k) {
+        ptrmSum = Plus(ptrmSum, P(selected[k]).ptrm);
+    }
+    const double fieldZ = ptrmSum.z < 0.0 ? -1.0 : 1.0;
+
     // Directions: the zero-field steps of the range, as the program's own fits take them.
     {
         const int fitMin = P(start).temperature;
@@ -570,19 +658,15 @@ StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, 
         FitDirections(fitMin, fitMax, in.zeroField, freeFit, anchored);
         Vector3 centre;
         int m = 0;
-        Vector3 ptrmSum;
         for (const CStepVector& z : in.zeroField) {
             if (z.temperature >= fitMin && z.temperature <= fitMax) {
                 centre = Plus(centre, VectorOf(z));
                 ++m;
             }
         }
-        for (int k = 0; k < n; ++k) {
-            ptrmSum = Plus(ptrmSum, P(selected[k]).ptrm);
-        }
         if (m >= 2) {
             const Vector3 direction = VectorFromDirection(freeFit.declination, freeFit.inclination, 1.0);
-            const Vector3 field{0.0, 0.0, ptrmSum.z < 0.0 ? -1.0 : 1.0};
+            const Vector3 field{0.0, 0.0, fieldZ};
             st[S::kDang] = AngleOf(direction, centre);
             st[S::kTheta] = AngleOf(direction, field);
             st[S::kGamma] = AngleOf(P(end).ptrm, field);
@@ -803,6 +887,7 @@ StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, 
         st[S::kDratTail] = percent(Ratio(maxAbs, lineLength));
         st[S::kDtr] = percent(Ratio(maxAbs, std::fabs(fit.yInt)));
         st[S::kMdVds] = percent(Ratio(maxAbs, in.vds));
+        st[S::kDtStar] = TailStar(in, tMax, fieldZ, b, fit.xInt, fit.yInt);
     }
 
     // Additivity checks.

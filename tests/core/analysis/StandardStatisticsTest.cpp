@@ -106,6 +106,8 @@ TEST(StandardStatistics, CheckFamiliesByHand)
                   // the pTRM of 300 and 400 corrected by +0.4: slope of (0,10) (2,8) (4,6) (6.4,4) (8.4,2)
                   {S::kDpal, 5.710714199410727},
                   {S::kNTail, 1},        {S::kDratTail, drat},   {S::kDtr, 4},          {S::kMdVds, 4},
+                  // the NRM lies across the field (θ = 90°) and the tail check has no z part
+                  {S::kDtStar, 0},
                   {S::kNAdd, 1},         {S::kDac, 3}},
                  "20-400");
     // Up to 200 the pTRM and additivity checks, made after heating to 300,
@@ -120,6 +122,25 @@ TEST(StandardStatistics, CheckFamiliesByHand)
     // The check triangle at (4.4, 6) lies outside a narrow SCAT box.
     EXPECT_EQ(ComputeStandardStatistics(in, 20, 400, 0.1)[S::kScat], 1.0);
     EXPECT_EQ(ComputeStandardStatistics(in, 20, 400, 0.01)[S::kScat], 0.0);
+}
+
+TEST(StandardStatistics, TailStarByHand)
+{
+    // Arai points (0, 10), (4, 6), (8, 2): b = -1, Y_int = 10. The NRM at 200
+    // lies 60° from the field (+z); its tail check keeps the horizontal part
+    // and gains 0.5 along the field: t* = 0.5 · |b| / |Y_int| = 0.05 (5 %).
+    StandardStatisticsInput in;
+    const double h = 6.0 * std::sin(kPi / 3.0);
+    in.points = {{100, 0.0, 10.0, {10.0, 0.0, 0.0}, {0.0, 0.0, 0.0}, true},
+                 {200, 4.0, 6.0, {h, 0.0, 3.0}, {0.0, 0.0, 4.0}, true},
+                 {300, 8.0, 2.0, {2.0, 0.0, 0.0}, {0.0, 0.0, 8.0}, true}};
+    in.steps = {1.0, 1.0, 2.0};
+    in.vds = 4.0;
+    in.tailChecks = {{200, 200, 1, std::sqrt(h * h + 3.5 * 3.5), {h, 0.0, 3.5}}};
+    ExpectValues(ComputeStandardStatistics(in, 100, 300), {{S::kNTail, 1}, {S::kDtStar, 0.05}}, "inclined");
+    // Losing along the field instead gives no tail: 0, not negative.
+    in.tailChecks[0].vector.z = 2.5;
+    ExpectValues(ComputeStandardStatistics(in, 100, 300), {{S::kDtStar, 0.0}}, "lost");
 }
 
 TEST(StandardStatistics, SpecialCases)
