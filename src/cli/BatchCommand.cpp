@@ -27,6 +27,7 @@
 #include "magic/MagicSpecimens.h"
 #include "magic/MagicTable.h"
 #include "results/Batch.h"
+#include "results/ResultNotes.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes::cli {

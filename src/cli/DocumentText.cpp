@@ -538,25 +538,6 @@ void AppendPlotBounds(std::string& out, const CPlotBounds& b)
 
 }  // namespace
 
-std::string NoResultReason(const CKorvanesToolDoc& doc)
-{
-    const CSpecimenResult& r = doc.m_result;
-    if (r.paleointensity != 0.0) {
-        return "";
-    }
-    if (doc.m_measurements.empty()) {
-        return "the file holds no measurement";
-    }
-    if (doc.m_options.m_rangeMode == kAutomaticRange) {
-        return "no temperature range meets class A or class B; the whole measured range is shown";
-    }
-    if (r.n < 2) {
-        return "the range holds fewer than two measured zero-field steps";
-    }
-    return "the fit gives no paleointensity (is the laboratory field 0?)";
-}
-
-
 const char* CoordinatesName(int coordinates)
 {
     switch (coordinates) {

@@ -40,9 +40,6 @@ std::string Printable(const std::string& utf8);
 // (passes class B but not A) or "fails B".
 const char* MarkVerdict(CriteriaMark mark);
 
-// Why an analysed document has no result, or empty when it has one.
-std::string NoResultReason(const CKorvanesToolDoc& doc);
-
 // A description of an analysed document, top to bottom: what was analysed
 // (file, specimen, method type, kind of alteration check, coordinates, how
 // the range was found and the range used, whether the check correction is
