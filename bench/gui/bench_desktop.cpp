@@ -1,7 +1,7 @@
 // One repaint of a document window's plot pane as the desktop program does
-// it on every resize, splitter drag or option change: the analysis, the
-// drawing through QPainter, and the refill of the result form. Target: the
-// all-plots page within 2 ms.
+// it on every resize or splitter drag: the drawing through QPainter (the
+// analysis and the refill of the result form run once per change of the
+// inputs, not per paint). Target: the all-plots page within 2 ms.
 
 #include <benchmark/benchmark.h>
 

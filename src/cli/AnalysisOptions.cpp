@@ -6,6 +6,7 @@
 #include <map>
 
 #include "criteria/CriteriaFile.h"
+#include "document/AnalysisInputs.h"
 
 namespace korvanes::cli {
 
@@ -75,23 +76,24 @@ void ApplyAnalysisOptions(const CliAnalysisOptions& options, const CCriteriaSet&
 {
     static const std::map<std::string, int> kCoordinates{
         {"core", kCoreCoordinates}, {"geo", kGeographic}, {"bedding", kBedding}};
-    doc.m_criteria = criteria;
-    doc.m_options.m_equalAraiScales = criteria.equalAraiScales;
+    AnalysisInputs inputs = InputsOf(doc);
+    inputs.criteria = criteria;
     if (options.maximizeQ) {
-        doc.m_criteria.maximizeQ = 1;
+        inputs.criteria.maximizeQ = 1;
     }
-    doc.m_options.m_coordinates = kCoordinates.at(options.coordinates);
-    doc.m_options.m_onlyZComponent = options.onlyZ ? 1 : 0;
-    doc.m_options.m_checkCorrected = options.checkCorrected ? 1 : 0;
-    doc.m_options.m_includeCheckCorrection = options.includeCheckCorrection ? 1 : 0;
+    inputs.coordinates = kCoordinates.at(options.coordinates);
+    inputs.onlyZComponent = options.onlyZ ? 1 : 0;
+    inputs.checkCorrected = options.checkCorrected ? 1 : 0;
+    inputs.includeCheckCorrection = options.includeCheckCorrection ? 1 : 0;
     if (options.range) {
-        doc.m_options.m_rangeMode = kSelectedRange;
-        doc.m_result.tMin = options.range->first;
-        doc.m_result.tMax = options.range->second;
+        inputs.rangeMode = kSelectedRange;
+        inputs.tMin = options.range->first;
+        inputs.tMax = options.range->second;
     }
     if (options.labField) {
-        doc.m_header.m_labField = static_cast<float>(*options.labField);
+        inputs.labField = static_cast<float>(*options.labField);
     }
+    ApplyInputs(doc, inputs);
 }
 
 }  // namespace korvanes::cli

@@ -53,11 +53,7 @@ CChildFrame::CChildFrame(std::shared_ptr<OpenDocument> document, DocumentWindowS
     layout->addWidget(m_splitter, 1);
     setWidget(content);
     RefreshNotice();
-    connect(m_document.get(), &OpenDocument::Updated, this, [this](QObject* sender) {
-        // A paint has run the analysis once a view announces a change.
-        m_analysed = m_analysed || qobject_cast<CKorvanesToolView*>(sender) != nullptr;
-        RefreshNotice();
-    });
+    connect(m_document.get(), &OpenDocument::Analysed, this, &CChildFrame::RefreshNotice);
 
     auto* nextPane = new QShortcut(QKeySequence(Qt::Key_F6), this);
     auto* previousPane = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
@@ -202,7 +198,7 @@ void CChildFrame::RefreshNotice()
                        .arg(temperatures.join(QStringLiteral(", ")));
     }
     // Without a result the window says why, as the command line does.
-    const std::string noResult = m_analysed ? NoResultReason(m_document->Doc()) : std::string();
+    const std::string noResult = NoResultReason(m_document->Doc());
     if (!noResult.empty()) {
         summary << tr("No result: %1.").arg(QString::fromStdU16String(ToUtf16(noResult)));
     }

@@ -67,7 +67,6 @@ private:
     QSplitter* m_splitter;
     bool m_panesSized = false;
     bool m_remembering = false;
-    bool m_analysed = false;
     bool m_squeezed = false;
 };
 

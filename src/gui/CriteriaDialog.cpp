@@ -70,15 +70,15 @@ QString FileChooser(QWidget* parent, bool save)
 
 }  // namespace
 
-CCriteriaDialog::CCriteriaDialog(ApplicationCriteria& application, CKorvanesToolDoc& doc, QWidget* parent)
-    : QDialog(parent), m_application(application), m_doc(doc)
+CCriteriaDialog::CCriteriaDialog(ApplicationCriteria& application, const CCriteriaSet& documentCriteria,
+                                 QWidget* parent)
+    : QDialog(parent), m_application(application)
 {
     setWindowTitle(tr("Criteria"));
     chooseFileToLoad = [this] { return FileChooser(this, false); };
     chooseFileToSave = [this] { return FileChooser(this, true); };
     // The document's own criteria, and the application's criteria file.
-    m_values = doc.m_criteria;
-    m_values.equalAraiScales = doc.m_options.m_equalAraiScales;
+    m_values = documentCriteria;
     m_path = QFile::decodeName(QByteArray::fromStdString(application.path));
     BuildLayout();
     ShowValues();
@@ -271,7 +271,7 @@ void CCriteriaDialog::Apply()
         return;
     }
     m_application.criteria = m_values;
-    AssignDocumentCriteria(m_application, m_doc);
+    m_applied = m_values;
     accept();
 }
 

@@ -2,11 +2,14 @@
 // The criteria dialog: the class A and class B limits and the three options
 // of a document's criteria, with Load, Save and Default acting on the
 // application's criteria at once, Apply giving the shown values to the
-// application and to the document, and Cancel leaving the document as it
-// was.
+// application and offering them for the document (the caller hands them to
+// the document as a change of its analysis inputs), and Cancel leaving the
+// document as it was.
 
 #include <QDialog>
 #include <QString>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "criteria/ApplicationCriteria.h"
@@ -20,10 +23,14 @@ namespace korvanes::gui {
 class CCriteriaDialog final : public QDialog {
     Q_OBJECT
 public:
-    // Shows the criteria of `doc` (not the application's, which may differ).
-    CCriteriaDialog(ApplicationCriteria& application, CKorvanesToolDoc& doc, QWidget* parent = nullptr);
+    // Shows the criteria of a document (not the application's, which may
+    // differ), the Arai scaling included.
+    CCriteriaDialog(ApplicationCriteria& application, const CCriteriaSet& documentCriteria,
+                    QWidget* parent = nullptr);
 
     QString PathShown() const;
+    // The criteria Apply gave (empty before or without Apply).
+    const std::optional<CCriteriaSet>& Applied() const { return m_applied; }
 
     // The file choosers, replaceable by tests: each returns the chosen path
     // or an empty text when the user cancels.
@@ -52,8 +59,8 @@ private:
     void ShowApplicationCriteria();
 
     ApplicationCriteria& m_application;
-    CKorvanesToolDoc& m_doc;
     CCriteriaSet m_values;
+    std::optional<CCriteriaSet> m_applied;
     QString m_path;
     std::vector<Field> m_fields;
     QLineEdit* m_pathEdit = nullptr;

@@ -70,10 +70,11 @@ bool SaveGraphFile(CKorvanesToolView& view, const QString& path, PictureFormat f
     OpenDocument& document = view.Document();
     const ClientSize size = DefaultPictureSize(document.Doc().m_options.m_plotType);
     std::string reason;
-    const bool saved = ExportPicture(document.Doc(), format, QFile::encodeName(path).toStdString(),
+    // The export runs the analysis on its own copy: the document shown is
+    // analysed already and stays as it is.
+    CKorvanesToolDoc copy = document.Doc();
+    const bool saved = ExportPicture(copy, format, QFile::encodeName(path).toStdString(),
                                      PictureSize{size.width, size.height}, reason);
-    // The export ran the analysis once more: the form shows its result.
-    document.UpdateAllViews(&view);
     if (!saved) {
         error = QString::fromStdU16String(ToUtf16(reason));
     }
@@ -83,13 +84,12 @@ bool SaveGraphFile(CKorvanesToolView& view, const QString& path, PictureFormat f
 bool CopyPlot(CKorvanesToolView& view, QString& error)
 {
     OpenDocument& document = view.Document();
-    CKorvanesToolDoc& doc = document.Doc();
+    CKorvanesToolDoc doc = document.Doc();  // the pictures' analysis runs on a copy
     const std::vector<std::uint8_t> emf = RenderEmf(doc, PictureSize{view.viewport()->width(), view.viewport()->height()});
     const ClientSize size = DefaultPictureSize(doc.m_options.m_plotType);
     std::string reason;
     const QByteArray svg = RenderPictureBytes(doc, PictureFormat::kSvg, PictureSize{size.width, size.height}, reason);
     const QByteArray png = RenderPictureBytes(doc, PictureFormat::kPng, PictureSize{size.width, size.height}, reason);
-    document.UpdateAllViews(&view);
     if (emf.empty() || svg.isEmpty() || png.isEmpty()) {
         error = reason.empty() ? QObject::tr("the picture could not be made")
                                : QString::fromStdU16String(ToUtf16(reason));

@@ -27,7 +27,8 @@ CKorvanesToolView::CKorvanesToolView(OpenDocument& document, QWidget* parent)
     viewport()->setPalette(palette);
     viewport()->setBackgroundRole(QPalette::Window);
     setAccessibleName(tr("Diagram"));
-    connect(&m_document, &OpenDocument::Updated, this, &CKorvanesToolView::OnDocumentUpdated);
+    connect(&m_document, &OpenDocument::Analysed, this, &CKorvanesToolView::OnDocumentUpdated);
+    connect(&m_document, &OpenDocument::ViewChanged, this, &CKorvanesToolView::OnDocumentUpdated);
 }
 
 void CKorvanesToolView::OnInitialUpdate() { UpdateScrollBars(); }
@@ -37,8 +38,7 @@ void CKorvanesToolView::OnDraw(QPainter& painter, QSize client, bool keepSmallTe
     ++m_paintCount;
     QtPainterSurface surface(painter);
     surface.KeepSmallTextSize(keepSmallText);
-    PaintPlot(surface, m_document.Doc(), ClientSize{client.width(), client.height()},
-              [this] { m_document.UpdateAllViews(this); });
+    DrawPlot(surface, m_document.Doc(), ClientSize{client.width(), client.height()});
 }
 
 void CKorvanesToolView::SetFitToWindow(bool fit)
@@ -145,15 +145,7 @@ void CKorvanesToolView::resizeEvent(QResizeEvent* event)
 
 void CKorvanesToolView::scrollContentsBy(int, int) { viewport()->update(); }
 
-void CKorvanesToolView::OnDocumentUpdated(QObject* sender)
-{
-    // A view announces a change from inside its paint, after the analysis:
-    // that changes nothing another view shows, and repainting for it would
-    // send two views of one document back and forth for ever.
-    if (qobject_cast<CKorvanesToolView*>(sender) == nullptr) {
-        viewport()->update();
-    }
-}
+void CKorvanesToolView::OnDocumentUpdated() { viewport()->update(); }
 
 void CKorvanesToolView::UpdateScrollBars()
 {

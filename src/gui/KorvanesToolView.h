@@ -1,7 +1,7 @@
 #pragma once
-// The plot pane of a document window: every paint runs the document's whole
-// analysis and draws the diagram the form has chosen, then tells the
-// document's other views (the form refills itself from the new result).
+// The plot pane of a document window: every paint draws the diagram the
+// document's view options choose from its analysis (the document analyses
+// itself when its inputs change; a paint computes nothing).
 //
 // Fitted to the window (the default), the picture of the diagram, or the
 // all-plots page, is scaled to fill the pane and follows its size. Otherwise
@@ -30,10 +30,10 @@ public:
     // Fixes the scrollable area; called once the view sits in its window.
     void OnInitialUpdate();
 
-    // One paint on `painter` (screen, printer, picture): the analysis, the
-    // diagram for a window of `client` pixels, and the change announcement.
-    // `keepSmallText`: labels under 10 points keep their size at scale 1
-    // when the painter scales down (a fitted page).
+    // One paint on `painter` (screen, printer, picture): the diagram for a
+    // window of `client` pixels.
+    // `keepSmallText`: labels under 10 points stay legible however far the
+    // painter scales down (a fitted page).
     void OnDraw(QPainter& painter, QSize client, bool keepSmallText = false);
 
     bool FitsToWindow() const { return m_fit; }
@@ -72,7 +72,7 @@ private:
     int ScaleUnit() const;
     double FitScale() const;
     void SetZoom(double zoom);
-    void OnDocumentUpdated(QObject* sender);
+    void OnDocumentUpdated();
     void UpdateScrollBars();
 
     OpenDocument& m_document;

@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -14,6 +15,8 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QUndoGroup>
+#include <QUndoView>
 #include <QWindow>
 
 #include <QPageSetupDialog>
@@ -73,7 +76,7 @@ QStringList LocalFiles(const QMimeData* data)
 
 }  // namespace
 
-CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiArea)
+CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiArea), m_undoGroup(new QUndoGroup(this))
 {
     setWindowTitle(kProgramName);
     setWindowIcon(QIcon(QStringLiteral(":/icons/korvanestool.svg")));
@@ -95,6 +98,16 @@ CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiAr
     CreateStatusBar();
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnActiveFrameChanged);
     OnActiveFrameChanged();
+}
+
+CMainFrame::~CMainFrame()
+{
+    // The document windows end with the window area, after this object's
+    // own parts: what they announce about their end is no longer heard.
+    // (Closed windows waiting for deletion are no longer in the area's list.)
+    for (CChildFrame* frame : m_mdiArea->findChildren<CChildFrame*>()) {
+        disconnect(frame, nullptr, this, nullptr);
+    }
 }
 
 void CMainFrame::CreateActions()
@@ -132,16 +145,24 @@ void CMainFrame::CreateActions()
     a.exit->setMenuRole(QAction::QuitRole);
     connect(a.exit, &QAction::triggered, this, &QWidget::close);
 
-    // Editing commands that have nothing to act on in a diagram stay disabled.
-    a.undo = MakeAction(this, tr("&Undo"), tr("Undo the last action"), QIcon::fromTheme(QStringLiteral("edit-undo")));
+    // Undo and redo act on the analysis choices of the active document (or
+    // study); the editing commands that have nothing to act on in a diagram
+    // stay disabled.
+    a.undo = m_undoGroup->createUndoAction(this, tr("&Undo"));
+    a.undo->setIcon(QIcon::fromTheme(QStringLiteral("edit-undo")));
     a.undo->setShortcuts(QKeySequence::Undo);
+    a.undo->setStatusTip(tr("Undo the last analysis choice"));
+    a.redo = m_undoGroup->createRedoAction(this, tr("&Redo"));
+    a.redo->setIcon(QIcon::fromTheme(QStringLiteral("edit-redo")));
+    a.redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    a.redo->setStatusTip(tr("Redo the last analysis choice undone"));
     a.cut = MakeAction(this, tr("Cu&t"), tr("Cut the selection and put it on the clipboard"), ThemeIcon("edit-cut", "cut"));
     a.cut->setShortcuts(QKeySequence::Cut);
     a.copy = MakeAction(this, tr("&Copy"), tr("Copy the diagram and put it on the clipboard"), ThemeIcon("edit-copy", "copy"));
     a.copy->setShortcuts(QKeySequence::Copy);
     a.paste = MakeAction(this, tr("&Paste"), tr("Insert the clipboard contents"), ThemeIcon("edit-paste", "paste"));
     a.paste->setShortcuts(QKeySequence::Paste);
-    for (QAction* inactive : {a.undo, a.cut, a.paste}) {
+    for (QAction* inactive : {a.cut, a.paste}) {
         inactive->setEnabled(false);
     }
     connect(a.copy, &QAction::triggered, this, &CMainFrame::OnCopy);
@@ -221,7 +242,7 @@ void CMainFrame::CreateMenus()
     UpdateRecentFileMenu();
 
     m_editMenu = menuBar()->addMenu(tr("&Edit"));
-    m_editMenu->addAction(a.undo);
+    m_editMenu->addActions({a.undo, a.redo});
     m_editMenu->addSeparator();
     m_editMenu->addActions({a.cut, a.copy, a.paste});
 
@@ -235,6 +256,20 @@ void CMainFrame::CreateMenus()
     view->addSeparator();
     view->addAction(a.rangeMap);
     view->addAction(m_statistics->toggleViewAction());
+    view->addSeparator();
+    // The history of the active document's (or study's) analysis choices:
+    // clicking an entry goes back or forward to it.
+    m_undoDock = new QDockWidget(tr("Undo History"), this);
+    m_undoDock->setObjectName(QStringLiteral("undoHistory"));
+    auto* undoView = new QUndoView(m_undoGroup);
+    undoView->setEmptyLabel(tr("<opened>"));
+    m_undoDock->setWidget(undoView);
+    addDockWidget(Qt::RightDockWidgetArea, m_undoDock);
+    m_undoDock->hide();
+    QAction* history = m_undoDock->toggleViewAction();
+    history->setText(tr("Undo &History"));
+    history->setStatusTip(tr("Show or hide the list of analysis choices that can be undone"));
+    view->addAction(history);
     view->addSeparator();
 
     m_windowMenu = menuBar()->addMenu(tr("&Window"));
@@ -326,6 +361,9 @@ CChildFrame* CMainFrame::AddFrame(const std::shared_ptr<OpenDocument>& document)
 {
     auto* frame = new CChildFrame(document, m_app.WindowSettings());
     m_mdiArea->addSubWindow(frame);
+    if (!m_undoGroup->stacks().contains(document->UndoStack())) {
+        m_undoGroup->addStack(document->UndoStack());
+    }
     connect(frame->Form(), &CResultForm::SaveResultsRequested, this, [this, frame] { OnSaveResults(frame); });
     connect(frame->Form(), &CResultForm::ViewRawDataRequested, this, [this, frame] { OnViewRawData(frame); });
     connect(frame->View(), &CKorvanesToolView::ZoomChanged, this, &CMainFrame::ShowZoomOfActiveFrame);
@@ -471,23 +509,31 @@ void CMainFrame::OnCriteria()
         return;
     }
     OpenDocument& document = *frame->Document();
-    CCriteriaDialog dialog(m_app.Criteria(), document.Doc(), this);
-    dialog.exec();
-    // Applied or not, the document is evaluated again.
-    document.UpdateAllViews(nullptr);
+    CCriteriaDialog dialog(m_app.Criteria(), document.Inputs().criteria, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.Applied()) {
+        return;
+    }
+    AnalysisInputs inputs = document.Inputs();
+    inputs.criteria = *dialog.Applied();
+    document.ChangeInputs(inputs);
 }
 
 void CMainFrame::OnRangeMap()
 {
     if (CChildFrame* frame = ActiveFrame()) {
         // The form's diagram buttons lead back to the diagrams.
-        frame->Document()->Doc().m_options.m_plotType = kRangeMapPlot;
-        frame->Document()->UpdateAllViews(nullptr);
+        frame->Document()->SetPlotType(kRangeMapPlot);
     }
 }
 
 void CMainFrame::OnSaveResults(CChildFrame* frame)
 {
+    // The line describes the analysis shown: values typed and not applied
+    // yet are applied first, and a value that cannot be applied stops the
+    // save (the form has said why).
+    if (frame->Form()->HasTypedValues() && !frame->Form()->ApplyChanges()) {
+        return;
+    }
     QFileDialog dialog(this, tr("Save results"), m_resultsFolder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);  // results are appended, never overwritten
@@ -562,6 +608,7 @@ void CMainFrame::OnAbout()
 void CMainFrame::OnActiveFrameChanged()
 {
     CChildFrame* active = ActiveFrame();
+    m_undoGroup->setActiveStack(active != nullptr ? active->Document()->UndoStack() : nullptr);
     const bool hasDocument = active != nullptr;
     for (QAction* documentAction : {m_actions.close, m_actions.closeAll, m_actions.saveGraph, m_actions.print, m_actions.printPreview}) {
         documentAction->setVisible(hasDocument);

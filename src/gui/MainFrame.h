@@ -10,7 +10,9 @@
 #include <vector>
 
 class QAction;
+class QDockWidget;
 class QMdiArea;
+class QUndoGroup;
 class QMdiSubWindow;
 class QMenu;
 
@@ -25,6 +27,7 @@ class CMainFrame final : public QMainWindow {
     Q_OBJECT
 public:
     explicit CMainFrame(CKorvanesToolApp& app);
+    ~CMainFrame() override;
 
     // Opens each file in its own document window. A file that cannot be read
     // is reported (naming the file and the reason) and the others are still
@@ -41,6 +44,9 @@ public:
     CChildFrame* ActiveFrame() const;
     std::vector<CChildFrame*> Frames() const;
     QMdiArea* MdiArea() const { return m_mdiArea; }
+    // The undo histories of the open documents; the active one is the
+    // active window's.
+    QUndoGroup* UndoGroup() const { return m_undoGroup; }
     StatisticsDock* Statistics() const { return m_statistics; }
 
 protected:
@@ -76,6 +82,8 @@ private:
 
     CKorvanesToolApp& m_app;
     QMdiArea* m_mdiArea;
+    QUndoGroup* m_undoGroup;
+    QDockWidget* m_undoDock = nullptr;
     QString m_lastFolder;
     QString m_resultsFolder;
 
@@ -90,6 +98,7 @@ private:
         QAction* printSetup = nullptr;
         QAction* exit = nullptr;
         QAction* undo = nullptr;
+        QAction* redo = nullptr;
         QAction* cut = nullptr;
         QAction* copy = nullptr;
         QAction* paste = nullptr;

@@ -98,7 +98,11 @@ CResultForm::CResultForm(OpenDocument& document, QWidget* parent) : QScrollArea(
 {
     BuildLayout();
     ConnectHandlers();
-    connect(&m_document, &OpenDocument::Updated, this, [this] { OnUpdate(); });
+    // Whichever window or command changed the document, every form on it
+    // shows what it holds.
+    connect(&m_document, &OpenDocument::InputsChanged, this, [this] { OnUpdate(); });
+    connect(&m_document, &OpenDocument::Analysed, this, [this] { OnUpdate(); });
+    connect(&m_document, &OpenDocument::ViewChanged, this, [this] { OnUpdate(); });
 }
 
 ResultField* CResultForm::Field(int controlId) const
@@ -107,42 +111,30 @@ ResultField* CResultForm::Field(int controlId) const
     return it == m_fields.end() ? nullptr : it->second;
 }
 
-void CResultForm::OnInitialUpdate()
-{
-    DisplayValues();
-    OnUpdate();
-    SetRangeFieldsEnabled(false);
-    ReadFields();
-
-    const CKorvanesToolDoc& doc = m_document.Doc();
-    m_held.plotIndex = doc.m_options.m_plotType;
-    m_held.coordinateIndex = doc.m_options.m_coordinates;
-    m_held.rangeIndex = doc.m_options.m_rangeMode;
-    m_held.showAdditivityChecks = doc.m_options.m_showAdditivityChecks != 0;
-    m_held.checkCorrected = doc.m_options.m_checkCorrected != 0;
-    m_held.onlyZComponent = doc.m_options.m_onlyZComponent != 0;
-    m_held.labField = doc.m_header.m_labField;
-    m_held.sample = doc.m_header.m_specimenName;
-    m_held.methodText = MethodText(doc);
-    // A window opened on a document that another window has switched to a
-    // chosen range starts with the range fields open.
-    SetRangeFieldsEnabled(m_held.rangeIndex == kSelectedRange);
-    AnnounceChange();
-}
+void CResultForm::OnInitialUpdate() { OnUpdate(); }
 
 void CResultForm::OnUpdate()
 {
     const CKorvanesToolDoc& doc = m_document.Doc();
+    const AnalysisInputs& inputs = m_document.Inputs();
+    m_held.plotIndex = doc.m_options.m_plotType;
+    m_held.coordinateIndex = inputs.coordinates;
+    m_held.rangeIndex = inputs.rangeMode;
+    m_held.showAdditivityChecks = doc.m_options.m_showAdditivityChecks != 0;
+    // The analysis may switch the check correction on or off (the MT4
+    // correction of the automatic search): the box shows what it used.
     m_held.checkCorrected = doc.m_options.m_checkCorrected != 0;
-    if (doc.m_options.m_plotType == kRangeMapPlot) {
-        m_held.plotIndex = kRangeMapPlot;  // shown from the View menu: no diagram button stands for it
-    }
+    m_held.onlyZComponent = inputs.onlyZComponent != 0;
+    m_held.includeCheckCorrection = inputs.includeCheckCorrection != 0;
+    m_held.labField = inputs.labField;
+    m_held.sample = doc.m_header.m_specimenName;
     m_includeCheckCorrection->setVisible(doc.m_criteria.allowMt4CheckCorrection != 0 &&
                                          doc.m_result.methodType == "MT4");
     m_held.result = doc.m_result;
     m_held.from = doc.m_result.tMin;
     m_held.to = doc.m_result.tMax;
     m_held.methodText = MethodText(doc);
+    SetRangeFieldsEnabled(m_held.rangeIndex == kSelectedRange);
     DrawMarks();
     FillLists();
     DisplayValues();
@@ -257,8 +249,6 @@ void CResultForm::SetRangeFieldsEnabled(bool enabled)
     m_includeCheckCorrection->setEnabled(!enabled);
 }
 
-void CResultForm::AnnounceChange() { m_document.UpdateAllViews(this); }
-
 void CResultForm::ConnectHandlers()
 {
     connect(&m_plotGroup, &QButtonGroup::idClicked, this, &CResultForm::OnPlotChosen);
@@ -278,65 +268,82 @@ void CResultForm::ConnectHandlers()
     }
 }
 
-void CResultForm::OnPlotChosen(int)
-{
-    ReadFields();
-    m_document.Doc().m_options.m_plotType = m_held.plotIndex;
-    AnnounceChange();
-}
+void CResultForm::OnPlotChosen(int index) { m_document.SetPlotType(index); }
 
-void CResultForm::OnCoordinatesChosen(int)
+void CResultForm::OnCoordinatesChosen(int index)
 {
-    ReadFields();
-    m_document.Doc().m_options.m_coordinates = m_held.coordinateIndex;
-    AnnounceChange();
+    AnalysisInputs inputs = m_document.Inputs();
+    inputs.coordinates = index;
+    m_document.ChangeInputs(inputs);
 }
 
 void CResultForm::OnOptionToggled()
 {
-    ReadFields();
-    CAnalysisOptions& options = m_document.Doc().m_options;
     const QObject* box = sender();
     if (box == m_showAdditivityChecks) {
-        options.m_showAdditivityChecks = m_held.showAdditivityChecks ? 1 : 0;
-    } else if (box == m_checkCorrected) {
-        options.m_checkCorrected = m_held.checkCorrected ? 1 : 0;
-    } else if (box == m_onlyZComponent) {
-        options.m_onlyZComponent = m_held.onlyZComponent ? 1 : 0;
+        m_document.SetShowAdditivityChecks(m_showAdditivityChecks->isChecked());
+        return;
     }
-    AnnounceChange();
+    AnalysisInputs inputs = m_document.Inputs();
+    if (box == m_checkCorrected) {
+        inputs.checkCorrected = m_checkCorrected->isChecked() ? 1 : 0;
+    } else if (box == m_onlyZComponent) {
+        inputs.onlyZComponent = m_onlyZComponent->isChecked() ? 1 : 0;
+    }
+    m_document.ChangeInputs(inputs);
+    OnUpdate();  // an unchanged document still shows its value
 }
 
 void CResultForm::OnIncludeCheckCorrection()
 {
-    ReadFields();
-    m_document.Doc().m_options.m_includeCheckCorrection = m_held.includeCheckCorrection ? 1 : 0;
-    AnnounceChange();
+    AnalysisInputs inputs = m_document.Inputs();
+    inputs.includeCheckCorrection = m_includeCheckCorrection->isChecked() ? 1 : 0;
+    m_document.ChangeInputs(inputs);
 }
 
-void CResultForm::OnRangeModeChosen(int)
+void CResultForm::OnRangeModeChosen(int index)
 {
-    // "automatic calculation" closes the range fields and offers the check
-    // correction; "select temperature range" does the opposite. The states
-    // follow the mode the form holds, so they always match the buttons.
-    ReadFields();
-    m_document.Doc().m_options.m_rangeMode = m_held.rangeIndex;
-    SetRangeFieldsEnabled(m_held.rangeIndex == kSelectedRange);
-    AnnounceChange();
-}
-
-void CResultForm::OnApplyChanges()
-{
-    ReadFields();
-    if (m_held.from > m_held.to) {
-        ShowMessage(this, tr("Check your temperature range !"));
-        return;
+    // "select temperature range" starts from the range and the check
+    // correction that the search used; the fields open or close with the
+    // mode the document holds (see OnUpdate).
+    AnalysisInputs inputs = m_document.Inputs();
+    inputs.rangeMode = index;
+    if (index == kSelectedRange && m_document.Inputs().rangeMode != kSelectedRange) {
+        const CKorvanesToolDoc& doc = m_document.Doc();
+        inputs.tMin = doc.m_result.tMin;
+        inputs.tMax = doc.m_result.tMax;
+        inputs.checkCorrected = doc.m_options.m_checkCorrected;
     }
-    CKorvanesToolDoc& doc = m_document.Doc();
-    doc.m_header.m_labField = m_held.labField;
-    doc.m_result.tMin = m_held.from;
-    doc.m_result.tMax = m_held.to;
-    AnnounceChange();
+    m_document.ChangeInputs(inputs);
+    OnUpdate();
+}
+
+void CResultForm::OnApplyChanges() { ApplyChanges(); }
+
+bool CResultForm::ApplyChanges()
+{
+    // A field that is not a number is reported; the values read before it
+    // are applied with the document's own for the rest.
+    const bool read = ReadFields();
+    const bool selected = m_document.Inputs().rangeMode == kSelectedRange;
+    if (selected && m_held.from > m_held.to) {
+        ShowMessage(this, tr("Check your temperature range !"));
+        return false;
+    }
+    AnalysisInputs inputs = m_document.Inputs();
+    inputs.labField = m_held.labField;
+    if (selected) {
+        inputs.tMin = m_held.from;
+        inputs.tMax = m_held.to;
+    }
+    m_document.ChangeInputs(inputs);
+    OnUpdate();
+    return read;
+}
+
+bool CResultForm::HasTypedValues() const
+{
+    return m_labField->isModified() || m_from->isModified() || m_to->isModified();
 }
 
 }  // namespace korvanes::gui

@@ -5,11 +5,12 @@
 // its criteria marks, the list of steps and the list of repeated
 // demagnetisations.
 //
-// The form computes nothing. It holds one value per field; every action
-// reads the fields into the held values, writes one of them into the
-// document and announces the change; the plot pane's paint then runs the
-// analysis and announces a change in turn, upon which the form refills
-// itself from the document's result.
+// The form computes nothing and keeps nothing of its own: it shows what the
+// document holds, refilled after every change of the document's inputs,
+// analysis or view, wherever it was made. An action hands the changed inputs
+// to the document (one undoable step); text typed into the laboratory field
+// or the range stays until it is applied ("Apply changes", Enter, or "Save
+// results", which applies it first).
 
 #include <QButtonGroup>
 #include <QScrollArea>
@@ -51,8 +52,16 @@ public:
 
     // Once, when the document window has been built.
     void OnInitialUpdate();
-    // Refills the form from the document's result; runs on every change.
+    // Refills the form from the document; runs on every change.
     void OnUpdate();
+
+    // "Apply changes": the laboratory field and, in a chosen range, the
+    // range, as typed. False when a field was not a number (reported; what
+    // was read before it is applied) or the range is reversed (reported;
+    // nothing is applied).
+    bool ApplyChanges();
+    // Whether text was typed into an input and not applied yet.
+    bool HasTypedValues() const;
 
     const FormValues& HeldValues() const { return m_held; }
     OpenDocument& Document() { return m_document; }
@@ -88,7 +97,6 @@ private:
     void FillLists();
     void DrawMarks();
     void SetRangeFieldsEnabled(bool enabled);
-    void AnnounceChange();
 
     // Handlers.
     void OnPlotChosen(int index);

@@ -101,8 +101,8 @@ void StatisticsDock::SetDocument(OpenDocument* document)
     }
     m_document = document;
     if (m_document) {
-        // Every change: the form's, and the view's after its analysis.
-        connect(m_document, &OpenDocument::Updated, this, [this] { Refresh(); });
+        // After every analysis of the document.
+        connect(m_document, &OpenDocument::Analysed, this, [this] { Refresh(); });
     }
     Refresh();
 }

@@ -139,9 +139,13 @@ void QtPainterSurface::SelectFontPoints(int points)
 {
     const QPaintDevice* device = m_painter.device();
     QFont font = ArialForPoints(points, device != nullptr ? device->logicalDpiY() : 96);
+    // The all-plots page's 5-point labels are 7 pixels high on a 96-dpi
+    // screen even at scale 1; on a fitted page they get at least 8, which
+    // the panels of the additional diagrams still hold side by side.
+    constexpr int kLegibleSmallTextPixels = 8;
     const double scale = m_painter.worldTransform().m22();
-    if (m_keepSmallTextSize && points < 10 && scale > 0.0 && scale < 1.0) {
-        font.setPixelSize(static_cast<int>(std::lround(font.pixelSize() / scale)));
+    if (m_keepSmallTextSize && points < 10 && scale > 0.0 && font.pixelSize() * scale < kLegibleSmallTextPixels) {
+        font.setPixelSize(static_cast<int>(std::ceil(kLegibleSmallTextPixels / scale)));
     }
     SelectFont(font);
 }

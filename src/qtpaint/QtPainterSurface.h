@@ -34,9 +34,9 @@ public:
     // the surface.
     explicit QtPainterSurface(QPainter& painter);
 
-    // Text under 10 points is drawn no smaller on the device than at the
-    // painter's scale 1 while the painter scales down (a page fitted into a
-    // small pane keeps its small labels readable). Off by default.
+    // Text under 10 points is drawn with an em of at least 8 device pixels,
+    // whatever the painter's scale (a page fitted into its pane keeps its
+    // small labels legible). Off by default.
     void KeepSmallTextSize(bool keep) { m_keepSmallTextSize = keep; }
 
     bool HasReferenceDevice() const override { return true; }

@@ -317,13 +317,14 @@ TEST_F(DocumentWindow, MarksFollowTheCriteria)
     ASSERT_EQ(program.FieldText(1043).left(4), QStringLiteral("3.13"));
     EXPECT_EQ(n->Mark(), CriteriaMark::kNone);
 
-    CCriteriaSet& criteria = program.Doc().m_criteria;
-    criteria.classA.maxMadFree = 3;
-    program.Frame().Document()->UpdateAllViews(nullptr);
+    OpenDocument& document = *program.Frame().Document();
+    AnalysisInputs inputs = document.Inputs();
+    inputs.criteria.classA.maxMadFree = 3;
+    document.SetInputs(inputs);
     Settle();
     EXPECT_EQ(n->Mark(), CriteriaMark::kYellow);
-    criteria.classB.maxMadFree = 3;
-    program.Frame().Document()->UpdateAllViews(nullptr);
+    inputs.criteria.classB.maxMadFree = 3;
+    document.SetInputs(inputs);
     Settle();
     EXPECT_EQ(n->Mark(), CriteriaMark::kRed);
     // Marks are painted as wide as their field, under it.

@@ -229,9 +229,10 @@ TEST_F(ExportCommands, SaveResultsWithoutAResultSaysSoAndWhy)
     RunningProgram program({Example("basalt-mt1.kvd")});
     // A range of one step has no result.
     ByText<QAbstractButton>(program.Form(), QStringLiteral("select temperature range"))->click();
-    program.Doc().m_result.tMin = 100;
-    program.Doc().m_result.tMax = 100;
-    program.Frame().Document()->UpdateAllViews(nullptr);
+    AnalysisInputs inputs = program.Frame().Document()->Inputs();
+    inputs.tMin = 100;
+    inputs.tMax = 100;
+    program.Frame().Document()->SetInputs(inputs);
     Settle();
     ASSERT_EQ(program.Form().HeldValues().result.paleointensity, 0.0);
     EXPECT_TRUE(program.Frame().Notice()->Summary().contains(

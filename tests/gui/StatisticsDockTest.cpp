@@ -30,10 +30,11 @@ TEST_F(StatisticsPanel, FollowsTheFitAndMarksFailingValues)
     EXPECT_TRUE(dock.PlainText().contains(automatic)) << dock.PlainText().toStdString();
 
     // A typed range: the panel shows its fit once the view has analysed it.
-    program.Doc().m_options.m_rangeMode = kSelectedRange;
-    program.Doc().m_result.tMin = 250;
-    program.Doc().m_result.tMax = 440;
-    program.Frame().Document()->UpdateAllViews(nullptr);
+    AnalysisInputs inputs = program.Frame().Document()->Inputs();
+    inputs.rangeMode = kSelectedRange;
+    inputs.tMin = 250;
+    inputs.tMax = 440;
+    program.Frame().Document()->SetInputs(inputs);
     EXPECT_TRUE(WaitFor([&] { return dock.PlainText().contains(QStringLiteral("Fit 250–440 °C")); }))
         << dock.PlainText().toStdString();
 

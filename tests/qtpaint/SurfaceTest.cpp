@@ -352,5 +352,46 @@ TEST(QtPainterSurfaceFonts, PointSizesFollowTheDeviceResolution)
     EXPECT_LE(printerZero / 7, 7);
 }
 
+TEST(QtPainterSurfaceFonts, SmallTextStaysLegibleOnAScaledDownPainter)
+{
+    // The em of 5-point text on the device, at painter scales 1 and 0.5,
+    // with and without the floor; 10-point text is never touched.
+    struct Case {
+        double scale;
+        bool keep;
+        int points;
+        double minimumEm;
+        double maximumEm;
+    };
+    const Case cases[] = {
+        {1.0, false, 5, 7, 7}, {0.5, false, 5, 3.5, 3.5}, {0.5, true, 5, 8, 8.5},
+        {2.0, true, 5, 14, 14}, {0.5, true, 10, 6.5, 6.5},
+    };
+    for (const Case& c : cases) {
+        QImage image = Canvas(10, 10, Qt::white, 96);
+        QPainter painter(&image);
+        painter.scale(c.scale, c.scale);
+        QtPainterSurface surface(painter);
+        surface.KeepSmallTextSize(c.keep);
+        surface.SelectFontPoints(c.points);
+        const double em = painter.font().pixelSize() * c.scale;
+        EXPECT_GE(em, c.minimumEm) << c.scale << (c.keep ? " kept " : " ") << c.points;
+        EXPECT_LE(em, c.maximumEm) << c.scale << (c.keep ? " kept " : " ") << c.points;
+    }
+}
+
+TEST(QtPainterSurfacePens, APenUnitIsTheDevicesScaleUnit)
+{
+    // One unit is one pixel at 96 dpi and the scale unit (about 6 dots) at
+    // 600 dpi, so a printed line is as wide, for its diagram, as on screen.
+    for (const auto& [dpi, width] : {std::pair{96, 1}, {600, 6}}) {
+        QImage image = Canvas(10, 10, Qt::white, dpi);
+        QPainter painter(&image);
+        QtPainterSurface surface(painter);
+        surface.SelectPen(PenStyle::kSolid, kBlack, 2);
+        EXPECT_EQ(painter.pen().width(), 2 * width) << dpi;
+    }
+}
+
 }  // namespace
 }  // namespace korvanes

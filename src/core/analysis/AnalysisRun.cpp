@@ -103,4 +103,10 @@ void RunAnalysis(CKorvanesToolDoc& doc)
     doc.m_result.resultClass = ClassText(GradeResult(doc.m_result, doc.m_criteria), doc);
 }
 
+void RunAnalysis(CKorvanesToolDoc& doc, const AnalysisInputs& inputs)
+{
+    ApplyInputs(doc, inputs);
+    RunAnalysis(doc);
+}
+
 }  // namespace korvanes

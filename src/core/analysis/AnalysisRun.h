@@ -1,6 +1,7 @@
 #pragma once
 // The whole analysis of one document, as run before every paint.
 
+#include "document/AnalysisInputs.h"
 #include "document/Document.h"
 
 namespace korvanes {
@@ -10,6 +11,10 @@ namespace korvanes {
 // correction when allowed, rescales the tail statistics and grades the
 // result. Does nothing when the document has no measurement.
 void RunAnalysis(CKorvanesToolDoc& doc);
+
+// The analysis of `doc` with `inputs` (ApplyInputs, then the run): the one
+// way in for every caller that changes what decides an analysis.
+void RunAnalysis(CKorvanesToolDoc& doc, const AnalysisInputs& inputs);
 
 // Every derived list as the analysis run builds it before it searches or
 // evaluates a range, with the check correction as m_checkCorrected says

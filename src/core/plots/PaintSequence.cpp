@@ -75,8 +75,11 @@ ClientSize DefaultPictureSize(int plotType)
     }
 }
 
-void PaintPlot(DrawingSurface& surface, CKorvanesToolDoc& doc, ClientSize client,
-               const std::function<void()>& notifyOtherViews)
+namespace {
+
+// The font and scale unit, then the diagram(s) the document's m_plotType
+// selects; the font stays selected.
+void DrawSelectedPlot(DrawingSurface& surface, const CKorvanesToolDoc& doc, ClientSize client)
 {
     surface.SetTextAnchor(TextAnchor::kCentreBaseline);
     int c = 1;
@@ -88,8 +91,6 @@ void PaintPlot(DrawingSurface& surface, CKorvanesToolDoc& doc, ClientSize client
     }
 
     if (!doc.m_measurements.empty()) {
-        RunAnalysis(doc);
-
         DiagramFrame frame;
         frame.fixedLayout = 0;
         frame.scaleUnit = c;
@@ -128,10 +129,26 @@ void PaintPlot(DrawingSurface& surface, CKorvanesToolDoc& doc, ClientSize client
             break;  // an unknown diagram choice draws nothing
         }
     }
+}
 
+}  // namespace
+
+void PaintPlot(DrawingSurface& surface, CKorvanesToolDoc& doc, ClientSize client,
+               const std::function<void()>& notifyOtherViews)
+{
+    if (!doc.m_measurements.empty()) {
+        RunAnalysis(doc);
+    }
+    DrawSelectedPlot(surface, doc, client);
     if (notifyOtherViews) {
         notifyOtherViews();
     }
+    surface.ReleaseFont();
+}
+
+void DrawPlot(DrawingSurface& surface, const CKorvanesToolDoc& doc, ClientSize client)
+{
+    DrawSelectedPlot(surface, doc, client);
     surface.ReleaseFont();
 }
 

@@ -16,6 +16,11 @@ namespace korvanes {
 void PaintPlot(DrawingSurface& surface, CKorvanesToolDoc& doc, ClientSize client,
                const std::function<void()>& notifyOtherViews = {});
 
+// Draws the diagram(s) of an analysed document as PaintPlot does, without
+// running the analysis (a window whose document analyses itself on each
+// change of its inputs).
+void DrawPlot(DrawingSurface& surface, const CKorvanesToolDoc& doc, ClientSize client);
+
 // The scale unit c that a paint on `surface` uses: the width of "0" in Arial
 // at 10 points for the surface's device over 7, truncated (1 on a 96-dpi
 // screen, about 6 on a 600-dpi printer); 1 on a surface without a reference
