@@ -10,7 +10,7 @@ $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
     cmake ninja-build g++ pkg-config \
     libgtest-dev libgmock-dev libbenchmark-dev \
-    nlohmann-json3-dev libcli11-dev \
+    nlohmann-json3-dev libcli11-dev libssl-dev \
     qt6-base-dev qt6-svg-dev libqt6svg6-dev libgl-dev poppler-utils \
     fonts-liberation2 fontconfig locales \
     libuemf-dev emf2svg inkscape \

@@ -16,4 +16,5 @@ SHOTS=$(mktemp -d)
 QT_QPA_PLATFORM=offscreen KORVANES_SCREENSHOT_DIR="$SHOTS" "$BUILD/bin/test_gui" \
     --gtest_also_run_disabled_tests --gtest_filter='DocsScreenshots.*' >/dev/null
 cp "$SHOTS/desktop-arai.png" docs/desktop.png
+cp "$SHOTS/desktop-study.png" docs/study.png
 rm -rf "$SHOTS"

@@ -26,7 +26,7 @@ CKorvanesToolApp::CKorvanesToolApp(std::unique_ptr<SettingsStore> settings) : m_
 
 CKorvanesToolApp::~CKorvanesToolApp() = default;
 
-bool CKorvanesToolApp::InitInstance(const QStringList& files)
+bool CKorvanesToolApp::InitInstance(const QStringList& files, const QStringList& study)
 {
     m_windowSettings.Load(*m_settings);
     LoadStartupCriteria(m_criteria, *m_settings);
@@ -34,6 +34,9 @@ bool CKorvanesToolApp::InitInstance(const QStringList& files)
     m_mainFrame = std::make_unique<CMainFrame>(*this);
     m_mainFrame->OpenFiles(files);
     m_mainFrame->ShowWithPlacement();
+    if (!study.isEmpty()) {
+        m_mainFrame->OpenStudyPaths(study);
+    }
     return true;
 }
 

@@ -32,7 +32,7 @@ public:
     // Start-up: reads the settings, loads the criteria of the last run,
     // creates the main window, opens the data files named in `files` and
     // shows the main window with its stored placement.
-    bool InitInstance(const QStringList& files);
+    bool InitInstance(const QStringList& files, const QStringList& study = {});
 
     // Exit: writes the document-window settings that changed and the
     // criteria path. Safe to call more than once.

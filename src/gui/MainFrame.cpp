@@ -39,6 +39,10 @@
 #include "OpenDocument.h"
 #include "WindowPlacement.h"
 #include "criteria/ApplicationCriteria.h"
+#include "magic/MagicSpecimens.h"
+#include "study/StudyDock.h"
+#include "study/StudyOpening.h"
+#include "study/StudySession.h"
 #include "results/ResultNotes.h"
 
 namespace korvanes::gui {
@@ -92,12 +96,17 @@ CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiAr
     m_statistics = new StatisticsDock(m_app.Settings(), this);
     addDockWidget(Qt::RightDockWidgetArea, m_statistics);
     m_statistics->setVisible(m_statistics->StoredShown());
+    m_studyDock = new StudyDock(m_app.Settings(), this);
+    addDockWidget(Qt::LeftDockWidgetArea, m_studyDock);
+    m_studyDock->hide();
+
     CreateActions();
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnActiveFrameChanged);
     OnActiveFrameChanged();
+    UpdateStudyActions();
 }
 
 CMainFrame::~CMainFrame()
@@ -120,6 +129,29 @@ void CMainFrame::CreateActions()
     a.open = MakeAction(this, tr("&Open..."), tr("Open an existing data file"), ThemeIcon("document-open", "open"));
     a.open->setShortcuts(QKeySequence::Open);
     connect(a.open, &QAction::triggered, this, &CMainFrame::OnOpen);
+
+    a.openStudy = MakeAction(this, tr("Open &Study..."),
+                             tr("Open several data files, a MagIC file or a study file as a study"));
+    connect(a.openStudy, &QAction::triggered, this, &CMainFrame::OnOpenStudy);
+    a.openStudyFolder = MakeAction(this, tr("Open Study &Folder..."), tr("Open the data files of a folder as a study"));
+    connect(a.openStudyFolder, &QAction::triggered, this, &CMainFrame::OnOpenStudyFolder);
+    a.saveStudyAs = MakeAction(this, tr("Save Study &As..."), tr("Keep the study's choices in another file"));
+    connect(a.saveStudyAs, &QAction::triggered, this, &CMainFrame::OnSaveStudyAs);
+    a.saveStudyResults = MakeAction(this, tr("Save Study &Results..."),
+                                    tr("Append the results of the study's specimens to a results file"));
+    connect(a.saveStudyResults, &QAction::triggered, this, &CMainFrame::OnSaveStudyResults);
+    a.closeStudy = MakeAction(this, tr("Close Stud&y"), tr("Close the study and its window"));
+    connect(a.closeStudy, &QAction::triggered, this, &CMainFrame::CloseStudy);
+    a.nextSpecimen = MakeAction(this, tr("&Next Specimen"), tr("Show the next specimen of the study table"));
+    a.nextSpecimen->setShortcuts({QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_BracketRight)});
+    connect(a.nextSpecimen, &QAction::triggered, this, [this] { StepSpecimen(1); });
+    a.previousSpecimen = MakeAction(this, tr("&Previous Specimen"), tr("Show the previous specimen of the study table"));
+    a.previousSpecimen->setShortcuts({QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::CTRL | Qt::Key_BracketLeft)});
+    connect(a.previousSpecimen, &QAction::triggered, this, [this] { StepSpecimen(-1); });
+    for (QAction* step : {a.nextSpecimen, a.previousSpecimen}) {
+        step->setShortcutContext(Qt::WindowShortcut);
+        addAction(step);
+    }
 
     a.close = MakeAction(this, tr("&Close"), tr("Close the active document window"));
     a.close->setShortcuts(QKeySequence::Close);
@@ -246,6 +278,13 @@ void CMainFrame::CreateMenus()
     m_editMenu->addSeparator();
     m_editMenu->addActions({a.cut, a.copy, a.paste});
 
+    QMenu* study = menuBar()->addMenu(tr("&Study"));
+    study->addActions({a.nextSpecimen, a.previousSpecimen});
+    study->addSeparator();
+    QAction* table = m_studyDock->toggleViewAction();
+    table->setText(tr("Study &Table"));
+    study->addAction(table);
+
     QMenu* options = menuBar()->addMenu(tr("&Options"));
     options->addAction(a.criteria);
     options->addMenu(m_statistics->CriteriaSetMenu());
@@ -334,7 +373,7 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     for (CChildFrame* frame : Frames()) {
-        if (QFileInfo(frame->Document()->Path()) == QFileInfo(absolute)) {
+        if (frame != m_studyFrame && QFileInfo(frame->Document()->Path()) == QFileInfo(absolute)) {
             m_mdiArea->setActiveSubWindow(frame);
             return frame;
         }
@@ -513,6 +552,20 @@ void CMainFrame::OnCriteria()
     if (dialog.exec() != QDialog::Accepted || !dialog.Applied()) {
         return;
     }
+    if (frame == m_studyFrame && m_study) {
+        const auto answer = QMessageBox::question(
+            this, kProgramName,
+            tr("Apply these criteria to the whole study (%n specimens)?", nullptr,
+               static_cast<int>(m_study->Data().specimens.size())),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        if (answer == QMessageBox::Cancel) {
+            return;
+        }
+        if (answer == QMessageBox::Yes) {
+            m_study->ApplyCriteriaToAll(*dialog.Applied());
+            return;
+        }
+    }
     AnalysisInputs inputs = document.Inputs();
     inputs.criteria = *dialog.Applied();
     document.ChangeInputs(inputs);
@@ -603,6 +656,174 @@ void CMainFrame::OnAbout()
 {
     AboutBox box(this);
     box.exec();
+}
+
+bool CMainFrame::OpenStudyPaths(const QStringList& paths, const QString& samples, const QString& sites)
+{
+    std::unique_ptr<StudySession> session = OpenStudy(this, paths, m_app.Criteria().criteria, samples, sites);
+    if (!session) {
+        return false;
+    }
+    CloseStudy();
+    m_study = std::move(session);
+    m_studyDock->SetSession(m_study.get());
+    m_studyDock->show();
+    // Room for the usual columns beside the document window.
+    resizeDocks({m_studyDock}, {std::max(m_studyDock->width(), std::min(760, width() * 2 / 5))}, Qt::Horizontal);
+    m_studyFrame = AddFrame(m_study->Window());
+    const auto title = [this] {
+        if (m_studyFrame && m_study) {
+            QString title = m_study->Window()->FileName();
+            if (m_study->ReadOnly()) {
+                title += tr(" (study read-only)");
+            }
+            m_studyFrame->setWindowTitle(title);
+        }
+    };
+    connect(m_study.get(), &StudySession::CurrentChanged, this, title);
+    title();
+    connect(m_studyFrame, &QObject::destroyed, this, [this] {
+        // The study lives in its window: closing it closes the study.
+        if (m_study) {
+            m_studyDock->SetSession(nullptr);
+            m_study.reset();
+            UpdateStudyActions();
+        }
+    });
+    connect(m_study.get(), &StudySession::Saved, this, [this] {
+        if (m_study && !m_study->SaveError().isEmpty()) {
+            statusBar()->showMessage(tr("The study's choices could not be kept: %1").arg(m_study->SaveError()), 10000);
+        }
+    });
+    m_lastFolder = QFileInfo(paths.front()).absolutePath();
+    UpdateStudyActions();
+    return true;
+}
+
+CChildFrame* CMainFrame::StudyFrame() const { return m_studyFrame.data(); }
+
+void CMainFrame::CloseStudy()
+{
+    if (!m_study) {
+        return;
+    }
+    m_studyDock->SetSession(nullptr);
+    if (m_studyFrame) {
+        m_studyFrame->StopRemembering();
+        delete m_studyFrame.data();
+    }
+    m_study.reset();
+    m_studyDock->hide();
+    UpdateStudyActions();
+}
+
+void CMainFrame::StepSpecimen(int direction)
+{
+    if (m_study && m_studyDock->Step(direction) && m_studyFrame) {
+        m_mdiArea->setActiveSubWindow(m_studyFrame);
+    }
+}
+
+void CMainFrame::UpdateStudyActions()
+{
+    const bool open = m_study != nullptr;
+    for (QAction* action : {m_actions.saveStudyAs, m_actions.saveStudyResults, m_actions.closeStudy,
+                            m_actions.nextSpecimen, m_actions.previousSpecimen}) {
+        action->setEnabled(open);
+    }
+}
+
+void CMainFrame::OnOpenStudy()
+{
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, tr("Open Study"), m_lastFolder,
+        tr("Data files, MagIC files and study files (*.kvd *.txt *.json);;All Files (*)"));
+    if (!files.isEmpty()) {
+        OpenStudyPaths(files);
+    }
+}
+
+void CMainFrame::OnOpenStudyFolder()
+{
+    const QString folder = QFileDialog::getExistingDirectory(this, tr("Open Study Folder"), m_lastFolder);
+    if (!folder.isEmpty()) {
+        OpenStudyPaths({folder});
+    }
+}
+
+void CMainFrame::OnSaveStudyAs()
+{
+    if (!m_study) {
+        return;
+    }
+    QFileDialog dialog(this, tr("Save Study As"), QFileInfo(m_study->StudyFile()).absolutePath());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("json"));
+    dialog.setNameFilter(tr("Study files (*.json)"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    QString error;
+    if (!m_study->SaveAs(dialog.selectedFiles().front(), error)) {
+        ShowMessage(this, tr("The study could not be saved."), error, QMessageBox::Warning);
+        return;
+    }
+    if (m_studyFrame) {
+        m_studyFrame->setWindowTitle(m_study->Window()->FileName());
+    }
+}
+
+void CMainFrame::OnSaveStudyResults()
+{
+    if (!m_study) {
+        return;
+    }
+    QFileDialog dialog(this, tr("Save Study Results"), m_resultsFolder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // results are appended, never overwritten
+    dialog.setDefaultSuffix(QStringLiteral("krv"));
+    dialog.selectFile(m_app.ResultsFileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    const QString path = dialog.selectedFiles().front();
+    m_app.ResultsFileName() = QFileInfo(path).fileName();
+    m_resultsFolder = QFileInfo(path).absolutePath();
+    const std::vector<std::size_t> order = m_studyDock->RowOrder();
+    const std::string lines = StudyResultLines(m_study->Data(), order);
+    const AppendStatus status = AppendResult(QFile::encodeName(path).toStdString(), lines);
+    if (!status.ok()) {
+        const QString message = QString::fromStdU16String(ToUtf16(status.message));
+        if (status.outcome == AppendOutcome::kRefused) {
+            ShowMessage(this, message);
+        } else {
+            ShowMessage(this, tr("The results were not saved."), message, QMessageBox::Warning);
+        }
+        return;
+    }
+    QString saved = tr("Study results appended to %1").arg(QDir::toNativeSeparators(path));
+    if (!m_study->Data().magicFile.empty()) {
+        // The MagIC specimens table of the same specimens, beside it.
+        const QFileInfo info(path);
+        const QString specimensPath = info.absoluteDir().filePath(info.completeBaseName() + QStringLiteral("-specimens.txt"));
+        std::vector<std::string> rows;
+        for (const std::size_t i : order) {
+            const StudySpecimen& specimen = m_study->Data().specimens[i];
+            if (specimen.rejected) {
+                continue;
+            }
+            if (const auto row = magic::SpecimenRow(specimen.doc, "KorvanesTool criteria")) {
+                rows.push_back(magic::SpecimenLine(*row));
+            }
+        }
+        if (const auto error = magic::AppendSpecimenLines(QFile::encodeName(specimensPath).toStdString(), rows)) {
+            ShowMessage(this, tr("The MagIC specimens table was not saved."), QString::fromStdString(*error),
+                        QMessageBox::Warning);
+            return;
+        }
+        saved += tr(" and the MagIC specimens table to %1").arg(QDir::toNativeSeparators(specimensPath));
+    }
+    statusBar()->showMessage(saved, 8000);
 }
 
 void CMainFrame::OnActiveFrameChanged()

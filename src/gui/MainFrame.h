@@ -21,6 +21,8 @@ namespace korvanes::gui {
 class CChildFrame;
 class CKorvanesToolApp;
 class OpenDocument;
+class StudyDock;
+class StudySession;
 class StatisticsDock;
 
 class CMainFrame final : public QMainWindow {
@@ -36,6 +38,17 @@ public:
     // Opens one data file, or brings its window forward when it is open
     // already. Null when the file could not be read (reported).
     CChildFrame* OpenDocumentFile(const QString& path);
+
+    // Opens the study of a folder, of several data files, of a MagIC file
+    // (with its samples and sites tables when given) or of a study file, in
+    // place of the study open now. False when nothing was opened (the user
+    // has been told why).
+    bool OpenStudyPaths(const QStringList& paths, const QString& samples = {}, const QString& sites = {});
+    StudySession* Study() const { return m_study.get(); }
+    StudyDock* StudyTable() const { return m_studyDock; }
+    CChildFrame* StudyFrame() const;
+    // Shows the next (1) or previous (-1) specimen in the study table's order.
+    void StepSpecimen(int direction);
 
     // Shows the window with the placement stored at the last close.
     void ShowWithPlacement();
@@ -72,6 +85,12 @@ private:
     void OnViewRawData(CChildFrame* frame);
     void OnNewWindow();
     void OnAbout();
+    void OnOpenStudy();
+    void OnOpenStudyFolder();
+    void OnSaveStudyAs();
+    void OnSaveStudyResults();
+    void CloseStudy();
+    void UpdateStudyActions();
     void OnActiveFrameChanged();
     void ShowZoomOfActiveFrame();
     void UpdateRecentFileMenu();
@@ -83,6 +102,9 @@ private:
     CKorvanesToolApp& m_app;
     QMdiArea* m_mdiArea;
     QUndoGroup* m_undoGroup;
+    std::unique_ptr<StudySession> m_study;
+    StudyDock* m_studyDock = nullptr;
+    QPointer<CChildFrame> m_studyFrame;
     QDockWidget* m_undoDock = nullptr;
     QString m_lastFolder;
     QString m_resultsFolder;
@@ -113,6 +135,13 @@ private:
         QAction* zoomIn = nullptr;
         QAction* zoomOut = nullptr;
         QAction* about = nullptr;
+        QAction* openStudy = nullptr;
+        QAction* openStudyFolder = nullptr;
+        QAction* saveStudyAs = nullptr;
+        QAction* saveStudyResults = nullptr;
+        QAction* closeStudy = nullptr;
+        QAction* nextSpecimen = nullptr;
+        QAction* previousSpecimen = nullptr;
         QAction* recentSeparator = nullptr;
         std::vector<QAction*> recent;
     } m_actions;

@@ -59,6 +59,10 @@ int main(int argc, char** argv)
                                  QStringLiteral("[FILE.kvd...]"));
     // For measuring the start: ends the program once the first document
     // window has painted (or the main window has appeared, without a file).
+    QCommandLineOption study(QStringLiteral("study"),
+                             QStringLiteral("Opens PATH as a study: a folder of data files, a MagIC file or a study file."),
+                             QStringLiteral("PATH"));
+    parser.addOption(study);
     QCommandLineOption quitAfterFirstPaint(QStringLiteral("quit-after-first-paint"));
     quitAfterFirstPaint.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(quitAfterFirstPaint);
@@ -69,7 +73,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/korvanestool.svg")));
 
     CKorvanesToolApp app(std::make_unique<QtSettingsStore>());
-    if (!app.InitInstance(parser.positionalArguments())) {
+    if (!app.InitInstance(parser.positionalArguments(), parser.values(study))) {
         return 1;
     }
     QObject::connect(application.get(), &QCoreApplication::aboutToQuit, [&app] { app.ExitInstance(); });

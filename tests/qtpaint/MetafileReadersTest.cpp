@@ -17,6 +17,7 @@
 #include "PictureExport.h"
 #include "TestSupport.h"
 #include "core/emf/EmfTestSupport.h"
+#include "emf/EmfWriter.h"
 
 namespace korvanes {
 namespace {
@@ -26,7 +27,8 @@ using test::ScratchDir;
 // A text and the size it is drawn at, in pixels.
 using SizedText = std::pair<QString, int>;
 
-// The texts of the metafile with the em of the font selected for each.
+// The texts of the metafile with the em of the font selected for each, in
+// pixels of the reference device.
 std::multiset<SizedText> TextsOfMetafile(const std::vector<std::uint8_t>& bytes)
 {
     std::multiset<SizedText> texts;
@@ -35,7 +37,7 @@ std::multiset<SizedText> TextsOfMetafile(const std::vector<std::uint8_t>& bytes)
     for (const emftest::Record& r : emftest::WalkRecords(bytes)) {
         if (r.type == U_EMR_EXTCREATEFONTINDIRECTW) {
             const auto font = emftest::RecordAs<U_EMREXTCREATEFONTINDIRECTW>(bytes, r.offset);
-            fontEms[font.ihFont] = -font.elfw.elfLogFont.lfHeight;
+            fontEms[font.ihFont] = -font.elfw.elfLogFont.lfHeight / kEmfUnitsPerPixel;
         } else if (r.type == U_EMR_DELETEOBJECT) {
             fontEms.erase(emftest::RecordAs<U_EMRDELETEOBJECT>(bytes, r.offset).ihObject);
         } else if (r.type == U_EMR_SELECTOBJECT) {

@@ -82,6 +82,48 @@ inline std::vector<CMeasurement> Generate(const Experiment& e, const std::vector
     return lines;
 }
 
+// One heating step given by its Arai point: the NRM left after heating to
+// `temperature` (a moment along declination and inclination) and the pTRM
+// gained there (along the laboratory field, z). A check factor of 0 leaves
+// that check out; otherwise it scales what the check measures: a pTRM check
+// back to the step before, a tail check of the NRM, an additivity check.
+struct AraiStep {
+    int temperature = 20;
+    double nrm = 0.0;
+    double ptrm = 0.0;
+    double declination = 0.0;
+    double inclination = 0.0;
+    bool inField = true;  // false: the in-field step is lost (or, at 20 °C, there is none)
+    double ptrmCheck = 0.0;
+    double tailCheck = 0.0;
+    double additivityCheck = 0.0;
+};
+
+// The measurement lines of such steps, in order.
+inline std::vector<CMeasurement> FromAraiSteps(const std::vector<AraiStep>& steps)
+{
+    std::vector<CMeasurement> lines;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const AraiStep& s = steps[i];
+        const Vector3 nrm = VectorFromDirection(s.declination, s.inclination, s.nrm);
+        lines.push_back(Line(s.temperature, nrm));
+        if (i > 0 && s.ptrmCheck != 0.0) {
+            lines.push_back(Line(steps[i - 1].temperature + 0.12, Sum(nrm, {0.0, 0.0, s.ptrmCheck * steps[i - 1].ptrm})));
+        }
+        if (s.inField) {
+            lines.push_back(Line(s.temperature + 0.11, Sum(nrm, {0.0, 0.0, s.ptrm})));
+        }
+        if (s.tailCheck != 0.0) {
+            lines.push_back(Line(s.temperature + 0.13, {nrm.x * s.tailCheck, nrm.y * s.tailCheck, nrm.z * s.tailCheck}));
+        }
+        if (i > 0 && s.additivityCheck != 0.0) {
+            const double gained = s.additivityCheck * (s.ptrm - steps[i - 1].ptrm);
+            lines.push_back(Line(steps[i - 1].temperature + 0.14, Sum(nrm, {0.0, 0.0, gained})));
+        }
+    }
+    return lines;
+}
+
 inline std::vector<int> Temperatures(int count, int from, int to)
 {
     std::vector<int> t;

@@ -340,7 +340,7 @@ std::optional<CircleFit> FitArcCurvature(const double* xsIn, const double* ysIn,
                 ca = na;
                 cb = nb;
                 r = nr;
-                improved = change > 1e-12 && nsse < sse;
+                improved = change > 1e-10 && nsse < sse;
                 sse = nsse;
                 lambda *= 0.1;
                 break;
@@ -478,7 +478,7 @@ StandardStatisticsInput PrepareStandardStatistics(const CKorvanesToolDoc& doc)
             in.kSse = fit->sse;
         }
     }
-    in.zeroField = doc.m_zeroFieldSteps;
+    in.zeroField = &doc.m_zeroFieldSteps;
     return in;
 }
 
@@ -655,10 +655,12 @@ StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, 
         const int fitMax = P(end).temperature;
         DirectionFit freeFit;
         DirectionFit anchored;
-        FitDirections(fitMin, fitMax, in.zeroField, freeFit, anchored);
+        static const std::vector<CStepVector> kNone;
+        const std::vector<CStepVector>& zeroField = in.zeroField != nullptr ? *in.zeroField : kNone;
+        FitDirections(fitMin, fitMax, zeroField, freeFit, anchored);
         Vector3 centre;
         int m = 0;
-        for (const CStepVector& z : in.zeroField) {
+        for (const CStepVector& z : zeroField) {
             if (z.temperature >= fitMin && z.temperature <= fitMax) {
                 centre = Plus(centre, VectorOf(z));
                 ++m;

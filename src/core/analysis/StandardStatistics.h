@@ -109,7 +109,8 @@ inline constexpr double kDefaultScatBeta = 0.1;
 
 // What every range of one analysed document shares (the Arai points, the
 // vector differences, the checks), worked out once for the many ranges of a
-// range map. Valid while the document's lists stay as they are.
+// range map. It refers to the document's zero-field list: valid while the
+// document lives and its lists stay as they are.
 struct StandardStatisticsInput {
     struct Point {
         int temperature = 0;
@@ -136,7 +137,7 @@ struct StandardStatisticsInput {
     bool onlyZ = false;                    // magnitudes are |z| (the document's only-z option)
     std::optional<double> k;               // curvature of all Arai points, and its SSE
     std::optional<double> kSse;
-    std::vector<CStepVector> zeroField;    // for the directional fits
+    const std::vector<CStepVector>* zeroField = nullptr;  // the document's, for the directional fits
 };
 
 StandardStatisticsInput PrepareStandardStatistics(const CKorvanesToolDoc& analysed);

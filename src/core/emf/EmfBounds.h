@@ -1,7 +1,8 @@
 #pragma once
 // The pixels that a drawing operation may touch, for the picture bounds that
-// the metafile header carries (inclusive-inclusive device units; with the
-// text mapping one logical unit is one device pixel).
+// the metafile header carries (inclusive-inclusive device pixels: the units
+// the surface takes its coordinates in, which the records hold in finer
+// logical units, see EmfWriter.h).
 //
 // The rules, chosen to cover what a GDI-style renderer paints:
 // - Line from (x1, y1) to (x2, y2), ellipse or rectangle in the box between

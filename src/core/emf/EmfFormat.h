@@ -8,6 +8,8 @@ namespace korvanes::emf {
 
 // Record types.
 inline constexpr std::uint32_t kEmrHeader = 1;
+inline constexpr std::uint32_t kEmrSetWindowExtEx = 9;
+inline constexpr std::uint32_t kEmrSetViewportExtEx = 11;
 inline constexpr std::uint32_t kEmrEof = 14;
 inline constexpr std::uint32_t kEmrSetMapMode = 17;
 inline constexpr std::uint32_t kEmrSetBkMode = 18;
@@ -32,6 +34,7 @@ inline constexpr std::uint32_t kEofSize = 20;
 
 // Values of the state records.
 inline constexpr std::uint32_t kMmText = 1;
+inline constexpr std::uint32_t kMmAnisotropic = 8;
 inline constexpr std::uint32_t kTransparent = 1;
 inline constexpr std::uint32_t kTaLeft = 0;
 inline constexpr std::uint32_t kTaTop = 0;

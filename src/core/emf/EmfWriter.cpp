@@ -32,6 +32,51 @@ std::uint32_t ColourRef(Rgb c)
     return std::uint32_t{c.r} | (std::uint32_t{c.g} << 8) | (std::uint32_t{c.b} << 16);
 }
 
+// A pixel coordinate or size in logical units, clamped to the record's range.
+std::int32_t Fine(std::int64_t pixels) { return ClampToInt32(pixels * kEmfUnitsPerPixel); }
+
+// The largest magnitude in pixels that logical units hold exactly.
+constexpr std::int64_t kLargestExact = std::numeric_limits<std::int32_t>::max() / kEmfUnitsPerPixel;
+
+bool Exact(std::int64_t pixels) { return pixels >= -kLargestExact && pixels <= kLargestExact; }
+
+// The part of the segment a..b that lies within ±kLargestExact on both axes
+// (Liang-Barsky): false when none does. a and b become the ends of that part.
+bool ClipToExact(double& ax, double& ay, double& bx, double& by)
+{
+    double from = 0.0;
+    double to = 1.0;
+    const double dx = bx - ax;
+    const double dy = by - ay;
+    const double limit = static_cast<double>(kLargestExact);
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {ax + limit, limit - ax, ay + limit, limit - ay};
+    for (int k = 0; k < 4; ++k) {
+        if (p[k] == 0.0) {
+            if (q[k] < 0.0) {
+                return false;
+            }
+            continue;
+        }
+        const double t = q[k] / p[k];
+        if (p[k] < 0.0) {
+            from = std::max(from, t);
+        } else {
+            to = std::min(to, t);
+        }
+    }
+    if (from > to) {
+        return false;
+    }
+    const double x0 = ax;
+    const double y0 = ay;
+    ax = x0 + from * dx;
+    ay = y0 + from * dy;
+    bx = x0 + to * dx;
+    by = y0 + to * dy;
+    return true;
+}
+
 EmfReferenceDevice ValidDevice(const EmfReferenceDevice& device)
 {
     if (device.widthPixels <= 0 || device.heightPixels <= 0 || device.widthMillimetres <= 0 ||
@@ -113,6 +158,10 @@ struct EmfSurface::Impl {
     TextAnchor anchor = TextAnchor::kCentreBaseline;
     int currentX = 0;
     int currentY = 0;
+    // Whether the player's current position is (currentX, currentY): not
+    // after a move to, or a line ending at, a position that logical units
+    // cannot hold.
+    bool playerAtCurrent = true;
     bool finished = false;
     std::vector<std::uint8_t> result;
 
@@ -150,7 +199,7 @@ struct EmfSurface::Impl {
         records.BeginRecord(emf::kEmrCreatePen);
         records.U32(handle);
         records.U32(style == PenStyle::kDashed ? emf::kPsDash : emf::kPsSolid);
-        records.I32(width);
+        records.I32(Fine(width));
         records.I32(0);
         records.U32(ColourRef(colour));
         records.EndRecord();
@@ -189,7 +238,7 @@ struct EmfSurface::Impl {
         records.U32(handle);
         // lfHeight < 0 names the em, which every reader takes as the font
         // size; a positive height (the cell) is read as the em by some.
-        records.I32(-em);
+        records.I32(-Fine(em));
         records.I32(0);       // width: from the aspect ratio
         records.I32(0);       // escapement
         records.I32(0);       // orientation
@@ -255,17 +304,19 @@ struct EmfSurface::Impl {
     {
         bounds.Add(emf::StrokeBox(x1, y1, x2, y2, penWidth));
         records.BeginRecord(type);
-        records.I32(std::min(x1, x2));
-        records.I32(std::min(y1, y2));
-        records.I32(std::max(x1, x2));
-        records.I32(std::max(y1, y2));
+        records.I32(Fine(std::min(x1, x2)));
+        records.I32(Fine(std::min(y1, y2)));
+        records.I32(Fine(std::max(x1, x2)));
+        records.I32(Fine(std::max(y1, y2)));
         records.EndRecord();
     }
 
-    // The advance of every UTF-16 unit of the text; the second unit of a
+    // The advance of every UTF-16 unit of the text in logical units,
+    // measured in the font of the em in logical units; the second unit of a
     // surrogate pair advances by 0.
     std::vector<std::int32_t> Advances(std::string_view text, int em)
     {
+        const int fineHeight = -Fine(em);
         std::vector<std::int32_t> dx;
         const std::vector<CharacterSpan> spans = CharacterSpans(text);
         const bool byPrefix = spans.size() <= kMaxPrefixMeasured;
@@ -274,11 +325,11 @@ struct EmfSurface::Impl {
         for (const CharacterSpan& span : spans) {
             std::int64_t advance = 0;
             if (byPrefix) {
-                const std::int64_t upTo = measurer.TextWidth(text.substr(0, span.end), -em);
+                const std::int64_t upTo = measurer.TextWidth(text.substr(0, span.end), fineHeight);
                 advance = upTo - before;
                 before = upTo;
             } else {
-                advance = measurer.TextWidth(text.substr(start, span.end - start), -em);
+                advance = measurer.TextWidth(text.substr(start, span.end - start), fineHeight);
             }
             dx.push_back(ClampToInt32(advance));
             if (span.units == 2) {
@@ -315,11 +366,12 @@ struct EmfSurface::Impl {
             records.I32(ClampToInt32(box.bottom));
         }
         records.U32(emf::kGmCompatible);
-        // Page units to 0.01 mm, for players that scale compatible-mode text.
-        records.F32(static_cast<float>(device.widthMillimetres * 100.0 / device.widthPixels));
-        records.F32(static_cast<float>(device.heightMillimetres * 100.0 / device.heightPixels));
-        records.I32(x);
-        records.I32(y);
+        // Page units (the logical units) to 0.01 mm, for players that scale
+        // compatible-mode text.
+        records.F32(static_cast<float>(device.widthMillimetres * 100.0 / device.widthPixels / kEmfUnitsPerPixel));
+        records.F32(static_cast<float>(device.heightMillimetres * 100.0 / device.heightPixels / kEmfUnitsPerPixel));
+        records.I32(Fine(x));
+        records.I32(Fine(y));
         records.U32(static_cast<std::uint32_t>(units.size()));
         records.U32(emf::kExtTextOutFixedSize);  // offString
         records.U32(0);                          // fOptions: no clipping, no opaque box
@@ -405,7 +457,18 @@ struct EmfSurface::Impl {
 EmfSurface::EmfSurface(const TextMeasurer& measurer, EmfReferenceDevice device)
     : m_impl(std::make_unique<Impl>(measurer, device))
 {
-    m_impl->Simple(emf::kEmrSetMapMode, emf::kMmText);
+    // kEmfUnitsPerPixel logical units to a pixel: the window extent before
+    // the viewport's, as the anisotropic mapping wants them.
+    m_impl->Simple(emf::kEmrSetMapMode, emf::kMmAnisotropic);
+    const EmfReferenceDevice& screen = m_impl->device;
+    m_impl->records.BeginRecord(emf::kEmrSetWindowExtEx);
+    m_impl->records.I32(Fine(screen.widthPixels));
+    m_impl->records.I32(Fine(screen.heightPixels));
+    m_impl->records.EndRecord();
+    m_impl->records.BeginRecord(emf::kEmrSetViewportExtEx);
+    m_impl->records.I32(screen.widthPixels);
+    m_impl->records.I32(screen.heightPixels);
+    m_impl->records.EndRecord();
     m_impl->SetTextAlign(TextAnchor::kCentreBaseline);
     m_impl->Simple(emf::kEmrSetBkMode, emf::kTransparent);
     m_impl->CreatePen(PenStyle::kSolid, kBlack, 1);
@@ -420,11 +483,12 @@ void EmfSurface::MoveTo(int x, int y)
         return;
     }
     m_impl->records.BeginRecord(emf::kEmrMoveToEx);
-    m_impl->records.I32(x);
-    m_impl->records.I32(y);
+    m_impl->records.I32(Fine(x));
+    m_impl->records.I32(Fine(y));
     m_impl->records.EndRecord();
     m_impl->currentX = x;
     m_impl->currentY = y;
+    m_impl->playerAtCurrent = Exact(x) && Exact(y);
 }
 
 void EmfSurface::LineTo(int x, int y)
@@ -432,13 +496,36 @@ void EmfSurface::LineTo(int x, int y)
     if (m_impl->finished) {
         return;
     }
-    m_impl->bounds.Add(emf::StrokeBox(m_impl->currentX, m_impl->currentY, x, y, m_impl->penWidth));
-    m_impl->records.BeginRecord(emf::kEmrLineTo);
-    m_impl->records.I32(x);
-    m_impl->records.I32(y);
-    m_impl->records.EndRecord();
-    m_impl->currentX = x;
-    m_impl->currentY = y;
+    Impl& d = *m_impl;
+    d.bounds.Add(emf::StrokeBox(d.currentX, d.currentY, x, y, d.penWidth));
+    const bool exact = Exact(x) && Exact(y);
+    if (d.playerAtCurrent && exact) {
+        d.records.BeginRecord(emf::kEmrLineTo);
+        d.records.I32(Fine(x));
+        d.records.I32(Fine(y));
+        d.records.EndRecord();
+    } else {
+        // A line to or from a position beyond what logical units hold: the
+        // part of it within, so that it keeps its direction.
+        double ax = d.currentX;
+        double ay = d.currentY;
+        double bx = x;
+        double by = y;
+        if (ClipToExact(ax, ay, bx, by)) {
+            auto logical = [](double v) { return ClampToInt32(std::llround(v * kEmfUnitsPerPixel)); };
+            d.records.BeginRecord(emf::kEmrMoveToEx);
+            d.records.I32(logical(ax));
+            d.records.I32(logical(ay));
+            d.records.EndRecord();
+            d.records.BeginRecord(emf::kEmrLineTo);
+            d.records.I32(logical(bx));
+            d.records.I32(logical(by));
+            d.records.EndRecord();
+        }
+    }
+    d.currentX = x;
+    d.currentY = y;
+    d.playerAtCurrent = exact;
 }
 
 void EmfSurface::Ellipse(int x1, int y1, int x2, int y2)

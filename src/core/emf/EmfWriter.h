@@ -5,12 +5,22 @@
 // header with the description "KorvanesPlot", the bounds of everything drawn
 // and the frame derived from them, then one record per drawing operation and
 // the end-of-file record. A new surface already holds the surface settings:
-// the text mapping, the text alignment of the default anchor (centred on x,
-// baseline on y), a transparent text background, and a black solid pen one
-// unit wide and a white solid fill of its own, created and selected. Fonts
+// the mapping (below), the text alignment of the default anchor (centred on
+// x, baseline on y), a transparent text background, and a black solid pen one
+// pixel wide and a white solid fill of its own, created and selected. Fonts
 // are Arial named by their em (a negative height), which every reader takes
 // the same way. Before the first font selection texts use the player's
 // default font (measured and bounded as Arial of the default size).
+//
+// The surface takes coordinates, pen widths and font sizes in pixels of the
+// reference device, as every surface of a screen does, and records them in
+// kEmfUnitsPerPixel logical units per pixel: the mapping is anisotropic with
+// a window extent that many times the viewport extent. Readers that turn an
+// ellipse into a polygon or place glyphs in logical units then do so on that
+// finer grid, so a picture enlarged in an office document keeps round
+// symbols and evenly spaced text. Text advances are measured in the font of
+// the finer size. The header's bounds, and those of each text record, stay
+// in device pixels, as the format has them.
 
 #include <cstdint>
 #include <memory>
@@ -20,6 +30,9 @@
 #include "plots/DrawingSurface.h"
 
 namespace korvanes {
+
+// Logical units per pixel of the reference device in the recorded picture.
+inline constexpr int kEmfUnitsPerPixel = 16;
 
 // The reference device whose resolution defines the picture's units: by
 // default a 96-dpi screen of 1920 × 1080 pixels. A device with a size of 0 or

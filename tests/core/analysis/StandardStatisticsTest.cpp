@@ -66,7 +66,8 @@ void ExpectValues(const StandardStatistics& st, const std::vector<Expected>& exp
 
 TEST(StandardStatistics, StraightAraiLineByHand)
 {
-    const StandardStatisticsInput in = PrepareStandardStatistics(LineSpecimen(false));
+    const CKorvanesToolDoc doc = LineSpecimen(false);
+    const StandardStatisticsInput in = PrepareStandardStatistics(doc);
     ExpectValues(ComputeStandardStatistics(in, 20, 400),
                  {{S::kN, 5},          {S::kB, -1},         {S::kBSigma, 0},     {S::kF, 0.8},
                   {S::kG, 0.75},       {S::kVds, 10},       {S::kFrac, 0.8},     {S::kGapMax, 0.25},
@@ -84,7 +85,8 @@ TEST(StandardStatistics, StraightAraiLineByHand)
 TEST(StandardStatistics, ScatteredAraiLineByHand)
 {
     // NRM 10, 8.4, 6, 4.2, 2 against pTRM 0, 2, 4, 6, 8 (worked out apart).
-    const StandardStatisticsInput in = PrepareStandardStatistics(LineSpecimen(false, false, {10, 8.4, 6, 4.2, 2}));
+    const CKorvanesToolDoc doc = LineSpecimen(false, false, {10, 8.4, 6, 4.2, 2});
+    const StandardStatisticsInput in = PrepareStandardStatistics(doc);
     ExpectValues(ComputeStandardStatistics(in, 20, 400),
                  {{S::kB, -1.0115334893121433}, {S::kBSigma, 0.03215769264873019}, {S::kBeta, 0.031791031130959255},
                   {S::kYIntercept, 10.166133957248572}, {S::kXIntercept, 10.050219853978026},
@@ -96,7 +98,8 @@ TEST(StandardStatistics, ScatteredAraiLineByHand)
 
 TEST(StandardStatistics, CheckFamiliesByHand)
 {
-    const StandardStatisticsInput in = PrepareStandardStatistics(LineSpecimen(true));
+    const CKorvanesToolDoc doc = LineSpecimen(true);
+    const StandardStatisticsInput in = PrepareStandardStatistics(doc);
     const double drat = 0.4 / std::hypot(8.0, 8.0) * 100.0;  // the line's length is 8√2
     ExpectValues(ComputeStandardStatistics(in, 20, 400),
                  {{S::kNPtrm, 1},        {S::kCheckPercent, 10}, {S::kDck, 4},          {S::kDrat, drat},
@@ -145,7 +148,8 @@ TEST(StandardStatistics, TailStarByHand)
 
 TEST(StandardStatistics, SpecialCases)
 {
-    const StandardStatisticsInput in = PrepareStandardStatistics(LineSpecimen(false));
+    const CKorvanesToolDoc doc = LineSpecimen(false);
+    const StandardStatisticsInput in = PrepareStandardStatistics(doc);
     // Two points: a line but no scatter and no circle.
     const StandardStatistics two = ComputeStandardStatistics(in, 300, 400);
     EXPECT_EQ(two[S::kN], 2.0);
@@ -160,7 +164,8 @@ TEST(StandardStatistics, SpecialCases)
     EXPECT_FALSE(one[S::kDang].has_value());
     // IZZI_MD only for alternating IZ and ZI steps; a straight line has no zigzag.
     EXPECT_FALSE(ComputeStandardStatistics(in, 20, 400)[S::kIzziMd].has_value());
-    const StandardStatistics izzi = ComputeStandardStatistics(PrepareStandardStatistics(LineSpecimen(false, true)), 20, 400);
+    const CKorvanesToolDoc izziDoc = LineSpecimen(false, true);
+    const StandardStatistics izzi = ComputeStandardStatistics(PrepareStandardStatistics(izziDoc), 20, 400);
     ASSERT_TRUE(izzi[S::kIzziMd].has_value());
     EXPECT_NEAR(*izzi[S::kIzziMd], 0.0, 1e-6);
 }

@@ -52,18 +52,23 @@ TEST(EmfGolden, ALineAndAText)
     s.Text(60, 50, "A\xB0");
     const auto bytes = s.Finish();
 
+    // Recorded in sixteenths of a pixel: coordinates, the pen width, the em
+    // and the advances are 16 times what the surface was given.
+    static_assert(kEmfUnitsPerPixel == 16);
     Bytes body;
-    body.U32(17).U32(12).U32(1);                                  // SETMAPMODE MM_TEXT
+    body.U32(17).U32(12).U32(8);                                  // SETMAPMODE MM_ANISOTROPIC
+    body.U32(9).U32(16).I32(1920 * 16).I32(1080 * 16);            // SETWINDOWEXTEX
+    body.U32(11).U32(16).I32(1920).I32(1080);                     // SETVIEWPORTEXTEX: a pixel is 16 units
     body.U32(22).U32(12).U32(6 | 24);                             // SETTEXTALIGN TA_CENTER|TA_BASELINE
     body.U32(18).U32(12).U32(1);                                  // SETBKMODE TRANSPARENT
-    body.U32(38).U32(28).U32(1).U32(0).I32(1).I32(0).U32(0);      // CREATEPEN 1: solid, 1 wide, black
+    body.U32(38).U32(28).U32(1).U32(0).I32(16).I32(0).U32(0);     // CREATEPEN 1: solid, 1 pixel wide, black
     body.U32(37).U32(12).U32(1);                                  // SELECTOBJECT 1
     body.U32(39).U32(24).U32(2).U32(0).U32(0x00FFFFFF).U32(0);    // CREATEBRUSHINDIRECT 2: solid white
     body.U32(37).U32(12).U32(2);                                  // SELECTOBJECT 2
-    body.U32(27).U32(16).I32(10).I32(20);                         // MOVETOEX
-    body.U32(54).U32(16).I32(110).I32(20);                        // LINETO
+    body.U32(27).U32(16).I32(160).I32(320);                       // MOVETOEX 10, 20
+    body.U32(54).U32(16).I32(1760).I32(320);                      // LINETO 110, 20
     body.U32(82).U32(104).U32(3);                                 // EXTCREATEFONTINDIRECTW 3
-    body.I32(-14).I32(0).I32(0).I32(0).I32(400);                  // em 14 (cell 16), width, esc., orient., weight
+    body.I32(-224).I32(0).I32(0).I32(0).I32(400);                 // em 14 (cell 16), width, esc., orient., weight
     body.U8(0).U8(0).U8(0).U8(0).U8(0).U8(0).U8(0).U8(0);          // italic .. pitch and family
     for (char16_t c : std::u16string(u"Arial")) {
         body.U16(c);
@@ -73,17 +78,18 @@ TEST(EmfGolden, ALineAndAText)
     }
     body.U32(37).U32(12).U32(3);  // SELECTOBJECT 3
     // EXTTEXTOUTW: two characters 7 wide centred on 60 -> 53..66; the em of
-    // 14 inks 13 above and 3 below the baseline 50 -> 37..52.
-    const float exScale = 50800.0f / 1920.0f;
-    const float eyScale = 28600.0f / 1080.0f;
+    // 14 inks 13 above and 3 below the baseline 50 -> 37..52 (the record's
+    // bounds are in pixels). The scales go from the logical units to 0.01 mm.
+    const float exScale = 50800.0f / 1920.0f / 16.0f;
+    const float eyScale = 28600.0f / 1080.0f / 16.0f;
     std::uint32_t ex = 0;
     std::uint32_t ey = 0;
     std::memcpy(&ex, &exScale, 4);
     std::memcpy(&ey, &eyScale, 4);
     body.U32(84).U32(88).Rect(53, 37, 66, 52).U32(1).U32(ex).U32(ey);
-    body.I32(60).I32(50).U32(2).U32(76).U32(0).Rect(0, 0, -1, -1).U32(80);
+    body.I32(960).I32(800).U32(2).U32(76).U32(0).Rect(0, 0, -1, -1).U32(80);  // at 60, 50
     body.U16(u'A').U16(0x00B0);
-    body.I32(7).I32(7);
+    body.I32(112).I32(112);  // measured in the em of 224
     body.U32(14).U32(20).U32(0).U32(16).U32(20);  // EOF
 
     Bytes expected;
@@ -96,7 +102,7 @@ TEST(EmfGolden, ALineAndAText)
     // 8 -> 211.7 -> 212, 18 -> 476.7 -> 477, 113 -> 2989.8 -> 2990, 55 -> 1456.5 -> 1456.
     expected.Rect(212, 477, 2990, 1456);
     expected.U32(0x464D4520).U32(0x00010000);
-    expected.U32(504).U32(14);   // nBytes, nRecords
+    expected.U32(536).U32(16);   // nBytes, nRecords
     expected.U16(4).U16(0);      // nHandles: slot 0 and the pen, brush and font
     expected.U32(14).U32(108);   // description: 14 units at 108
     expected.U32(0);             // nPalEntries
@@ -108,7 +114,7 @@ TEST(EmfGolden, ALineAndAText)
     }
     expected.U16(0).U16(0);
     expected.Add(body);
-    ASSERT_EQ(expected.v.size(), 504u);
+    ASSERT_EQ(expected.v.size(), 536u);
     EXPECT_EQ(bytes, expected.v);
 }
 
@@ -121,7 +127,8 @@ TEST(EmfGolden, AnEmptyPictureHoldsOnlyTheSurfaceSettings)
     const auto bytes = s.Finish();
     const auto records = emftest::WalkRecords(bytes);
     EXPECT_EQ(emftest::Types(records),
-              (std::vector<std::uint32_t>{U_EMR_HEADER, U_EMR_SETMAPMODE, U_EMR_SETTEXTALIGN, U_EMR_SETBKMODE,
+              (std::vector<std::uint32_t>{U_EMR_HEADER, U_EMR_SETMAPMODE, U_EMR_SETWINDOWEXTEX,
+                                          U_EMR_SETVIEWPORTEXTEX, U_EMR_SETTEXTALIGN, U_EMR_SETBKMODE,
                                           U_EMR_CREATEPEN, U_EMR_SELECTOBJECT, U_EMR_CREATEBRUSHINDIRECT,
                                           U_EMR_SELECTOBJECT, U_EMR_MOVETOEX, U_EMR_EOF}));
     const U_EMRHEADER h = emftest::Header(bytes);
@@ -135,8 +142,8 @@ TEST(EmfGolden, AnEmptyPictureHoldsOnlyTheSurfaceSettings)
     EXPECT_EQ(h.rclFrame.right, -1);
     EXPECT_EQ(h.rclFrame.bottom, -1);
     EXPECT_EQ(h.nHandles, 3);
-    EXPECT_EQ(h.nRecords, 10u);
-    EXPECT_EQ(h.nBytes, 136u + 3 * 12 + 28 + 12 + 24 + 12 + 16 + 20);
+    EXPECT_EQ(h.nRecords, 12u);
+    EXPECT_EQ(h.nBytes, 136u + 3 * 12 + 2 * 16 + 28 + 12 + 24 + 12 + 16 + 20);
 }
 
 struct Box {
@@ -299,6 +306,38 @@ TEST(EmfBounds, ExtremeCoordinatesAreClampedWithoutOverflow)
     emftest::WalkRecords(bytes);
     EXPECT_EQ(BoundsOf(bytes), (Box{INT_MIN, INT_MIN, INT_MAX, INT_MAX}));
     EXPECT_EQ(FrameOf(bytes), (Box{INT_MIN, INT_MIN, INT_MAX, INT_MAX}));
+}
+
+TEST(EmfBounds, ALineBeyondWhatLogicalUnitsHoldKeepsItsDirection)
+{
+    // From (100, 200) towards (2^28, 2^27 + 100): logical units hold up to
+    // 2^31 / 16 pixels, so the line is recorded up to there, on its course,
+    // and the next line starts where it should.
+    HalfEmMeasurer m;
+    EmfSurface s(m);
+    s.MoveTo(100, 200);
+    s.LineTo(1 << 28, (1 << 27) + 100);
+    s.LineTo(300, 400);
+    const auto bytes = s.Finish();
+    std::vector<std::pair<std::int32_t, std::int32_t>> points;
+    for (const emftest::Record& r : emftest::WalkRecords(bytes)) {
+        if (r.type == U_EMR_MOVETOEX || r.type == U_EMR_LINETO) {
+            const auto p = emftest::RecordAs<U_EMRLINETO>(bytes, r.offset).ptl;
+            points.emplace_back(p.x, p.y);
+        }
+    }
+    // The move, the clipped line (a move to its start, unchanged, and its
+    // end), then the way back (a move to where it enters what logical units
+    // hold, on its own course, and a line to (300, 400)).
+    ASSERT_EQ(points.size(), 5u);
+    EXPECT_EQ(points[1], std::make_pair(100 * 16, 200 * 16));
+    const auto [x, y] = points[2];
+    EXPECT_EQ(x, INT_MAX / 16 * 16);
+    // On the line: y - 200 = (x - 100) (2^27 - 100) / (2^28 - 100), in pixels.
+    const double expectedY = 200.0 + (x / 16.0 - 100.0) * ((1 << 27) - 100.0) / ((1 << 28) - 100.0);
+    EXPECT_NEAR(y / 16.0, expectedY, 1.0);
+    EXPECT_EQ(points[3].first, x);
+    EXPECT_EQ(points[4], std::make_pair(300 * 16, 400 * 16));
 }
 
 }  // namespace

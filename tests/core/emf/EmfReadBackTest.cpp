@@ -18,6 +18,9 @@ using emftest::RecordAs;
 using emftest::Types;
 using emftest::WalkRecords;
 
+// Pixels in the picture's logical units.
+constexpr std::int32_t kUnit = kEmfUnitsPerPixel;
+
 std::vector<std::uint8_t> SmallDiagram(const TextMeasurer& measurer)
 {
     EmfSurface s(measurer);
@@ -88,7 +91,8 @@ TEST(EmfReadBack, TheDrawingFollowsTheSurfaceSettings)
     const auto bytes = SmallDiagram(m);
     const auto records = WalkRecords(bytes);
     const std::vector<std::uint32_t> expectedStart = {
-        U_EMR_HEADER,       U_EMR_SETMAPMODE, U_EMR_SETTEXTALIGN, U_EMR_SETBKMODE,
+        U_EMR_HEADER,       U_EMR_SETMAPMODE, U_EMR_SETWINDOWEXTEX, U_EMR_SETVIEWPORTEXTEX,
+        U_EMR_SETTEXTALIGN, U_EMR_SETBKMODE,
         U_EMR_CREATEPEN,    U_EMR_SELECTOBJECT, U_EMR_CREATEBRUSHINDIRECT, U_EMR_SELECTOBJECT,
         U_EMR_EXTCREATEFONTINDIRECTW, U_EMR_SELECTOBJECT, U_EMR_MOVETOEX, U_EMR_LINETO, U_EMR_LINETO,
     };
@@ -96,14 +100,21 @@ TEST(EmfReadBack, TheDrawingFollowsTheSurfaceSettings)
     ASSERT_GE(types.size(), expectedStart.size());
     EXPECT_TRUE(std::equal(expectedStart.begin(), expectedStart.end(), types.begin()));
 
-    EXPECT_EQ(RecordAs<U_EMRSETMAPMODE>(bytes, records[1].offset).iMode, U_MM_TEXT);
-    EXPECT_EQ(RecordAs<U_EMRSETTEXTALIGN>(bytes, records[2].offset).iMode, U_TA_CENTER | U_TA_BASELINE);
-    EXPECT_EQ(RecordAs<U_EMRSETBKMODE>(bytes, records[3].offset).iMode, U_TRANSPARENT);
-    const auto pen = RecordAs<U_EMRCREATEPEN>(bytes, records[4].offset);
+    // A pixel of the reference device is kUnit logical units.
+    EXPECT_EQ(RecordAs<U_EMRSETMAPMODE>(bytes, records[1].offset).iMode, U_MM_ANISOTROPIC);
+    const auto window = RecordAs<U_EMRSETWINDOWEXTEX>(bytes, records[2].offset).szlExtent;
+    const auto viewport = RecordAs<U_EMRSETVIEWPORTEXTEX>(bytes, records[3].offset).szlExtent;
+    EXPECT_EQ(window.cx, 1920 * kUnit);
+    EXPECT_EQ(window.cy, 1080 * kUnit);
+    EXPECT_EQ(viewport.cx, 1920);
+    EXPECT_EQ(viewport.cy, 1080);
+    EXPECT_EQ(RecordAs<U_EMRSETTEXTALIGN>(bytes, records[4].offset).iMode, U_TA_CENTER | U_TA_BASELINE);
+    EXPECT_EQ(RecordAs<U_EMRSETBKMODE>(bytes, records[5].offset).iMode, U_TRANSPARENT);
+    const auto pen = RecordAs<U_EMRCREATEPEN>(bytes, records[6].offset);
     EXPECT_EQ(pen.lopn.lopnStyle, U_PS_SOLID);
-    EXPECT_EQ(pen.lopn.lopnWidth.x, 1);
+    EXPECT_EQ(pen.lopn.lopnWidth.x, kUnit);
     EXPECT_EQ(pen.lopn.lopnColor.Red, 0);
-    const auto brush = RecordAs<U_EMRCREATEBRUSHINDIRECT>(bytes, records[6].offset);
+    const auto brush = RecordAs<U_EMRCREATEBRUSHINDIRECT>(bytes, records[8].offset);
     EXPECT_EQ(brush.lb.lbStyle, U_BS_SOLID);
     EXPECT_EQ(brush.lb.lbColor.Red, 255);
     EXPECT_EQ(brush.lb.lbColor.Green, 255);
@@ -123,17 +134,17 @@ TEST(EmfReadBack, TheDrawingFollowsTheSurfaceSettings)
         } else if (r.type == U_EMR_RECTANGLE) {
             // Corners given in reverse order come out normalised.
             const auto rect = RecordAs<U_EMRRECTANGLE>(bytes, r.offset);
-            EXPECT_EQ(rect.rclBox.left, 290);
-            EXPECT_EQ(rect.rclBox.top, 290);
-            EXPECT_EQ(rect.rclBox.right, 300);
-            EXPECT_EQ(rect.rclBox.bottom, 300);
+            EXPECT_EQ(rect.rclBox.left, 290 * kUnit);
+            EXPECT_EQ(rect.rclBox.top, 290 * kUnit);
+            EXPECT_EQ(rect.rclBox.right, 300 * kUnit);
+            EXPECT_EQ(rect.rclBox.bottom, 300 * kUnit);
         }
     }
     ASSERT_EQ(pens.size(), 3u);
     EXPECT_EQ(pens[1].lopn.lopnStyle, U_PS_DASH);
     EXPECT_EQ(pens[1].lopn.lopnColor.Blue, 255);
     EXPECT_EQ(pens[2].lopn.lopnStyle, U_PS_SOLID);
-    EXPECT_EQ(pens[2].lopn.lopnWidth.x, 2);
+    EXPECT_EQ(pens[2].lopn.lopnWidth.x, 2 * kUnit);
     EXPECT_EQ(pens[2].lopn.lopnColor.Red, 255);
     EXPECT_EQ(pens[2].lopn.lopnColor.Blue, 0);
 }
@@ -148,14 +159,15 @@ TEST(EmfReadBack, TheTextIsUtf16WithTheMeasuredAdvances)
     ASSERT_NE(it, records.end());
     const auto t = emftest::ReadText(bytes, *it);
     EXPECT_EQ(t.text, u"350\u00B0C");
-    EXPECT_EQ(t.dx, (std::vector<std::int32_t>{7, 7, 7, 7, 7}));
-    EXPECT_EQ(t.fixed.emrtext.ptlReference.x, 300);
-    EXPECT_EQ(t.fixed.emrtext.ptlReference.y, 430);
+    // Measured in the font of the em in logical units (224: 112 each).
+    EXPECT_EQ(t.dx, (std::vector<std::int32_t>{112, 112, 112, 112, 112}));
+    EXPECT_EQ(t.fixed.emrtext.ptlReference.x, 300 * kUnit);
+    EXPECT_EQ(t.fixed.emrtext.ptlReference.y, 430 * kUnit);
     EXPECT_EQ(t.fixed.emrtext.fOptions, 0u);
     EXPECT_EQ(t.fixed.iGraphicsMode, U_GM_COMPATIBLE);
-    EXPECT_FLOAT_EQ(t.fixed.exScale, 2540.0f / 96.0f);
-    // The record's own bounds, without the picture's margin: 35 wide centred
-    // on 300, 13 above and 3 below the baseline.
+    EXPECT_FLOAT_EQ(t.fixed.exScale, 2540.0f / 96.0f / kUnit);
+    // The record's own bounds, in pixels and without the picture's margin:
+    // 35 wide centred on 300, 13 above and 3 below the baseline.
     EXPECT_EQ(t.fixed.rclBounds.left, 283);
     EXPECT_EQ(t.fixed.rclBounds.right, 317);
     EXPECT_EQ(t.fixed.rclBounds.top, 417);
@@ -166,7 +178,7 @@ TEST(EmfReadBack, TextsInUtf8AndBeyondTheBasicPlane)
 {
     HalfEmMeasurer m;
     EmfSurface s(m);
-    s.SelectFontHeight(20);  // em 18, 9 per character
+    s.SelectFontHeight(20);  // em 18 (288 units), 144 units per character
     s.Text(0, 0, "Gr\xC3\xBCn");        // a UTF-8 specimen name
     s.Text(0, 40, "a\xF0\x9F\x98\x80");  // a character outside the basic plane
     const auto bytes = s.Finish();
@@ -179,9 +191,9 @@ TEST(EmfReadBack, TextsInUtf8AndBeyondTheBasicPlane)
     }
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text, u"Gr\u00FCn");
-    EXPECT_EQ(texts[0].dx, (std::vector<std::int32_t>{9, 9, 9, 9}));
+    EXPECT_EQ(texts[0].dx, (std::vector<std::int32_t>{144, 144, 144, 144}));
     EXPECT_EQ(texts[1].text, u"a\U0001F600");
-    EXPECT_EQ(texts[1].dx, (std::vector<std::int32_t>{9, 9, 0}));
+    EXPECT_EQ(texts[1].dx, (std::vector<std::int32_t>{144, 144, 0}));
 }
 
 // Fonts are named by their em, a negative height, which readers take as the
@@ -234,8 +246,8 @@ TEST(EmfReadBack, FontsAreArialNamedByTheirEm)
                   std::u16string(u"Arial\0", 6));
     }
     // Em 14, 7, then 14 for the default size (0 points: the same size again,
-    // no record); the releases go back to 7 and then 14.
-    EXPECT_EQ(heights, (std::vector<std::int32_t>{-14, -7, -14, -7, -14}));
+    // no record); the releases go back to 7 and then 14. In logical units.
+    EXPECT_EQ(heights, (std::vector<std::int32_t>{-14 * kUnit, -7 * kUnit, -14 * kUnit, -7 * kUnit, -14 * kUnit}));
 }
 
 // Plays the object records like a player's object table and checks the
@@ -341,7 +353,7 @@ TEST(EmfReadBack, LongTextsKeepOneAdvancePerCharacter)
         const auto t = emftest::ReadText(bytes, *it);
         ASSERT_EQ(t.text.size(), length);
         EXPECT_EQ(t.text[length / 2], u'\u00B0');
-        EXPECT_TRUE(std::all_of(t.dx.begin(), t.dx.end(), [](std::int32_t d) { return d == 7; })) << length;
+        EXPECT_TRUE(std::all_of(t.dx.begin(), t.dx.end(), [](std::int32_t d) { return d == 7 * kUnit; })) << length;
         EXPECT_EQ(t.fixed.rclBounds.right - t.fixed.rclBounds.left + 1, static_cast<int>(7 * length));
     }
 }
