@@ -45,7 +45,7 @@ std::optional<int> OpenMagicSpecimen(const AnalyzeArguments& args, CKorvanesTool
 {
     const magic::MagicImport imported = ImportMagicInput(args.file, args.magic);
     if (!imported.ok()) {
-        std::cerr << "korvanes: " << Printable(ToUtf8(imported.error)) << '\n';
+        std::cerr << "korvanes: " << Printable(imported.error) << '\n';
         return kExitUnreadable;
     }
     const magic::ImportedSpecimen* specimen = nullptr;
@@ -61,12 +61,12 @@ std::optional<int> OpenMagicSpecimen(const AnalyzeArguments& args, CKorvanesTool
         specimen = &imported.specimens.front();
     }
     if (specimen == nullptr) {
-        std::cerr << "korvanes: " << Printable(ToUtf8(args.file)) << ": "
+        std::cerr << "korvanes: " << Printable(args.file) << ": "
                   << (args.magic.specimen.empty() ? "name the specimen with --specimen; "
-                                                  : "no specimen '" + Printable(ToUtf8(args.magic.specimen)) + "'; ")
+                                                  : "no specimen '" + Printable(args.magic.specimen) + "'; ")
                   << imported.specimens.size() << " specimens hold a thermal double-heating experiment";
         for (std::size_t i = 0; i < imported.specimens.size() && i < 20; ++i) {
-            std::cerr << (i == 0 ? ": " : ", ") << Printable(ToUtf8(imported.specimens[i].magicName));
+            std::cerr << (i == 0 ? ": " : ", ") << Printable(imported.specimens[i].magicName);
         }
         std::cerr << (imported.specimens.size() > 20 ? ", ..." : "") << '\n';
         return kExitUsage;
@@ -98,7 +98,7 @@ std::optional<int> LoadSet(const std::string& option, const std::string& nameOrP
     }
     CriteriaSetRead read = LoadStatisticCriteria(nameOrPath);
     if (!read.set) {
-        std::cerr << "korvanes: " << option << ": " << Printable(ToUtf8(read.error)) << '\n';
+        std::cerr << "korvanes: " << option << ": " << Printable(read.error) << '\n';
         return kExitUnreadable;
     }
     set = std::move(read.set);
@@ -150,7 +150,7 @@ int Analyze(const AnalyzeArguments& args)
     CCriteriaSet criteria;
     std::string error;
     if (!LoadCliCriteria(args.options, criteria, error)) {
-        std::cerr << "korvanes: " << error << '\n';
+        std::cerr << "korvanes: " << Printable(error) << '\n';
         return kExitUnreadable;
     }
     CKorvanesToolDoc doc(criteria);
@@ -163,13 +163,13 @@ int Analyze(const AnalyzeArguments& args)
         }
     } else if (!args.magic.specimen.empty() || !args.magic.samples.empty() || !args.magic.sites.empty()) {
         std::cerr << "korvanes: --specimen, --samples and --sites apply to MagIC measurement files, and "
-                  << Printable(ToUtf8(args.file)) << " is none\n";
+                  << Printable(args.file) << " is none\n";
         return kExitUsage;
     } else {
         status = doc.Open(args.file);
     }
     if (!status.readable) {
-        std::cerr << "korvanes: " << Printable(ToUtf8(status.error)) << '\n';
+        std::cerr << "korvanes: " << Printable(status.error) << '\n';
         return kExitUnreadable;
     }
     ApplyAnalysisOptions(args.options, criteria, doc);
@@ -178,7 +178,7 @@ int Analyze(const AnalyzeArguments& args)
     if (searchSet) {
         setSearch = SearchRangeByCriteriaSet(doc, *searchSet);
         if (!setSearch->chosen) {
-            std::cerr << "korvanes: no range of the automatic search passes " << searchSet->name << " ("
+            std::cerr << "korvanes: no range of the automatic search passes " << Printable(searchSet->name) << " ("
                       << setSearch->considered << " considered"
                       << (setSearch->refused.empty() ? std::string() : ": " + setSearch->refused)
                       << "); the result is the program's own search\n";
@@ -215,16 +215,16 @@ int Analyze(const AnalyzeArguments& args)
     } else {
         if (magicSpecimen) {
             for (const std::string& note : magicSpecimen->notes) {
-                std::cerr << "korvanes: " << Printable(ToUtf8(args.file)) << ": specimen '"
-                          << Printable(ToUtf8(magicSpecimen->name)) << "': note: " << Printable(ToUtf8(note)) << '\n';
+                std::cerr << "korvanes: " << Printable(args.file) << ": specimen '"
+                          << Printable(magicSpecimen->name) << "': note: " << Printable(note) << '\n';
             }
         }
         for (const ReadWarning& w : status.warnings) {
-            std::cerr << "korvanes: " << Printable(ToUtf8(args.file));
+            std::cerr << "korvanes: " << Printable(args.file);
             if (w.line > 0) {
                 std::cerr << ':' << w.line;
             }
-            std::cerr << ": warning: " << Printable(ToUtf8(w.text)) << '\n';
+            std::cerr << ": warning: " << Printable(w.text) << '\n';
         }
         TextContext context;
         context.colour = ColourWanted();

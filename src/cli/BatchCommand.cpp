@@ -57,7 +57,7 @@ std::optional<OtherInput> ReadMagicInput(const std::string& file, std::string_vi
     auto imported = std::make_shared<magic::MagicImport>(ImportMagicInput(file, options));
     if (!imported->ok()) {
         input.unreadable = true;
-        input.notices.push_back(Printable(ToUtf8(imported->error)));
+        input.notices.push_back(Printable(imported->error));
         return input;
     }
     for (const magic::ImportMessage& problem : imported->problems) {
@@ -155,15 +155,15 @@ void PrintSummary(const BatchSummary& s, const BatchArguments& args, std::size_t
         std::cout << "MagIC specimens not imported: " << s.notImported << '\n';
     }
     if (set != nullptr) {
-        std::cout << "Criteria set " << set->name << ": " << tally.pass << " pass, " << tally.lines.size() - tally.pass
-                  << " fail\n";
+        std::cout << "Criteria set " << Printable(set->name) << ": " << tally.pass << " pass, "
+                  << tally.lines.size() - tally.pass << " fail\n";
         for (const std::string& line : tally.lines) {
-            std::cout << "  " << line << '\n';
+            std::cout << "  " << Printable(line) << '\n';
         }
     }
-    std::cout << "Results file: " << args.resultsPath << '\n';
+    std::cout << "Results file: " << Printable(args.resultsPath) << '\n';
     if (!args.magicSpecimensPath.empty()) {
-        std::cout << "MagIC specimens table: " << args.magicSpecimensPath << " (" << rows << " rows added)\n";
+        std::cout << "MagIC specimens table: " << Printable(args.magicSpecimensPath) << " (" << rows << " rows added)\n";
     }
 }
 
@@ -175,7 +175,7 @@ int RunBatchCommand(const BatchArguments& args)
     CCriteriaSet criteria;
     std::string error;
     if (!LoadCliCriteria(args.options, criteria, error)) {
-        std::cerr << "korvanes batch: " << error << '\n';
+        std::cerr << "korvanes batch: " << Printable(error) << '\n';
         return kExitUnreadable;
     }
 
@@ -183,20 +183,20 @@ int RunBatchCommand(const BatchArguments& args)
     if (!args.criteriaSet.empty()) {
         CriteriaSetRead read = LoadStatisticCriteria(args.criteriaSet);
         if (!read.set) {
-            std::cerr << "korvanes batch: --criteria-set: " << Printable(ToUtf8(read.error)) << '\n';
+            std::cerr << "korvanes batch: --criteria-set: " << Printable(read.error) << '\n';
             return kExitUnreadable;
         }
         set = std::move(read.set);
     }
     if (!args.magicSpecimensPath.empty()) {
         if (const std::optional<std::string> refusal = magic::CheckSpecimensFile(args.magicSpecimensPath)) {
-            std::cerr << "korvanes batch: " << Printable(ToUtf8(*refusal)) << "; nothing written\n";
+            std::cerr << "korvanes batch: " << Printable(*refusal) << "; nothing written\n";
             return kExitUnreadable;
         }
     }
     PathList paths(args);
     if (!paths.Open(error)) {
-        std::cerr << "korvanes batch: " << Printable(ToUtf8(error)) << '\n';
+        std::cerr << "korvanes batch: " << Printable(error) << '\n';
         return kExitUnreadable;
     }
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
@@ -214,8 +214,8 @@ int RunBatchCommand(const BatchArguments& args)
         return ReadMagicInput(path, head, args.magic);
     };
     setup.unreadable = [clear](const std::string& path, const std::string& message) {
-        std::cerr << clear << "korvanes batch: skipped " << Printable(ToUtf8(path)) << ": "
-                  << Printable(ToUtf8(message)) << '\n';
+        std::cerr << clear << "korvanes batch: skipped " << Printable(path) << ": "
+                  << Printable(message) << '\n';
     };
     setup.notice = [clear](const std::string& notice) {
         std::cerr << clear << "korvanes batch: skipped " << notice << '\n';
@@ -228,7 +228,7 @@ int RunBatchCommand(const BatchArguments& args)
     };
     setup.noResult = [clear](const std::string& label, const std::string& reason) {
         std::cerr << clear << std::flush;
-        std::cout << "No result: " << Printable(ToUtf8(label)) << ": " << reason << '\n';
+        std::cout << "No result: " << Printable(label) << ": " << Printable(reason) << '\n';
     };
     if (terminal) {
         setup.progress = [](std::size_t done, std::size_t total, const std::string& path) {
@@ -236,7 +236,7 @@ int RunBatchCommand(const BatchArguments& args)
             if (total > 0) {
                 std::cerr << '/' << total;
             }
-            std::cerr << "] " << Printable(ToUtf8(path)) << std::flush;
+            std::cerr << "] " << Printable(path) << std::flush;
         };
     }
     SetTally tally;
@@ -269,7 +269,7 @@ int RunBatchCommand(const BatchArguments& args)
             const std::string row = description.substr(cut + 1);
             if (!verdict.empty()) {
                 tally.pass += verdict.rfind("pass", 0) == 0 ? 1 : 0;
-                tally.lines.push_back(verdict.substr(0, 4) + "  " + Printable(ToUtf8(label)) +
+                tally.lines.push_back(verdict.substr(0, 4) + "  " + Printable(label) +
                                       verdict.substr(4));
             }
             if (!row.empty()) {
@@ -284,7 +284,7 @@ int RunBatchCommand(const BatchArguments& args)
         std::cerr << clear << std::flush;
     }
     if (summary.results.outcome == AppendOutcome::kRefused) {
-        std::cerr << "korvanes batch: " << args.resultsPath << ": " << summary.results.message << '\n';
+        std::cerr << "korvanes batch: " << Printable(args.resultsPath) << ": " << Printable(summary.results.message) << '\n';
         return kExitUnreadable;
     }
     std::optional<std::string> magicFailure;
@@ -294,10 +294,10 @@ int RunBatchCommand(const BatchArguments& args)
     PrintSummary(summary, args, magicFailure ? 0 : rows.size(), setUsed, tally);
     std::cout.flush();
     if (!summary.results.ok()) {
-        std::cerr << "korvanes batch: " << summary.results.message << '\n';
+        std::cerr << "korvanes batch: " << Printable(summary.results.message) << '\n';
     }
     if (magicFailure) {
-        std::cerr << "korvanes batch: " << Printable(ToUtf8(*magicFailure)) << "; no row added\n";
+        std::cerr << "korvanes batch: " << Printable(*magicFailure) << "; no row added\n";
     }
     return summary.results.ok() && !magicFailure ? kExitOk : kExitUnreadable;
 }

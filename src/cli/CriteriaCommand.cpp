@@ -40,7 +40,7 @@ void PrintCriteria(const std::string& path, const CCriteriaSet& c)
         {"Relative intensity diff <=", Number(a.maxIntensityDiff), Number(b.maxIntensityDiff)},
         {"Relative AC error: d(AC) <=", Number(a.maxAc), Number(b.maxAc)},
     };
-    std::cout << "Criteria file: " << path << '\n';
+    std::cout << "Criteria file: " << Printable(path) << '\n';
     std::cout << StringPrintf("%-36s%10s%10s\n", "", "class A", "class B");
     for (const Row& row : rows) {
         std::cout << StringPrintf("%-36s%10s%10s\n", row.label, row.a.c_str(), row.b.c_str());
@@ -74,8 +74,8 @@ void RegisterCriteriaCommand(CLI::App& app, int& status)
         if (!read.ok()) {
             // Only "No Criteria File!" lacks the path; the other messages name it.
             std::cerr << "korvanes criteria show: "
-                      << (read.status == CriteriaFileStatus::kWrongTag ? *showPath + ": " : std::string())
-                      << read.message << '\n';
+                      << (read.status == CriteriaFileStatus::kWrongTag ? Printable(*showPath) + ": " : std::string())
+                      << Printable(read.message) << '\n';
             status = kExitUnreadable;
             return;
         }
@@ -94,11 +94,11 @@ void RegisterCriteriaCommand(CLI::App& app, int& status)
         const CCriteriaSet set = args->defaults ? DefaultCriteria() : StartupCriteria();
         const CriteriaWriteStatus written = WriteCriteria(args->path, set);
         if (!written.ok) {
-            std::cerr << "korvanes criteria write: " << written.message << '\n';
+            std::cerr << "korvanes criteria write: " << Printable(written.message) << '\n';
             status = kExitUnreadable;
             return;
         }
-        std::cout << "Wrote the " << (args->defaults ? "default" : "start-up") << " criteria to " << args->path
+        std::cout << "Wrote the " << (args->defaults ? "default" : "start-up") << " criteria to " << Printable(args->path)
                   << '\n';
         status = kExitOk;
     });

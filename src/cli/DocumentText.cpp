@@ -568,25 +568,6 @@ const char* StepTypeName(int stepType)
     }
 }
 
-std::string Printable(const std::string& utf8)
-{
-    std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x20 || c == 0x7F) {
-            out += '?';
-        } else if (c == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(utf8[i + 1]) <= 0x9F) {
-            out += '?';  // a C1 control character
-            ++i;
-        } else {
-            out += utf8[i];
-        }
-    }
-    return out;
-}
-
 const char* MarkVerdict(CriteriaMark mark)
 {
     switch (mark) {

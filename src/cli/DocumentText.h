@@ -33,9 +33,6 @@ struct TextContext {
 const char* CoordinatesName(int coordinates);
 // Name of a step type (0..4).
 const char* StepTypeName(int stepType);
-// `utf8` with every control character (C0, DEL, C1) replaced by "?", so
-// that texts from a data file cannot drive the terminal.
-std::string Printable(const std::string& utf8);
 // The verdict of a criteria mark for people: "A" (passes class A), "B only"
 // (passes class B but not A) or "fails B".
 const char* MarkVerdict(CriteriaMark mark);

@@ -24,7 +24,7 @@ int RunImport(const ImportArguments& args)
 {
     const magic::MagicImport imported = ImportMagicInput(args.measurements, args.input);
     if (!imported.ok()) {
-        std::cerr << "korvanes import-magic: " << Printable(ToUtf8(imported.error)) << "; nothing written\n";
+        std::cerr << "korvanes import-magic: " << Printable(imported.error) << "; nothing written\n";
         return kExitUnreadable;
     }
     PrintImportSummary(std::cout, args.measurements, imported);
@@ -34,10 +34,10 @@ int RunImport(const ImportArguments& args)
         return kExitUnreadable;
     }
     const magic::WriteOutcome written = magic::WriteImportedSpecimens(imported, args.folder);
-    std::cout << "Files written: " << written.written.size() << " in " << Printable(ToUtf8(args.folder)) << '\n';
+    std::cout << "Files written: " << written.written.size() << " in " << Printable(args.folder) << '\n';
     std::cout.flush();
     for (const std::string& failure : written.failures) {
-        std::cerr << "korvanes import-magic: " << Printable(ToUtf8(failure)) << '\n';
+        std::cerr << "korvanes import-magic: " << Printable(failure) << '\n';
     }
     return written.ok() ? kExitOk : kExitUnreadable;
 }

@@ -36,20 +36,20 @@ magic::MagicImport ImportMagicInput(const std::string& file, const MagicInputOpt
 
 std::string ProblemText(const std::string& file, const magic::ImportMessage& problem)
 {
-    return Printable(ToUtf8(file + (problem.line > 0 ? StringPrintf(":%d", problem.line) : "") + ": " + problem.text));
+    return Printable(file + (problem.line > 0 ? StringPrintf(":%d", problem.line) : "") + ": " + problem.text);
 }
 
 void PrintImportSummary(std::ostream& out, const std::string& file, const magic::MagicImport& imported)
 {
     using magic::BeddingSource;
     using magic::OrientationSource;
-    out << "MagIC measurements: " << Printable(ToUtf8(file)) << " (table \"" << imported.tableName << "\", data model "
+    out << "MagIC measurements: " << Printable(file) << " (table \"" << Printable(imported.tableName) << "\", data model "
         << (imported.tableName == "measurements" ? "3" : "2.5") << ")\n"
         << "Records read: " << imported.recordsRead << '\n'
         << "Records used: " << imported.recordsUsed << '\n'
         << "Records dropped: " << imported.recordsRead - imported.recordsUsed << '\n';
     for (const magic::ReasonCount& r : imported.dropped) {
-        out << "  " << r.reason << ": " << r.records << '\n';
+        out << "  " << Printable(r.reason) << ": " << r.records << '\n';
     }
     out << "Specimens imported: " << imported.specimens.size() << '\n'
         << "Specimens not written: " << imported.problems.size() << '\n';
@@ -103,7 +103,7 @@ void PrintImportSummary(std::ostream& out, const std::string& file, const magic:
                 heading = true;
             }
             out << "  "
-                << Printable(ToUtf8(file + StringPrintf(":%d: specimen '", s.firstLine) + s.magicName + "': " + note))
+                << Printable(file + StringPrintf(":%d: specimen '", s.firstLine) + s.magicName + "': " + note)
                 << '\n';
         }
     }

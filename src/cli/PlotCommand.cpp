@@ -19,6 +19,7 @@
 #include "AnalysisOptions.h"
 #include "Commands.h"
 #include "plots/PaintSequence.h"
+#include "text/TextEncoding.h"
 
 #ifdef KORVANES_WITH_QT
 #include <QGuiApplication>
@@ -105,14 +106,14 @@ int RunPlot(const PlotArguments& args)
 {
     const PlotTypeName* type = FindPlotType(args.type);
     if (type == nullptr) {
-        std::cerr << "korvanes plot: unknown plot type '" << args.type
+        std::cerr << "korvanes plot: unknown plot type '" << Printable(args.type)
                   << "' (use arai, zijderveld, decay, additional, all or rangemap)\n";
         return kExitUsage;
     }
 #ifdef KORVANES_WITH_QT
     const std::optional<PictureFormat> format = PictureFormatFromPath(args.out);
     if (!format) {
-        std::cerr << "korvanes plot: unknown picture type of '" << args.out
+        std::cerr << "korvanes plot: unknown picture type of '" << Printable(args.out)
                   << "' (use the extension .emf, .svg, .png or .pdf)\n";
         return kExitUsage;
     }
@@ -122,7 +123,7 @@ int RunPlot(const PlotArguments& args)
         const auto parsed = ParseSize(args.size);
         if (!parsed || parsed->first < 1 || parsed->second < 1 || parsed->first > kMaxPictureSide ||
             parsed->second > kMaxPictureSide) {
-            std::cerr << "korvanes plot: malformed size '" << args.size << "' (use WIDTHxHEIGHT, 1 to "
+            std::cerr << "korvanes plot: malformed size '" << Printable(args.size) << "' (use WIDTHxHEIGHT, 1 to "
                       << kMaxPictureSide << " pixels each, for example 800x600)\n";
             return kExitUsage;
         }
@@ -132,13 +133,13 @@ int RunPlot(const PlotArguments& args)
     CCriteriaSet criteria;
     std::string error;
     if (!LoadCliCriteria(args.analysis, criteria, error)) {
-        std::cerr << "korvanes plot: " << error << '\n';
+        std::cerr << "korvanes plot: " << Printable(error) << '\n';
         return kExitUnreadable;
     }
     CKorvanesToolDoc doc(criteria);
     const OpenStatus status = doc.Open(args.file);
     if (!status.readable) {
-        std::cerr << "korvanes plot: " << status.error << '\n';
+        std::cerr << "korvanes plot: " << Printable(status.error) << '\n';
         return kExitUnreadable;
     }
     ApplyAnalysisOptions(args.analysis, criteria, doc);
@@ -146,7 +147,7 @@ int RunPlot(const PlotArguments& args)
 
     const std::unique_ptr<QGuiApplication> application = MakeGuiApplication();
     if (!ExportPicture(doc, *format, args.out, size, error)) {
-        std::cerr << "korvanes plot: " << error << '\n';
+        std::cerr << "korvanes plot: " << Printable(error) << '\n';
         return kExitUnreadable;
     }
     return kExitOk;
@@ -168,7 +169,7 @@ int RunPlot(const PlotArguments& args)
     argv.push_back(nullptr);
     std::cout.flush();
     ::execv(helperPath.c_str(), argv.data());
-    std::cerr << "korvanes plot: cannot start the picture export " << helperPath << ": " << std::strerror(errno)
+    std::cerr << "korvanes plot: cannot start the picture export " << Printable(helperPath) << ": " << std::strerror(errno)
               << '\n';
     return kExitUnreadable;
 #else

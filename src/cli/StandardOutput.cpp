@@ -136,9 +136,9 @@ std::string StandardStatisticsText(const StandardStatistics& statistics)
 
 std::string CriteriaVerdictText(const CriteriaVerdict& verdict, const StatisticCriteriaSet& set)
 {
-    std::string out = "\nCriteria set " + set.name + ": " + (verdict.pass ? "pass" : "fail") + '\n';
+    std::string out = "\nCriteria set " + Printable(set.name) + ": " + (verdict.pass ? "pass" : "fail") + '\n';
     if (!set.source.empty()) {
-        out += "  (" + Printable(ToUtf8(set.source)) + ")\n";
+        out += "  (" + Printable(set.source) + ")\n";
     }
     for (const ThresholdVerdict& item : verdict.items) {
         const StatisticThreshold& t = item.threshold;

@@ -26,7 +26,8 @@ CKorvanesToolApp::CKorvanesToolApp(std::unique_ptr<SettingsStore> settings) : m_
 
 CKorvanesToolApp::~CKorvanesToolApp() = default;
 
-bool CKorvanesToolApp::InitInstance(const QStringList& files, const QStringList& study)
+bool CKorvanesToolApp::InitInstance(const QStringList& files, const QStringList& study, const QString& samples,
+                                    const QString& sites)
 {
     m_windowSettings.Load(*m_settings);
     LoadStartupCriteria(m_criteria, *m_settings);
@@ -35,7 +36,7 @@ bool CKorvanesToolApp::InitInstance(const QStringList& files, const QStringList&
     m_mainFrame->OpenFiles(files);
     m_mainFrame->ShowWithPlacement();
     if (!study.isEmpty()) {
-        m_mainFrame->OpenStudyPaths(study);
+        m_mainFrame->OpenStudyPaths({study.back()}, samples, sites);
     }
     return true;
 }

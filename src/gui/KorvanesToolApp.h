@@ -32,7 +32,10 @@ public:
     // Start-up: reads the settings, loads the criteria of the last run,
     // creates the main window, opens the data files named in `files` and
     // shows the main window with its stored placement.
-    bool InitInstance(const QStringList& files, const QStringList& study = {});
+    // Opens `files`, and the study at study[0] when given (with the MagIC
+    // samples and sites tables for a MagIC file).
+    bool InitInstance(const QStringList& files, const QStringList& study = {}, const QString& samples = {},
+                      const QString& sites = {});
 
     // Exit: writes the document-window settings that changed and the
     // criteria path. Safe to call more than once.

@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDockWidget>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -142,6 +144,9 @@ void CMainFrame::CreateActions()
     connect(a.saveStudyResults, &QAction::triggered, this, &CMainFrame::OnSaveStudyResults);
     a.closeStudy = MakeAction(this, tr("Close Stud&y"), tr("Close the study and its window"));
     connect(a.closeStudy, &QAction::triggered, this, &CMainFrame::CloseStudy);
+    a.nameRule = MakeAction(this, tr("Site and Sample &Names..."),
+                            tr("Choose the characters after which a specimen's name no longer names its sample and site"));
+    connect(a.nameRule, &QAction::triggered, this, &CMainFrame::OnNameRule);
     a.nextSpecimen = MakeAction(this, tr("&Next Specimen"), tr("Show the next specimen of the study table"));
     a.nextSpecimen->setShortcuts({QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_BracketRight)});
     connect(a.nextSpecimen, &QAction::triggered, this, [this] { StepSpecimen(1); });
@@ -281,6 +286,7 @@ void CMainFrame::CreateMenus()
     QMenu* study = menuBar()->addMenu(tr("&Study"));
     study->addActions({a.nextSpecimen, a.previousSpecimen});
     study->addSeparator();
+    study->addAction(a.nameRule);
     QAction* table = m_studyDock->toggleViewAction();
     table->setText(tr("Study &Table"));
     study->addAction(table);
@@ -728,8 +734,26 @@ void CMainFrame::UpdateStudyActions()
 {
     const bool open = m_study != nullptr;
     for (QAction* action : {m_actions.saveStudyAs, m_actions.saveStudyResults, m_actions.closeStudy,
-                            m_actions.nextSpecimen, m_actions.previousSpecimen}) {
+                            m_actions.nameRule, m_actions.nextSpecimen, m_actions.previousSpecimen}) {
         action->setEnabled(open);
+    }
+}
+
+void CMainFrame::OnNameRule()
+{
+    if (!m_study) {
+        return;
+    }
+    bool ok = false;
+    const QString separators = QInputDialog::getText(
+        this, tr("Site and Sample Names"),
+        tr("A specimen's sample is its name up to the last of these characters,\nits site the sample up to the "
+           "last of them:"),
+        QLineEdit::Normal, QString::fromStdString(m_study->Data().nameRule.separators), &ok);
+    if (ok) {
+        NameRule rule;
+        rule.separators = separators.toStdString();
+        m_study->SetNameRule(rule);
     }
 }
 

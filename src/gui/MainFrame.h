@@ -89,6 +89,7 @@ private:
     void OnOpenStudyFolder();
     void OnSaveStudyAs();
     void OnSaveStudyResults();
+    void OnNameRule();
     void CloseStudy();
     void UpdateStudyActions();
     void OnActiveFrameChanged();
@@ -140,6 +141,7 @@ private:
         QAction* saveStudyAs = nullptr;
         QAction* saveStudyResults = nullptr;
         QAction* closeStudy = nullptr;
+        QAction* nameRule = nullptr;
         QAction* nextSpecimen = nullptr;
         QAction* previousSpecimen = nullptr;
         QAction* recentSeparator = nullptr;

@@ -63,6 +63,14 @@ int main(int argc, char** argv)
                              QStringLiteral("Opens PATH as a study: a folder of data files, a MagIC file or a study file."),
                              QStringLiteral("PATH"));
     parser.addOption(study);
+    QCommandLineOption samples(QStringLiteral("samples"),
+                               QStringLiteral("With --study of a MagIC file: its samples table (orientation)."),
+                               QStringLiteral("FILE"));
+    QCommandLineOption sites(QStringLiteral("sites"),
+                             QStringLiteral("With --study of a MagIC file: its sites table (bedding)."),
+                             QStringLiteral("FILE"));
+    parser.addOption(samples);
+    parser.addOption(sites);
     QCommandLineOption quitAfterFirstPaint(QStringLiteral("quit-after-first-paint"));
     quitAfterFirstPaint.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(quitAfterFirstPaint);
@@ -73,7 +81,8 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/korvanestool.svg")));
 
     CKorvanesToolApp app(std::make_unique<QtSettingsStore>());
-    if (!app.InitInstance(parser.positionalArguments(), parser.values(study))) {
+    if (!app.InitInstance(parser.positionalArguments(), parser.values(study), parser.value(samples),
+                          parser.value(sites))) {
         return 1;
     }
     QObject::connect(application.get(), &QCoreApplication::aboutToQuit, [&app] { app.ExitInstance(); });

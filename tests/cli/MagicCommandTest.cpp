@@ -102,6 +102,55 @@ TEST(MagicCommands, HostileTablesWriteNothing)
     }
 }
 
+// Whatever a file holds, no control character of it reaches the terminal:
+// not from the import's reasons (a lab-treatment code with an escape
+// sequence and a NUL), names, notes and problems, nor from the data-file
+// reader's texts, nor from a file's name.
+TEST(MagicCommands, NoControlCharacterFromAFileReachesTheTerminal)
+{
+    const fs::path dir = TestDir();
+    const std::string esc = std::string("\x1b]0;owned\x07\x1b[2J\r\xC2\x9B") + '\0' + "1m";
+    const std::string name = "S\x1b[31m\r\x1b]0;owned\x07";  // names go on the command line: no NUL
+    const std::string other = "B\xC2\x9B" "2J";
+    const std::string dataName = "D\x1b[2J\r";
+    const std::string head =
+        "tab\tmeasurements\nspecimen\texperiment\tmethod_codes\ttreat_temp\ttreat_dc_field\tmagn_moment\t"
+        "dir_dec\tdir_inc\tsequence\n";
+    std::string table = head;
+    for (const std::string& specimen : {name, other}) {
+        const std::string x = specimen + '\t' + esc + '\t';
+        table += x + "LT-NO:LP-PI-TRM\t273\t0\t3e-6\t1\t2\t1\n" + x + "LT-T-Z:LP-PI-TRM\t373\t0\t2e-6\t1\t2\t1\n" +
+                 x + "LT-T-I:LP-PI-TRM\t373\t3e-5\t3e-6\t1\t2\t1\n" + x + "LT-T-Z:LP-PI-TRM\t473\t0\t1e-6\t1\t2\t1\n" +
+                 x + "LT-T-I:LP-PI-TRM\t473\t3e-5\t4e-6\t1\t2\t1\n" + x + "LT-AF-Z" + esc + ":LP-PI-TRM\t273\t0\t1\t1\t2\t1\n";
+    }
+    table += other + "\t\tLT-T-Z:LP-PI-TRM\t573\t0\t1e-6\t" + esc + "\t2\t9\n";  // a declination that is no number
+    const fs::path measurements = WriteFile(dir / ("m" + esc.substr(0, 8) + ".txt"), table);
+    const fs::path data = WriteFile(dir / ("d" + esc.substr(0, 8) + ".kvd"),
+                                    "Korvanes-kvd" + esc + "\n35 0 0 0\n" + esc + "\n" + dataName + "\t20 1 2 3\n" +
+                                        dataName + "\t100 1 2 3 x" + esc + "\n");
+    const std::vector<std::vector<std::string>> runs = {
+        {"import-magic", measurements.string(), "--out", (dir / "out").string()},
+        {"analyze", measurements.string()},
+        {"analyze", measurements.string(), "--specimen", name},
+        {"analyze", measurements.string(), "--specimen", other},
+        {"analyze", data.string()},
+        {"batch", measurements.string(), data.string(), (dir / "none.kvd").string(), "--results",
+         (dir / "r.krv").string()},
+    };
+    for (const std::vector<std::string>& args : runs) {
+        SCOPED_TRACE(args[0] + ' ' + args[1]);
+        const RunResult r = RunProgram(args);
+        for (const std::string& text : {r.out, r.err}) {
+            const auto control = std::find_if(text.begin(), text.end(), [](char c) {
+                const auto u = static_cast<unsigned char>(c);
+                return (u < 0x20 && c != '\n' && c != '\t') || u == 0x7F;
+            });
+            EXPECT_EQ(control, text.end()) << text;
+            EXPECT_EQ(text.find("\xC2\x9B"), std::string::npos) << text;
+        }
+    }
+}
+
 TEST(MagicCommands, AnalyzeReadsAMagicFileAsItsImportedDataFile)
 {
     SKIP_WITHOUT_MAGIC_DATA();

@@ -182,5 +182,40 @@ TEST_F(StudyTest, AnUnusableStudyFileIsReportedWithItsLineAndNeverOverwritten)
     EXPECT_EQ(file.readAll(), cut);
 }
 
+TEST_F(StudyTest, AMagicFileIsAStudyAndCriteriaRegradeItWhole)
+{
+    const QString published = QStringLiteral(KORVANES_SOURCE_DIR "/../shared/magic/thermal-izzi-measurements.txt");
+    if (!QFile::exists(published)) {
+        GTEST_SKIP() << "no published MagIC files beside the repository";
+    }
+    ModalAnswerer answerer;
+    const QString measurements = m_folder.filePath(QStringLiteral("measurements.txt"));
+    ASSERT_TRUE(QFile::copy(published, measurements));
+    std::unique_ptr<StudySession> session = OpenStudy(nullptr, {measurements}, StartupCriteria());
+    ASSERT_NE(session, nullptr);
+    ASSERT_FALSE(session->Data().specimens.empty());
+    EXPECT_FALSE(session->Data().magicFile.empty());
+    const auto opened = Snapshot(*session);
+
+    // Limits nothing meets: the whole study regrades in one step, and back.
+    CCriteriaSet strict = StartupCriteria();
+    strict.classA.minN = strict.classB.minN = 500;
+    session->ApplyCriteriaToAll(strict);
+    EXPECT_EQ(session->UndoStack().count(), 1);
+    for (const StudySpecimen& specimen : session->Data().specimens) {
+        EXPECT_EQ(specimen.inputs.criteria, strict);
+        EXPECT_TRUE(specimen.doc.m_result.resultClass.empty()) << specimen.name;
+    }
+    session->UndoStack().undo();
+    EXPECT_EQ(Snapshot(*session), opened);
+
+    // Reopened from its study file beside the MagIC file, through the import again.
+    session.reset();
+    std::unique_ptr<StudySession> again = OpenStudy(nullptr, {measurements}, StartupCriteria());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(Snapshot(*again), opened);
+    EXPECT_TRUE(QFile::exists(m_folder.filePath(QString::fromLatin1(kStudyFileName))));
+}
+
 }  // namespace
 }  // namespace korvanes::guitest

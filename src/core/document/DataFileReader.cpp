@@ -272,14 +272,18 @@ std::vector<ReadWarning> ParseDataLines(const std::vector<std::string>& lines, C
     return ParseLines(lines, doc);
 }
 
+std::string DataFileTooLarge()
+{
+    return StringPrintf("the file is larger than %zu MiB; the data file of one specimen is a few kilobytes",
+                        kMaxDataFileBytes >> 20);
+}
+
 OpenStatus ReadDataFileBytes(const std::string& path, std::string& bytes)
 {
     OpenStatus status;
     FileBytes file = ReadFileBytes(path, kMaxDataFileBytes);
     if (file.tooLarge) {
-        file.error = "cannot analyse '" + path + "': " +
-                     StringPrintf("the file is larger than %zu MiB; the data file of one specimen is a few kilobytes",
-                                  kMaxDataFileBytes >> 20);
+        file.error = "cannot analyse '" + path + "': " + DataFileTooLarge();
     }
     if (!file.ok()) {
         status.readable = false;

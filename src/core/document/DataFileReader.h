@@ -26,6 +26,10 @@ inline constexpr std::size_t kMaxListedWarnings = 100;
 // kilobytes, and the analysis takes at most a few thousand lines anyway.
 inline constexpr std::size_t kMaxDataFileBytes = 4 * 1024 * 1024;
 
+// Why data of more than kMaxDataFileBytes are not read (for people, without
+// the file name).
+std::string DataFileTooLarge();
+
 // Reads the bytes of the file at `path` into `bytes`. Returns a status that
 // is not `readable` when the file cannot be opened or read or is larger than
 // kMaxDataFileBytes; `error` then names the file and the reason.

@@ -10,64 +10,79 @@ namespace korvanes::magic {
 
 namespace {
 
-// Reads the MagIC file at `path` into `text` and finds its first table named
-// one of `names`; `error` says why when there is none.
-const MagicTable* LoadTable(const std::string& path, const char* kind, std::initializer_list<std::string_view> names,
-                            std::optional<MagicText>& text, std::string& error)
+// The first table of `text` named one of `names`; `error` says why when there is none.
+const MagicTable* FindTable(const MagicText& text, const std::string& source, const char* kind,
+                            std::initializer_list<std::string_view> names, std::string& error)
 {
-    text = ReadMagicFile(path);
-    if (!text->ok()) {
-        error = text->error;
-        return nullptr;
-    }
-    const MagicTable* table = text->Find(names);
+    const MagicTable* table = text.Find(names);
     if (table == nullptr) {
         std::string wanted;
         for (std::string_view name : names) {
             wanted += (wanted.empty() ? "\"" : " or \"") + std::string(name) + "\"";
         }
-        error = "'" + path + "' holds no " + kind + " table (" + wanted + "); tables found: " + text->TableNames();
+        error = "'" + source + "' holds no " + kind + " table (" + wanted + "); tables found: " + text.TableNames();
     }
     return table;
 }
 
 }  // namespace
 
-MagicImport ImportMagicFiles(const MagicSources& sources)
+MagicImport ImportMagicTexts(const MagicTexts& texts)
 {
     MagicImport failed;
-    const MagicText measurements = ReadMagicFile(sources.measurements);
-    if (!measurements.ok()) {
-        failed.error = measurements.error;
-        return failed;
-    }
-    std::optional<MagicText> samples;
-    std::optional<MagicText> sites;
     const MagicTable* samplesTable = nullptr;
     const MagicTable* sitesTable = nullptr;
-    if (!sources.samples.empty()) {
-        samplesTable = LoadTable(sources.samples, "samples", {"samples", "er_samples"}, samples, failed.error);
+    if (texts.samples != nullptr) {
+        samplesTable = FindTable(*texts.samples, texts.samplesName, "samples", {"samples", "er_samples"}, failed.error);
         if (samplesTable == nullptr) {
             return failed;
         }
-        sitesTable = samples->Find({"sites", "er_sites"});
+        sitesTable = texts.samples->Find({"sites", "er_sites"});
     }
-    if (!sources.sites.empty()) {
-        sitesTable = LoadTable(sources.sites, "sites", {"sites", "er_sites"}, sites, failed.error);
+    if (texts.sites != nullptr) {
+        sitesTable = FindTable(*texts.sites, texts.sitesName, "sites", {"sites", "er_sites"}, failed.error);
         if (sitesTable == nullptr) {
             return failed;
         }
     }
-    const MagicTable* specimensTable = samples ? samples->Find({"specimens", "er_specimens"}) : nullptr;
+    const MagicTable* specimensTable = texts.samples != nullptr ? texts.samples->Find({"specimens", "er_specimens"}) : nullptr;
     if (specimensTable == nullptr) {
-        specimensTable = measurements.Find({"specimens", "er_specimens"});
+        specimensTable = texts.measurements->Find({"specimens", "er_specimens"});
     }
     MagicImport imported =
-        ImportMeasurements(measurements, OrientationTables(samplesTable, sitesTable, specimensTable));
+        ImportMeasurements(*texts.measurements, OrientationTables(samplesTable, sitesTable, specimensTable));
     if (!imported.ok()) {
-        imported.error = "'" + sources.measurements + "': " + imported.error;
+        imported.error = "'" + texts.measurementsName + "': " + imported.error;
     }
     return imported;
+}
+
+MagicImport ImportMagicFiles(const MagicSources& sources)
+{
+    MagicImport failed;
+    MagicTexts texts;
+    const MagicText measurements = ReadMagicFile(sources.measurements);
+    std::optional<MagicText> samples;
+    std::optional<MagicText> sites;
+    if (!sources.samples.empty()) {
+        samples = ReadMagicFile(sources.samples);
+        texts.samples = &*samples;
+        texts.samplesName = sources.samples;
+    }
+    if (!sources.sites.empty()) {
+        sites = ReadMagicFile(sources.sites);
+        texts.sites = &*sites;
+        texts.sitesName = sources.sites;
+    }
+    for (const MagicText* text : {&measurements, texts.samples, texts.sites}) {
+        if (text != nullptr && !text->ok()) {
+            failed.error = text->error;
+            return failed;
+        }
+    }
+    texts.measurements = &measurements;
+    texts.measurementsName = sources.measurements;
+    return ImportMagicTexts(texts);
 }
 
 WriteOutcome WriteImportedSpecimens(const MagicImport& imported, const std::string& folder)
@@ -95,8 +110,15 @@ WriteOutcome WriteImportedSpecimens(const MagicImport& imported, const std::stri
 OpenStatus OpenImportedSpecimen(const ImportedSpecimen& specimen, const std::string& sourcePath, CKorvanesToolDoc& doc)
 {
     doc.m_options.m_pathName = sourcePath;
-    // The same limits as a data file opened from disk.
-    OpenStatus status = doc.OpenData(specimen.dataFile);
+    // The same limits as its data file opened from disk: its size, then
+    // what the analysis takes.
+    OpenStatus status;
+    if (specimen.dataFile.size() > kMaxDataFileBytes) {
+        status.readable = false;
+        status.error = DataFileTooLarge();
+    } else {
+        status = doc.OpenData(specimen.dataFile);
+    }
     if (!status.readable) {
         status.error = "cannot analyse specimen '" + specimen.names.fileName + "' of '" + sourcePath + "': " + status.error;
     }

@@ -24,6 +24,18 @@ struct MagicSources {
 // is no MagIC text, or lacks the table it was given for sets `error`.
 MagicImport ImportMagicFiles(const MagicSources& sources);
 
+// The same import on texts already read. `samples` and `sites` may be null;
+// the names stand for them in messages.
+struct MagicTexts {
+    const MagicText* measurements = nullptr;
+    std::string measurementsName;
+    const MagicText* samples = nullptr;
+    std::string samplesName;
+    const MagicText* sites = nullptr;
+    std::string sitesName;
+};
+MagicImport ImportMagicTexts(const MagicTexts& texts);
+
 struct WriteOutcome {
     std::vector<std::string> written;   // paths, in import order
     std::vector<std::string> failures;  // "PATH: reason"

@@ -1,10 +1,12 @@
 #include "magic/MagicImport.h"
 
 #include <algorithm>
-#include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <map>
 #include <optional>
+#include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "document/DataFileReader.h"
@@ -148,8 +150,26 @@ struct Group {
     std::string siteHint;
     std::vector<Record> records;                 // file order
     std::vector<const MagicRow*> nrmCandidates;  // LT-NO records without protocol code, file order
-    std::vector<std::string> experiments;
-    std::vector<std::string> lpPiCodes;
+    std::vector<std::string> experiments;  // distinct, in order of first occurrence
+    std::vector<std::string> lpPiCodes;    // the same
+    std::set<std::string, std::less<>> experimentSet;
+    std::set<std::string, std::less<>> codeSet;
+
+    // Adds `text` to `list` unless `set` holds it already.
+    static void AddDistinct(std::vector<std::string>& list, std::set<std::string, std::less<>>& set,
+                            std::string_view text)
+    {
+        if (set.find(text) == set.end()) {
+            set.emplace(text);
+            list.emplace_back(text);
+        }
+    }
+};
+
+// Hashes names as strings and as views alike, so that looking one up copies nothing.
+struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
 };
 
 // Why a specimen is not written: the first problem met.
@@ -166,23 +186,52 @@ public:
         if (records == 0) {
             return;
         }
-        for (ReasonCount& r : m_counts) {
-            if (r.reason == reason) {
-                r.records += records;
-                return;
-            }
+        const auto [at, added] = m_index.try_emplace(reason, m_counts.size());
+        if (added) {
+            m_counts.push_back({reason, records});
+        } else {
+            m_counts[at->second].records += records;
         }
-        m_counts.push_back({reason, records});
     }
     std::vector<ReasonCount> Take() { return std::move(m_counts); }
 
 private:
-    std::vector<ReasonCount> m_counts;
+    std::vector<ReasonCount> m_counts;                // in order of first occurrence
+    std::map<std::string, std::size_t> m_index;       // reason -> its place in m_counts
 };
 
 std::string Quoted(std::string_view cell) { return "'" + std::string(cell) + "'"; }
 
-std::string FormatNumber(double value) { return StringPrintf("%.9g", value); }
+// "%.9g" (to_chars writes exactly what printf does, at a fraction of its cost;
+// an import writes four numbers per record).
+std::string FormatNumber(double value)
+{
+    char buffer[32];
+    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 9);
+    return std::string(buffer, r.ptr);
+}
+
+// `value` as the data file writes it, and what the data-file reader takes
+// from that text: nothing when the text is beyond what the reader takes (a
+// 32-bit float, at most about 3.4e38 either side).
+struct HeldNumber {
+    std::string text;
+    float read = 0.0f;
+};
+std::optional<HeldNumber> HeldByDataFile(double value)
+{
+    HeldNumber held{FormatNumber(value)};
+    if (ScanFloats(held.text, &held.read, 1).count != 1) {
+        return std::nullopt;
+    }
+    return held;
+}
+
+// "T.FF": the temperature and the hundredths of the step type (0 or 11 to 14).
+std::string TreatmentCode(int temperature, int fraction)
+{
+    return std::to_string(temperature) + (fraction < 10 ? ".0" : ".") + std::to_string(fraction);
+}
 
 // The order key of a record in `column`: its number, or for the
 // `measurement` name the whole number at its end.
@@ -202,13 +251,68 @@ std::optional<double> OrderKey(const MagicTable& t, const MagicRow& row, const s
     return ParseNumber(cell.substr(digits));
 }
 
+// The laboratory fields of a specimen's in-field steps: two fields within a
+// relative kSameFieldTolerance of the first one met are one value. Found
+// through an ordered index, so that a specimen of n differing fields costs
+// n log n steps.
+class FieldCounts {
+public:
+    void Add(double tesla, int line)
+    {
+        // Every value that `tesla` may count as: those from tesla / (1 +
+        // tolerance) to tesla / (1 - tolerance), a little widened for rounding.
+        const double low = tesla / (1.0 + 2.0 * kSameFieldTolerance);
+        const double high = tesla / (1.0 - 2.0 * kSameFieldTolerance);
+        std::size_t same = m_fields.size();
+        for (auto it = m_index.lower_bound(low); it != m_index.end() && it->first <= high; ++it) {
+            if (std::fabs(it->first - tesla) <= kSameFieldTolerance * it->first) {
+                same = std::min(same, it->second);  // the first one met, as in file order
+            }
+        }
+        if (same == m_fields.size()) {
+            m_index.emplace(tesla, m_fields.size());
+            m_fields.push_back({tesla, 1});
+            if (m_fields.size() == 2) {
+                m_secondLine = line;
+            }
+        } else {
+            ++m_fields[same].count;
+        }
+    }
+
+    std::size_t Distinct() const { return m_fields.size(); }
+    double First() const { return m_fields.front().tesla; }
+    int SecondLine() const { return m_secondLine; }
+    // "30 µT (2 steps), 40 µT (1 step)"
+    std::string List() const
+    {
+        std::string list;
+        for (const Field& f : m_fields) {
+            list += (list.empty() ? "" : ", ") + FormatNumber(f.tesla * 1e6) +
+                    StringPrintf(" µT (%d step%s)", f.count, f.count == 1 ? "" : "s");
+        }
+        return list;
+    }
+
+private:
+    struct Field {
+        double tesla;
+        int count;
+    };
+    std::vector<Field> m_fields;               // in order of first occurrence
+    std::multimap<double, std::size_t> m_index;  // tesla -> place in m_fields
+    int m_secondLine = 0;
+};
+
 class SpecimenBuilder {
 public:
     SpecimenBuilder(const MagicTable& table, const Columns& columns) : m_t(table), m_c(columns) {}
 
-    // Puts the records in measurement order; a refusal when the order
-    // column that every record has repeats a value.
-    std::optional<Refusal> Order(std::vector<Record>& records) const
+    // Puts the records in measurement order: by the first order column
+    // that every record has and that gives each record its own number, else
+    // in file order. Returns the column used (empty for file order); a
+    // column passed over because it repeats a value gets a note.
+    std::string Order(std::vector<Record>& records, std::vector<std::string>& notes) const
     {
         for (const auto& [name, column] : m_c.order) {
             std::vector<std::pair<double, std::size_t>> keys;
@@ -223,25 +327,28 @@ public:
                 continue;  // not every record has it: the next column, else file order
             }
             std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-            for (std::size_t k = 1; k < keys.size(); ++k) {
-                if (keys[k].first == keys[k - 1].first) {
-                    const MagicRow& a = *records[keys[k - 1].second].row;
-                    const MagicRow& b = *records[keys[k].second].row;
-                    return Refusal{
-                        "measurement order unclear", b.line,
-                        StringPrintf("%s %s occurs twice (lines %d and %d), so the order of the "
-                                     "measurements is unclear",
-                                     name.c_str(), Quoted(Trimmed(m_t.Cell(b, column))).c_str(), a.line, b.line)};
-                }
+            const auto repeated = std::adjacent_find(keys.begin(), keys.end(),
+                                                     [](const auto& a, const auto& b) { return a.first == b.first; });
+            if (repeated != keys.end()) {
+                // Some published files number every record of a specimen 1:
+                // such a column says nothing about the order.
+                const MagicRow& a = *records[repeated->second].row;
+                const MagicRow& b = *records[(repeated + 1)->second].row;
+                notes.push_back(StringPrintf("%s %s occurs twice (lines %d and %d), so it does not order the "
+                                             "measurements",
+                                             name.c_str(), Quoted(Trimmed(m_t.Cell(b, column))).c_str(), a.line,
+                                             b.line));
+                continue;
             }
             std::vector<Record> ordered;
+            ordered.reserve(keys.size());
             for (const auto& key : keys) {
                 ordered.push_back(records[key.second]);
             }
             records = std::move(ordered);
-            return std::nullopt;
+            return name;
         }
-        return std::nullopt;
+        return {};
     }
 
     // The data lines and header of the ordered records; a refusal at the
@@ -257,8 +364,7 @@ public:
         const int momentColumn = byVolume ? m_c.volume : m_c.moment;
         const double momentFactor = byVolume ? kVolumeToMilliAmperePerMetre : kMomentToMilliAmperePerMetre;
 
-        std::vector<std::pair<double, int>> fields;  // tesla, count
-        int fieldLine = 0;
+        FieldCounts fields;
         bool zeroField = false;
         bool inField = false;
         for (const Record& r : records) {
@@ -303,14 +409,22 @@ public:
                                 "number (" + Quoted(momentCell) + ")");
             }
             const double moment = *magnetisation * momentFactor;
-            if (moment < 0.0 || std::fabs(moment) > FLT_MAX) {
-                return unusable("has a magnetisation of " + FormatNumber(*magnetisation) +
-                                ", below 0 or beyond what a data file holds");
+            if (moment < 0.0) {
+                return unusable("has a magnetisation of " + FormatNumber(*magnetisation) + ", below 0");
+            }
+            const std::optional<HeldNumber> heldMoment = HeldByDataFile(moment);
+            if (!heldMoment) {
+                return unusable("has a magnetisation of " + FormatNumber(*magnetisation) + ", " +
+                                FormatNumber(moment) + " mA/m, beyond what a data file holds");
             }
             const std::optional<double> dec = ParseNumber(m_t.Cell(row, m_c.dec));
             const std::optional<double> inc = ParseNumber(m_t.Cell(row, m_c.inc));
-            if (!dec || std::fabs(*dec) > FLT_MAX) {
+            if (!dec) {
                 return unusable("has no declination number (" + Quoted(m_t.Cell(row, m_c.dec)) + ")");
+            }
+            const std::optional<HeldNumber> heldDec = HeldByDataFile(*dec);
+            if (!heldDec) {
+                return unusable("has a declination of " + FormatNumber(*dec) + ", beyond what a data file holds");
             }
             if (!inc || *inc < -90.0 || *inc > 90.0) {
                 return unusable("has no inclination from -90 to 90 (" + Quoted(m_t.Cell(row, m_c.inc)) + ")");
@@ -328,40 +442,30 @@ public:
                                    "the " + code + " record has treat_dc_field " + FormatNumber(*field) +
                                        ", which is no laboratory field in tesla (at most 0.01 T)"};
                 }
-                auto same = std::find_if(fields.begin(), fields.end(), [&field](const auto& f) {
-                    return std::fabs(f.first - *field) <= kSameFieldTolerance * f.first;
-                });
-                if (same == fields.end()) {
-                    fields.emplace_back(*field, 1);
-                    if (fields.size() == 2) {
-                        fieldLine = row.line;
-                    }
-                } else {
-                    ++same->second;
+                if (const std::optional<HeldNumber> held = HeldByDataFile(*field * 1e6); !held || held->read <= 0.0f) {
+                    return Refusal{"laboratory field missing", row.line,
+                                   "the in-field " + code + " record has treat_dc_field " + FormatNumber(*field) +
+                                       ", which a data file holds as no field above 0 µT"};
                 }
+                fields.Add(*field, row.line);
             }
             zeroField = zeroField || step == Step::kZeroField;
             inField = inField || step == Step::kInField;
             lines.push_back(specimen.names.dataFileName + '\t' +
-                            StringPrintf("%d.%02d", temperature, r.treatment->fraction) + '\t' + FormatNumber(moment) +
-                            '\t' + FormatNumber(*dec) + '\t' + FormatNumber(*inc));
+                            TreatmentCode(temperature, r.treatment->fraction) + '\t' + heldMoment->text +
+                            '\t' + heldDec->text + '\t' + FormatNumber(*inc));
         }
-        if (fields.size() > 1) {
-            std::string list;
-            for (const auto& [tesla, count] : fields) {
-                list += (list.empty() ? "" : ", ") + FormatNumber(tesla * 1e6) +
-                        StringPrintf(" µT (%d step%s)", count, count == 1 ? "" : "s");
-            }
-            return Refusal{
-                "differing laboratory fields", fieldLine,
-                "its in-field steps were given different laboratory fields: " + list + "; a data file holds one"};
+        if (fields.Distinct() > 1) {
+            return Refusal{"differing laboratory fields", fields.SecondLine(),
+                           "its in-field steps were given different laboratory fields: " + fields.List() +
+                               "; a data file holds one"};
         }
         if (!zeroField || !inField) {
             return Refusal{"no zero-field or in-field heating", records.front().row->line,
                            std::string("its experiment has no ") +
                                (zeroField ? "in-field (LT-T-I)" : "zero-field (LT-T-Z)") + " heating step"};
         }
-        specimen.labField = fields.front().first * 1e6;
+        specimen.labField = fields.First() * 1e6;
         return std::nullopt;
     }
 
@@ -434,17 +538,18 @@ MagicImport ImportMeasurements(const MagicText& measurements, const OrientationT
 
     Counter dropped;
     std::vector<Group> groups;
-    std::map<std::string, std::size_t> groupOf;
-    auto group = [&groups, &groupOf](const std::string& name) -> Group& {
-        const auto [it, added] = groupOf.emplace(name, groups.size());
-        if (added) {
+    std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> groupOf;
+    auto group = [&groups, &groupOf](std::string_view name) -> Group& {
+        auto it = groupOf.find(name);
+        if (it == groupOf.end()) {
+            it = groupOf.emplace(std::string(name), groups.size()).first;
             groups.push_back(Group{});
-            groups.back().name = name;
+            groups.back().name = std::string(name);
         }
         return groups[it->second];
     };
     for (const MagicRow& row : t.rows) {
-        const std::string name(t.Cell(row, c.specimen));
+        const std::string_view name = t.Cell(row, c.specimen);
         if (Trimmed(name).empty()) {
             dropped.Add("no specimen name");
             continue;
@@ -495,15 +600,13 @@ MagicImport ImportMeasurements(const MagicText& measurements, const OrientationT
         if (g.siteHint.empty()) {
             g.siteHint = std::string(t.Cell(row, c.site));
         }
-        const std::string experiment(Trimmed(t.Cell(row, c.experiment)));
-        if (!experiment.empty() &&
-            std::find(g.experiments.begin(), g.experiments.end(), experiment) == g.experiments.end()) {
-            g.experiments.push_back(experiment);
+        const std::string_view experiment = Trimmed(t.Cell(row, c.experiment));
+        if (!experiment.empty()) {
+            Group::AddDistinct(g.experiments, g.experimentSet, experiment);
         }
         for (const std::string& code : codes) {
-            if (StartsWith(code, "LP-PI") &&
-                std::find(g.lpPiCodes.begin(), g.lpPiCodes.end(), code) == g.lpPiCodes.end()) {
-                g.lpPiCodes.push_back(code);
+            if (StartsWith(code, "LP-PI")) {
+                Group::AddDistinct(g.lpPiCodes, g.codeSet, code);
             }
         }
     }
@@ -544,7 +647,11 @@ MagicImport ImportMeasurements(const MagicText& measurements, const OrientationT
         }
         std::vector<Record> records = g.records;
         if (!refusal) {
-            refusal = builder.Order(records);
+            specimen.orderedBy = builder.Order(records, specimen.notes);
+            if (!specimen.notes.empty()) {
+                specimen.notes.back() +=
+                    specimen.orderedBy.empty() ? "; the records are taken in file order" : "; ordered by " + specimen.orderedBy;
+            }
         }
         // An experiment without NRM record takes the latest LT-NO record
         // without protocol code that precedes it.

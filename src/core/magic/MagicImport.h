@@ -8,7 +8,8 @@
 // - Kept: records of an LP-PI-TRM experiment with one of the lab treatments
 //   below, in measurement order (the first of `sequence`, `treat_step_num`,
 //   the number at the end of `measurement` — 2.5: `measurement_number` —
-//   that every record of the specimen has; else file order). Dropped and
+//   that every record of the specimen has, each record its own number; else
+//   file order; a column passed over for a repeated number is noted). Dropped and
 //   counted by reason: records of other experiments, of LP-PI-TRM combined
 //   with another protocol (by that protocol's code), flagged bad, and of
 //   other lab treatments.
@@ -21,7 +22,8 @@
 // - Laboratory field: treat_dc_field of the LT-T-I and LT-PTRM-I records, in
 //   µT; one value per specimen.
 // - A specimen is written completely or not at all: one whose records hold an
-//   unusable value, whose order is ambiguous, whose temperatures are not in
+//   unusable value (also one the data file cannot hold: beyond a 32-bit float
+//   as written, or a field written as 0), whose temperatures are not in
 //   kelvin or fields not in tesla, whose in-field steps differ in field, that
 //   holds several double-heating experiments, or that lacks zero-field or
 //   in-field heating steps is not written; a message names the line.
@@ -54,6 +56,7 @@ struct ImportedSpecimen {
     SpecimenNames names;    // its name on the data lines and its file name
     int firstLine = 0;      // its first record in the measurements file
     std::size_t records = 0;
+    std::string orderedBy;            // the column that put its records in order; empty: file order
     bool fromMagneticMoment = false;  // moments are magn_moment x 1e8
     double labField = 0.0;            // µT
     SpecimenOrientation orientation;

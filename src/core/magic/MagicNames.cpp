@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <set>
 
 #include "text/TextEncoding.h"
@@ -72,22 +73,54 @@ std::string SafeStem(std::string_view name)
     return stem;
 }
 
-// `base`, or `base` cut to make room for "~N" with the smallest N >= 2 whose
-// result `taken` does not hold (compared through `key`).
+// Names already given, compared through a key (the name, or its lower case).
 template <class Key>
-std::string Unique(const std::string& base, std::size_t maxBytes, const std::set<std::string>& taken, Key key)
-{
-    if (taken.count(key(base)) == 0) {
-        return base;
-    }
-    for (int n = 2;; ++n) {
-        const std::string suffix = StringPrintf("~%d", n);
-        const std::string candidate = CutAt(base, maxBytes - suffix.size()) + suffix;
-        if (taken.count(key(candidate)) == 0) {
-            return candidate;
+class TakenNames {
+public:
+    explicit TakenNames(Key key) : m_key(key) {}
+
+    // Takes `name` when it is free; false when it was taken already.
+    bool TakeIfFree(const std::string& name) { return m_taken.insert(m_key(name)).second; }
+
+    // Takes and returns `base`, or `base` cut to make room for "~N" with the
+    // smallest N >= 2 whose result is not taken. Names are only ever added,
+    // so a candidate found taken stays taken: the search for one cut prefix
+    // and suffix width resumes where it last stopped, and n names that meet
+    // one another cost about n steps in all instead of n².
+    std::string TakeUnique(const std::string& base, std::size_t maxBytes)
+    {
+        if (TakeIfFree(base)) {
+            return base;
+        }
+        for (int digits = 1;; ++digits) {
+            const int first = digits == 1 ? 2 : Power10(digits - 1);
+            const int last = Power10(digits) - 1;
+            const std::string prefix = CutAt(base, maxBytes - 1 - static_cast<std::size_t>(digits)) + '~';
+            int& next = m_next.try_emplace(m_key(prefix), first).first->second;
+            for (; next <= last; ++next) {
+                std::string candidate = prefix + std::to_string(next);
+                if (TakeIfFree(candidate)) {
+                    ++next;
+                    return candidate;
+                }
+            }
         }
     }
-}
+
+private:
+    static int Power10(int digits)
+    {
+        int p = 1;
+        for (int i = 0; i < digits; ++i) {
+            p *= 10;
+        }
+        return p;
+    }
+
+    Key m_key;
+    std::set<std::string> m_taken;
+    std::map<std::string, int> m_next;  // by the key of a cut prefix with its "~"
+};
 
 }  // namespace
 
@@ -105,28 +138,24 @@ bool IsSafeFileStem(std::string_view name)
 std::vector<SpecimenNames> AssignSpecimenNames(const std::vector<std::string>& magicNames)
 {
     std::vector<SpecimenNames> names(magicNames.size());
-    const auto same = [](const std::string& s) { return s; };
-    std::set<std::string> dataNames;
-    std::set<std::string> stems;  // lower case
+    TakenNames dataNames([](const std::string& s) { return s; });
+    TakenNames stems([](const std::string& s) { return Lowered(s); });
     // Names that can stay first, so that no changed name takes their place.
     for (std::size_t i = 0; i < magicNames.size(); ++i) {
         if (FitsDataFile(magicNames[i])) {
             names[i].dataFileName = magicNames[i];
-            dataNames.insert(magicNames[i]);
+            dataNames.TakeIfFree(magicNames[i]);
         }
-        if (IsSafeFileStem(magicNames[i]) && stems.insert(Lowered(magicNames[i])).second) {
+        if (IsSafeFileStem(magicNames[i]) && stems.TakeIfFree(magicNames[i])) {
             names[i].fileName = magicNames[i] + ".kvd";
         }
     }
     for (std::size_t i = 0; i < magicNames.size(); ++i) {
         if (names[i].dataFileName.empty()) {
-            names[i].dataFileName = Unique(FittedDataFileName(magicNames[i]), kMaxKvdNameBytes, dataNames, same);
-            dataNames.insert(names[i].dataFileName);
+            names[i].dataFileName = dataNames.TakeUnique(FittedDataFileName(magicNames[i]), kMaxKvdNameBytes);
         }
         if (names[i].fileName.empty()) {
-            const std::string stem = Unique(SafeStem(magicNames[i]), kMaxFileStemBytes, stems, Lowered);
-            stems.insert(Lowered(stem));
-            names[i].fileName = stem + ".kvd";
+            names[i].fileName = stems.TakeUnique(SafeStem(magicNames[i]), kMaxFileStemBytes) + ".kvd";
         }
     }
     return names;

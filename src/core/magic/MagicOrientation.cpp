@@ -42,6 +42,34 @@ bool Flagged(std::string_view cell) { return Trimmed(cell) == "b"; }
 OrientationTables::OrientationTables(const MagicTable* samples, const MagicTable* sites, const MagicTable* specimens)
     : m_samples(samples), m_sites(sites), m_specimens(specimens)
 {
+    if (m_samples != nullptr) {
+        const int sampleColumn = m_samples->Column({"sample", "er_sample_name"});
+        const int specimensColumn = m_samples->Column({"specimens", "er_specimen_names"});
+        for (const MagicRow& row : m_samples->rows) {
+            const std::string_view sample = m_samples->Cell(row, sampleColumn);
+            m_sampleRows[sample].push_back(&row);
+            if (specimensColumn >= 0) {
+                for (std::string& name : SplitList(m_samples->Cell(row, specimensColumn))) {
+                    m_sampleListing.try_emplace(std::move(name), sample);
+                }
+            }
+        }
+    }
+    if (m_specimens != nullptr) {
+        const int nameColumn = m_specimens->Column({"specimen", "er_specimen_name"});
+        const int ofColumn = m_specimens->Column({"sample", "er_sample_name"});
+        for (const MagicRow& row : m_specimens->rows) {
+            if (!m_specimens->Cell(row, ofColumn).empty()) {
+                m_sampleOfSpecimen.try_emplace(m_specimens->Cell(row, nameColumn), m_specimens->Cell(row, ofColumn));
+            }
+        }
+    }
+    if (m_sites != nullptr) {
+        const int nameColumn = m_sites->Column({"site", "er_site_name"});
+        for (const MagicRow& row : m_sites->rows) {
+            m_siteRows[m_sites->Cell(row, nameColumn)].push_back(&row);
+        }
+    }
 }
 
 SpecimenOrientation OrientationTables::For(std::string_view specimen, std::string_view sampleHint,
@@ -52,37 +80,22 @@ SpecimenOrientation OrientationTables::For(std::string_view specimen, std::strin
         return result;
     }
     const MagicTable& samples = *m_samples;
-    const int sampleColumn = samples.Column({"sample", "er_sample_name"});
     const int siteColumn = samples.Column({"site", "er_site_name"});
-    const int specimensColumn = samples.Column({"specimens", "er_specimen_names"});
 
-    auto sampleExists = [&](std::string_view name) {
-        return std::any_of(samples.rows.begin(), samples.rows.end(),
-                           [&](const MagicRow& row) { return samples.Cell(row, sampleColumn) == name; });
-    };
     // The specimen's sample: the measurement's own column, a specimens
     // table, or the samples' list of specimens.
     std::string sample;
-    if (!sampleHint.empty() && sampleExists(sampleHint)) {
+    if (!sampleHint.empty() && m_sampleRows.count(sampleHint) != 0) {
         sample = std::string(sampleHint);
     }
-    if (sample.empty() && m_specimens != nullptr) {
-        const int nameColumn = m_specimens->Column({"specimen", "er_specimen_name"});
-        const int ofColumn = m_specimens->Column({"sample", "er_sample_name"});
-        for (const MagicRow& row : m_specimens->rows) {
-            if (m_specimens->Cell(row, nameColumn) == specimen && !m_specimens->Cell(row, ofColumn).empty()) {
-                sample = std::string(m_specimens->Cell(row, ofColumn));
-                break;
-            }
+    if (sample.empty()) {
+        if (const auto it = m_sampleOfSpecimen.find(specimen); it != m_sampleOfSpecimen.end()) {
+            sample = std::string(it->second);
         }
     }
-    if (sample.empty() && specimensColumn >= 0) {
-        for (const MagicRow& row : samples.rows) {
-            const std::vector<std::string> names = SplitList(samples.Cell(row, specimensColumn));
-            if (std::find(names.begin(), names.end(), specimen) != names.end()) {
-                sample = std::string(samples.Cell(row, sampleColumn));
-                break;
-            }
+    if (sample.empty()) {
+        if (const auto it = m_sampleListing.find(std::string(specimen)); it != m_sampleListing.end()) {
+            sample = std::string(it->second);
         }
     }
     if (sample.empty()) {
@@ -101,25 +114,24 @@ SpecimenOrientation OrientationTables::For(std::string_view specimen, std::strin
     const int methodColumn = samples.Column({"method_codes", "magic_method_codes"});
     std::vector<SampleRecord> records;
     std::string site(siteHint);
-    for (const MagicRow& row : samples.rows) {
-        if (samples.Cell(row, sampleColumn) != sample) {
-            continue;
-        }
+    static const std::vector<const MagicRow*> kNoRows;
+    const auto rowsOfSample = m_sampleRows.find(sample);
+    for (const MagicRow* const row : rowsOfSample != m_sampleRows.end() ? rowsOfSample->second : kNoRows) {
         SampleRecord r;
-        r.row = &row;
-        r.azimuth = NumberIn(samples.Cell(row, azimuthColumn), 0.0, 360.0);
-        r.dip = NumberIn(samples.Cell(row, dipColumn), -180.0, 180.0);
-        r.bedDip = NumberIn(samples.Cell(row, bedDipColumn), -90.0, 90.0);
-        r.bedDipDirection = NumberIn(samples.Cell(row, bedDirectionColumn), 0.0, 360.0);
-        r.flaggedBad = Flagged(samples.Cell(row, flagColumn));
-        for (const std::string& code : SplitList(samples.Cell(row, methodColumn))) {
+        r.row = row;
+        r.azimuth = NumberIn(samples.Cell(*row, azimuthColumn), 0.0, 360.0);
+        r.dip = NumberIn(samples.Cell(*row, dipColumn), -180.0, 180.0);
+        r.bedDip = NumberIn(samples.Cell(*row, bedDipColumn), -90.0, 90.0);
+        r.bedDipDirection = NumberIn(samples.Cell(*row, bedDirectionColumn), 0.0, 360.0);
+        r.flaggedBad = Flagged(samples.Cell(*row, flagColumn));
+        for (const std::string& code : SplitList(samples.Cell(*row, methodColumn))) {
             const auto at = std::find(kMethodRanking.begin(), kMethodRanking.end(), code);
             if (at != kMethodRanking.end() && static_cast<std::size_t>(at - kMethodRanking.begin()) < r.rank) {
                 r.rank = static_cast<std::size_t>(at - kMethodRanking.begin());
                 r.method = code;
             }
         }
-        if (const std::string_view own = samples.Cell(row, siteColumn); !own.empty()) {
+        if (const std::string_view own = samples.Cell(*row, siteColumn); !own.empty()) {
             site = std::string(own);  // the samples table knows the site better than the measurement
         }
         records.push_back(r);
@@ -153,14 +165,12 @@ SpecimenOrientation OrientationTables::For(std::string_view specimen, std::strin
         result.beddingDipDirection = bedded->bedDipDirection.value_or(0.0);
         return result;
     }
-    if (m_sites != nullptr && !site.empty()) {
-        const int nameColumn = m_sites->Column({"site", "er_site_name"});
+    const auto rowsOfSite = m_siteRows.find(site);
+    if (m_sites != nullptr && !site.empty() && rowsOfSite != m_siteRows.end()) {
         const int dipColumnOfSite = m_sites->Column({"bed_dip", "site_bed_dip"});
         const int directionColumnOfSite = m_sites->Column({"bed_dip_direction", "site_bed_dip_direction"});
-        for (const MagicRow& row : m_sites->rows) {
-            if (m_sites->Cell(row, nameColumn) != site) {
-                continue;
-            }
+        for (const MagicRow* const siteRow : rowsOfSite->second) {
+            const MagicRow& row = *siteRow;
             const std::optional<double> dip = NumberIn(m_sites->Cell(row, dipColumnOfSite), -90.0, 90.0);
             const std::optional<double> direction = NumberIn(m_sites->Cell(row, directionColumnOfSite), 0.0, 360.0);
             if (dip && (direction || *dip == 0.0)) {

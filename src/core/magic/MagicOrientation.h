@@ -11,8 +11,10 @@
 // direction and bedding dip as they stand (a bed dipping by the dip towards
 // the dip direction is restored to the horizontal).
 
+#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "magic/MagicOrigin.h"
 #include "magic/MagicTable.h"
@@ -57,6 +59,12 @@ private:
     const MagicTable* m_samples = nullptr;
     const MagicTable* m_sites = nullptr;
     const MagicTable* m_specimens = nullptr;
+    // Looked up once per specimen: indexed once, so that orienting n
+    // specimens against n sample records takes n log n steps, not n².
+    std::map<std::string_view, std::vector<const MagicRow*>> m_sampleRows;  // by sample name, file order
+    std::map<std::string_view, std::vector<const MagicRow*>> m_siteRows;    // by site name, file order
+    std::map<std::string_view, std::string_view> m_sampleOfSpecimen;       // specimens table, first non-empty
+    std::map<std::string, std::string_view> m_sampleListing;               // samples' specimens column, first
 };
 
 }  // namespace korvanes::magic

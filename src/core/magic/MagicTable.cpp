@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <set>
 
 #include "document/DataFileReader.h"
 #include "io/FileRead.h"
@@ -13,9 +14,27 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-std::vector<std::string_view> SplitCells(std::string_view line)
+// The lines of `bytes` (split at LF, one CR before it dropped), as views.
+std::vector<std::string_view> Lines(std::string_view bytes)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = std::min(bytes.find('\n', start), bytes.size());
+        std::size_t length = end - start;
+        if (length > 0 && bytes[start + length - 1] == '\r') {
+            --length;
+        }
+        lines.push_back(bytes.substr(start, length));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string_view> SplitCells(std::string_view line, std::size_t expected = 0)
 {
     std::vector<std::string_view> cells;
+    cells.reserve(expected);
     std::size_t start = 0;
     for (;;) {
         const std::size_t tab = line.find('\t', start);
@@ -75,7 +94,7 @@ std::string LineError(int line, const std::string& text) { return StringPrintf("
 
 // The table that starts at lines[k] (its "tab" line), up to the next
 // separator line or the end; k is left on the line after the table.
-std::string ReadTable(const std::vector<std::string>& lines, std::size_t& k, MagicTable& table)
+std::string ReadTable(const std::vector<std::string_view>& lines, std::size_t& k, MagicTable& table)
 {
     const int nameLine = static_cast<int>(k + 1);
     const std::vector<std::string_view> first = SplitCells(lines[k]);
@@ -97,13 +116,14 @@ std::string ReadTable(const std::vector<std::string>& lines, std::size_t& k, Mag
     while (!names.empty() && Trimmed(names.back()).empty()) {
         names.pop_back();  // a tab at the end of the line
     }
+    std::set<std::string_view> seen;
     for (std::size_t c = 0; c < names.size(); ++c) {
         const std::string_view name = Trimmed(names[c]);
         if (name.empty()) {
             return LineError(columnLine,
                              StringPrintf("column %zu of table '%s' has no name", c + 1, table.name.c_str()));
         }
-        if (std::find(table.columns.begin(), table.columns.end(), name) != table.columns.end()) {
+        if (!seen.insert(name).second) {
             return LineError(columnLine,
                              "column '" + std::string(name) + "' appears twice in table '" + table.name + "'");
         }
@@ -118,17 +138,15 @@ std::string ReadTable(const std::vector<std::string>& lines, std::size_t& k, Mag
         }
         MagicRow row;
         row.line = static_cast<int>(k + 1);
-        for (std::string_view cell : SplitCells(lines[k])) {
-            row.cells.emplace_back(cell);
-        }
-        for (std::size_t c = table.columns.size(); c < row.cells.size(); ++c) {
-            if (!Trimmed(row.cells[c]).empty()) {
+        const std::vector<std::string_view> cells = SplitCells(lines[k], table.columns.size());
+        for (std::size_t c = table.columns.size(); c < cells.size(); ++c) {
+            if (!Trimmed(cells[c]).empty()) {
                 return LineError(row.line, StringPrintf("a record of table '%s' has %zu cells, more than its %zu "
                                                         "columns",
-                                                        table.name.c_str(), row.cells.size(), table.columns.size()));
+                                                        table.name.c_str(), cells.size(), table.columns.size()));
             }
         }
-        row.cells.resize(std::min(row.cells.size(), table.columns.size()));
+        row.cells.assign(cells.begin(), cells.begin() + static_cast<std::ptrdiff_t>(std::min(cells.size(), table.columns.size())));
         table.rows.push_back(std::move(row));
     }
     return {};
@@ -183,7 +201,7 @@ std::string MagicText::TableNames() const
 MagicText ParseMagicText(std::string_view bytes)
 {
     MagicText text;
-    const std::vector<std::string> lines = SplitLines(WithoutByteOrderMark(bytes));
+    const std::vector<std::string_view> lines = Lines(WithoutByteOrderMark(bytes));
     std::size_t k = 0;
     for (;;) {
         while (k < lines.size() && (IsBlankLine(lines[k]) || IsSeparatorLine(lines[k]))) {

@@ -180,6 +180,20 @@ void StudySession::SetAllInputs(const std::vector<AnalysisInputs>& inputs)
     Save();
 }
 
+void StudySession::SetNameRule(const NameRule& rule)
+{
+    m_study.nameRule = rule;
+    for (StudySpecimen& specimen : m_study.specimens) {
+        if (!specimen.placedByMagic) {
+            const SiteAndSample placed = SplitSpecimenName(specimen.name, rule);
+            specimen.site = placed.site;
+            specimen.sample = placed.sample;
+        }
+    }
+    m_model.AllChanged();
+    Save();
+}
+
 bool StudySession::Save()
 {
     if (m_readOnly) {

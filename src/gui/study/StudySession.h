@@ -51,6 +51,11 @@ public:
     void ApplyCriteriaToAll(const CCriteriaSet& criteria);
     void SetAllInputs(const std::vector<AnalysisInputs>& inputs);
 
+    // How site and sample are taken from the names of specimens that MagIC
+    // does not place; applied to every such specimen and kept in the study
+    // file.
+    void SetNameRule(const NameRule& rule);
+
     // Writes the study file (when not read-only). False with SaveError set
     // when it could not be written.
     bool Save();

@@ -10,6 +10,7 @@
 
 #include "MagicTestTables.h"
 #include "document/DataFileReader.h"
+#include "magic/MagicFiles.h"
 #include "magic/MagicNames.h"
 
 namespace {
@@ -189,12 +190,13 @@ TEST(MagicImport, HostileTablesGiveMessagesAndNoHalfSpecimen)
          13, "magnetisation only per mass", "only magn_mass"},
         {"mixed fields", [](auto& r) { r[4].field = "4e-05"; }, 15, "differing laboratory fields",
          "30 µT (2 steps), 40 µT (1 step)"},
-        {"duplicated number",
-         [](auto& r) {
-             for (std::size_t i = 0; i < r.size(); ++i)
-                 r[i].sequence = std::to_string(i == 5 ? 3 : i);
-         },
-         16, "measurement order unclear", "sequence '3' occurs twice (lines 14 and 16)"},
+        {"declination beyond a float",
+         [](auto& r) { r[3].dec = "3.4028234663852886e38"; },  // written as 3.40282347e+38: beyond what it reads
+         14, "unusable value", "declination of 3.40282347e+38, beyond what a data file holds"},
+        {"moment beyond a float", [](auto& r) { r[4].moment = "3.4028234663852886e30"; }, 15, "unusable value",
+         "beyond what a data file holds"},
+        {"field a data file holds as 0", [](auto& r) { r[2].field = "1e-300"; }, 13, "laboratory field missing",
+         "holds as no field above 0"},
         {"two experiments",
          [](auto& r) {
              r[0].experiment = "a";
@@ -265,6 +267,117 @@ TEST(MagicImport, NamesAreKeptOrChangedVisiblyAndNeverMerged)
     EXPECT_EQ(m.specimens[0].names.dataFileName, "ABCDEFGHIJKLMNOPQR");
     EXPECT_NE(m.specimens[0].notes.at(0).find("the data file calls it 'ABCDEFGHIJKLMNOPQR'"), std::string::npos);
     EXPECT_EQ(DataLines(m.specimens[0])[0].substr(0, 19), "ABCDEFGHIJKLMNOPQR\t");
+}
+
+// Every range the import checks, at its limit, just inside and just outside
+// it, on both sides: a value the import takes gives a written specimen, one it
+// refuses none.
+TEST(MagicImport, RangeLimitsOnBothSides)
+{
+    struct Case {
+        std::function<void(std::vector<Row>&, const std::string&)> set;  // on the LT-T-I record at 100 °C
+        const char* value;
+        bool taken;
+    };
+    const auto inc = [](std::vector<Row>& r, const std::string& v) { r[2].inc = v; };
+    const auto kelvin = [](std::vector<Row>& r, const std::string& v) { r[2].kelvin = v; };
+    const auto field = [](std::vector<Row>& r, const std::string& v) {  // all in-field records have one field
+        r[2].field = r[4].field = r[5].field = v;
+    };
+    const auto moment = [](std::vector<Row>& r, const std::string& v) { r[2].moment = v; };
+    const Case cases[] = {
+        {inc, "-95", false},    {inc, "-90.0001", false}, {inc, "-90", true},     {inc, "-89.9999", true},
+        {inc, "89.9999", true}, {inc, "90", true},        {inc, "90.0001", false},
+        // Heating temperatures: whole °C from 1 to 2000 after rounding (274 K to 2273 K).
+        {kelvin, "273", false}, {kelvin, "273.49", false}, {kelvin, "273.5", true}, {kelvin, "274", true},
+        {kelvin, "2273", true}, {kelvin, "2273.49", true}, {kelvin, "2273.5", false}, {kelvin, "2274", false},
+        // Laboratory fields: above 0, at most 0.01 T.
+        {field, "0", false},     {field, "-3e-05", false}, {field, "1e-12", true}, {field, "0.0099999", true},
+        {field, "0.01", true},   {field, "0.0100001", false},
+        // Moments: from 0 to what a 32-bit float holds (x 1e8 for magn_moment).
+        {moment, "-1e-30", false}, {moment, "0", true}, {moment, "3.4028234e30", true},
+        {moment, "3.4028236e30", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        std::vector<Row> rows = Experiment("S1");
+        c.set(rows, c.value);
+        const MagicImport m = Import(Measurements3(rows));
+        ASSERT_TRUE(m.ok()) << m.error;
+        EXPECT_EQ(m.specimens.size(), c.taken ? 1u : 0u);
+        if (!c.taken) {
+            ASSERT_EQ(m.problems.size(), 1u);
+            EXPECT_EQ(m.problems[0].line, 5);
+        }
+    }
+}
+
+// A numbering column that repeats a value does not order the records: the
+// next column does, else file order, and a note says so.
+TEST(MagicImport, ARepeatingNumberingColumnIsPassedOver)
+{
+    const std::string head =
+        "tab\tmeasurements\nspecimen\tmethod_codes\ttreat_temp\ttreat_dc_field\tmagn_moment\tdir_dec\tdir_inc\t"
+        "sequence\ttreat_step_num\n";
+    const std::string records[] = {"S1\tLT-T-I:LP-PI-TRM\t373\t3e-05\t2e-6\t0\t0\t1\t",
+                                   "S1\tLT-T-Z:LP-PI-TRM\t373\t0\t1e-6\t0\t0\t1\t",
+                                   "S1\tLT-NO:LP-PI-TRM\t273\t0\t3e-6\t0\t0\t1\t"};
+    for (const bool stepNumbers : {false, true}) {
+        SCOPED_TRACE(stepNumbers);
+        std::string text = head;
+        for (int i = 0; i < 3; ++i) {
+            text += records[i] + (stepNumbers ? std::to_string(3 - i) : "") + '\n';
+        }
+        const MagicImport m = Import(text);
+        ASSERT_EQ(m.specimens.size(), 1u) << (m.problems.empty() ? m.error : m.problems[0].text);
+        const ImportedSpecimen& s = m.specimens[0];
+        EXPECT_EQ(s.orderedBy, stepNumbers ? "treat_step_num" : "");
+        const std::vector<std::string> lines = DataLines(s);
+        ASSERT_EQ(lines.size(), 3u);
+        EXPECT_EQ(lines[0].substr(3, 5), stepNumbers ? "20.00" : "100.1");
+        ASSERT_EQ(s.notes.size(), 1u);
+        EXPECT_EQ(s.notes[0], std::string("sequence '1' occurs twice (lines 3 and 4), so it does not order the "
+                                          "measurements; ") +
+                                  (stepNumbers ? "ordered by treat_step_num" : "the records are taken in file order"));
+    }
+}
+
+// Names that meet after cutting get "~N" in turn, the suffix's width taken
+// from the name, never a name already given.
+TEST(MagicImport, ManyNamesMeetingAfterCuttingStayDistinct)
+{
+    std::vector<std::string> magic = {"ABCDEFGHIJKLMNOP~3"};  // fits: kept, and ~3 is taken
+    for (int i = 0; i < 12; ++i) {
+        magic.push_back("ABCDEFGHIJKLMNOPQR" + std::string(1, static_cast<char>('a' + i)));
+    }
+    const std::vector<SpecimenNames> names = AssignSpecimenNames(magic);
+    const std::vector<std::string> expected = {"ABCDEFGHIJKLMNOP~3", "ABCDEFGHIJKLMNOPQR", "ABCDEFGHIJKLMNOP~2",
+                                               "ABCDEFGHIJKLMNOP~4", "ABCDEFGHIJKLMNOP~5", "ABCDEFGHIJKLMNOP~6",
+                                               "ABCDEFGHIJKLMNOP~7", "ABCDEFGHIJKLMNOP~8", "ABCDEFGHIJKLMNOP~9",
+                                               "ABCDEFGHIJKLMNO~10", "ABCDEFGHIJKLMNO~11", "ABCDEFGHIJKLMNO~12",
+                                               "ABCDEFGHIJKLMNO~13"};
+    ASSERT_EQ(names.size(), expected.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(names[i].dataFileName, expected[i]);
+    }
+}
+
+// A specimen imported in memory meets the limits its written file meets: a
+// data file beyond the reader's size (a MagIC name of megabytes goes into its
+// first line) is refused, not analysed.
+TEST(MagicImport, InMemorySpecimenMeetsTheDataFileLimits)
+{
+    MagicImport m = Import(Measurements3(Experiment("S1")));
+    ASSERT_EQ(m.specimens.size(), 1u);
+    ImportedSpecimen& s = m.specimens[0];
+    korvanes::CKorvanesToolDoc doc;
+    ASSERT_TRUE(OpenImportedSpecimen(s, "in.txt", doc).readable);
+    s.dataFile.insert(s.dataFile.find('\n'), korvanes::kMaxDataFileBytes, 'x');
+    korvanes::CKorvanesToolDoc large;
+    const korvanes::OpenStatus status = OpenImportedSpecimen(s, "in.txt", large);
+    EXPECT_FALSE(status.readable);
+    EXPECT_NE(status.error.find(korvanes::DataFileTooLarge()), std::string::npos) << status.error;
+    EXPECT_TRUE(large.m_measurements.empty());
 }
 
 // Damaged tables: whatever the import makes of them, every record is

@@ -116,4 +116,34 @@ TEST(MagicOrientation, WhichSampleRecordAndWhereBeddingComesFrom)
     EXPECT_FALSE(ParseOriginNote(" any text after the header word").has_value());
 }
 
+// Each range of a sample record at its limit, just inside and just outside
+// it: a value out of range gives no orientation (azimuth, dip) or no bedding.
+TEST(MagicOrientation, RangeLimitsOnBothSides)
+{
+    struct Case {
+        int column;  // 0 azimuth, 1 dip, 2 bed_dip_direction, 3 bed_dip
+        const char* value;
+        bool taken;
+    };
+    const Case cases[] = {
+        {0, "-0.001", false}, {0, "0", true},   {0, "360", true},    {0, "360.001", false},
+        {1, "-180.001", false}, {1, "-180", true}, {1, "180", true}, {1, "180.001", false},
+        {2, "-0.001", false}, {2, "0", true},   {2, "360", true},    {2, "360.001", false},
+        {3, "-90.001", false}, {3, "-90", true}, {3, "90", true},    {3, "90.001", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.column) + " " + c.value);
+        std::string cells[4] = {"10", "20", "30", "40"};
+        cells[c.column] = c.value;
+        const MagicText samples = ParseMagicText("tab\tsamples\nsample\tazimuth\tdip\tbed_dip_direction\tbed_dip\ns\t" +
+                                                 cells[0] + '\t' + cells[1] + '\t' + cells[2] + '\t' + cells[3] + '\n');
+        const SpecimenOrientation o = OrientationTables(&samples.tables.at(0), nullptr, nullptr).For("x", "s", "");
+        if (c.column < 2) {
+            EXPECT_EQ(o.source == OrientationSource::kSample, c.taken);
+        } else {
+            EXPECT_EQ(o.bedding == BeddingSource::kSample, c.taken);
+        }
+    }
+}
+
 }  // namespace
