@@ -2,7 +2,8 @@
 // pairing, the check and tail series, the automatic range search with its
 // d(pal) fits, the MT4 check correction where it applies, and the grading.
 //
-// Specimens: the three example files (14 and 15 zero-field steps), a
+// Specimens: the three example files (14 and 15 zero-field steps), two
+// real-shaped 12-step specimens (the Coe and the IZZI order), a
 // 40-line double-heating specimen and a 60-temperature one, both generated
 // here, the latter also as an MT4 experiment with additivity checks and the
 // automatic check correction on, and a 1,000-step specimen (the most the
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "RealShapedSpecimen.h"
 #include "analysis/AnalysisRun.h"
 #include "analysis/RangeMap.h"
 #include "document/Coordinates.h"
@@ -80,6 +82,16 @@ CKorvanesToolDoc ThousandStepSpecimen()
     return doc;
 }
 
+// A file as the MagIC import writes a published specimen: 12 zero-field
+// steps, 29 lines (RealShapedSpecimen.h), in the Coe or the IZZI order.
+CKorvanesToolDoc RealShaped(bool izzi)
+{
+    std::mt19937 random(izzi ? 2 : 1);
+    CKorvanesToolDoc doc;
+    doc.OpenData(bench::RealShapedSpecimen(7, {12, izzi}, random));
+    return doc;
+}
+
 CKorvanesToolDoc ExampleFile(const char* name)
 {
     CKorvanesToolDoc doc;
@@ -108,6 +120,8 @@ void RunRepeatedly(benchmark::State& state, CKorvanesToolDoc doc)
 void BM_AnalysisBasaltMt1(benchmark::State& state) { RunRepeatedly(state, ExampleFile("basalt-mt1.kvd")); }
 void BM_AnalysisTuffMt3(benchmark::State& state) { RunRepeatedly(state, ExampleFile("tuff-mt3.kvd")); }
 void BM_AnalysisAndesiteMt4(benchmark::State& state) { RunRepeatedly(state, ExampleFile("andesite-mt4.kvd")); }
+void BM_AnalysisRealShaped12Coe(benchmark::State& state) { RunRepeatedly(state, RealShaped(false)); }
+void BM_AnalysisRealShaped12Izzi(benchmark::State& state) { RunRepeatedly(state, RealShaped(true)); }
 void BM_AnalysisFortyLines(benchmark::State& state) { RunRepeatedly(state, FortyLineSpecimen()); }
 void BM_AnalysisSixtySteps(benchmark::State& state) { RunRepeatedly(state, SixtyStepSpecimen()); }
 void BM_AnalysisSixtyStepsMt4Corrected(benchmark::State& state) { RunRepeatedly(state, SixtyStepMt4Specimen()); }
@@ -138,6 +152,8 @@ void BM_RangeMapSixtySteps(benchmark::State& state)
 BENCHMARK(BM_AnalysisBasaltMt1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisTuffMt3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisAndesiteMt4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AnalysisRealShaped12Coe)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AnalysisRealShaped12Izzi)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisFortyLines)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisSixtySteps)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalysisSixtyStepsMt4Corrected)->Unit(benchmark::kMicrosecond);

@@ -1,11 +1,13 @@
 // One batch run over 10,000 specimen files into a fresh results file, with
-// one job and with as many as there are processors.
-//
-// The files are made by a small generator in a temporary folder: an ideal
-// double-heating experiment (NRM 20 °C, twelve temperature steps with a
-// zero-field and an in-field measurement each, pTRM checks after every second
-// step and a few tail checks; 35 data lines) with a little noise, so that the
-// analysis has realistic work to do.
+// one job and with as many as there are processors, for two kinds of files
+// made by small generators in a temporary folder:
+// - ideal: a double-heating experiment (NRM 20 °C, twelve temperature steps
+//   with a zero-field and an in-field measurement each, pTRM checks after
+//   every second step and a few tail checks; 35 data lines) with a little
+//   noise, so that the analysis has realistic work to do;
+// - real-shaped: files as the MagIC import writes them from published
+//   specimens (RealShapedSpecimen.h), 12 zero-field steps, half of them in
+//   the Coe order and half IZZI, 29 data lines.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -17,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "RealShapedSpecimen.h"
 #include "results/Batch.h"
 
 namespace {
@@ -92,14 +95,16 @@ std::string MakeSpecimen(int index, std::mt19937& random)
 // The generated files, made once for all runs and removed at exit.
 class SpecimenFolder {
 public:
-    SpecimenFolder()
+    explicit SpecimenFolder(bool realShaped)
     {
-        m_folder = std::filesystem::temp_directory_path() / ("korvanes-bench-" + std::to_string(::getpid()));
+        m_folder = std::filesystem::temp_directory_path() /
+                   ("korvanes-bench-" + std::to_string(::getpid()) + (realShaped ? "-real" : "-ideal"));
         std::filesystem::create_directories(m_folder);
         std::mt19937 random(4711);
         for (int i = 0; i < kSpecimens; ++i) {
             const std::string path = (m_folder / ("BS" + std::to_string(i) + ".kvd")).string();
-            const std::string text = MakeSpecimen(i, random);
+            const std::string text =
+                realShaped ? korvanes::bench::RealShapedSpecimen(i, {12, i % 2 == 1}, random) : MakeSpecimen(i, random);
             std::FILE* file = std::fopen(path.c_str(), "wb");
             if (file != nullptr) {
                 std::fwrite(text.data(), 1, text.size(), file);
@@ -122,15 +127,16 @@ private:
     std::vector<std::string> m_files;
 };
 
-const SpecimenFolder& Specimens()
+const SpecimenFolder& Specimens(bool realShaped)
 {
-    static const SpecimenFolder folder;
-    return folder;
+    static const SpecimenFolder ideal(false);
+    static const SpecimenFolder real(true);
+    return realShaped ? real : ideal;
 }
 
-void BM_BatchOf10000Specimens(benchmark::State& state)
+void RunBatchOf10000(benchmark::State& state, bool realShaped)
 {
-    const SpecimenFolder& specimens = Specimens();
+    const SpecimenFolder& specimens = Specimens(realShaped);
     const std::string results = specimens.ResultsPath();
     korvanes::BatchSetup setup;
     setup.jobs = static_cast<unsigned>(state.range(0));
@@ -144,10 +150,24 @@ void BM_BatchOf10000Specimens(benchmark::State& state)
             break;
         }
         benchmark::DoNotOptimize(summary.gradedA);
+        state.counters["writes"] = static_cast<double>(summary.writes);
     }
     state.SetItemsProcessed(state.iterations() * kSpecimens);
 }
+
+void BM_BatchOf10000Specimens(benchmark::State& state) { RunBatchOf10000(state, false); }
+void BM_BatchOf10000RealShaped(benchmark::State& state) { RunBatchOf10000(state, true); }
+
 BENCHMARK(BM_BatchOf10000Specimens)
+    ->ArgName("jobs")
+    ->Arg(1)
+    ->Arg(static_cast<int>(korvanes::DefaultBatchJobs()))
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_BatchOf10000RealShaped)
     ->ArgName("jobs")
     ->Arg(1)
     ->Arg(static_cast<int>(korvanes::DefaultBatchJobs()))

@@ -1,14 +1,17 @@
-// `korvanes batch FILES... --results OUT.krv [--magic-specimens OUT.txt]`:
+// `korvanes batch FILES... [--files-from LIST [-0]] --results OUT.krv [--magic-specimens OUT.txt]`:
 // analyses every data file and every specimen of a MagIC measurements file,
 // appends one result line per specimen, and adds the results to a MagIC
 // specimens table.
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <optional>
+#include <fstream>
 #include <iostream>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,7 +25,9 @@
 #include "criteria/StatisticCriteria.h"
 #include "magic/MagicFiles.h"
 #include "magic/MagicSpecimens.h"
+#include "magic/MagicTable.h"
 #include "results/Batch.h"
+#include "results/ResultNotes.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes::cli {
@@ -30,6 +35,8 @@ namespace {
 
 struct BatchArguments {
     std::vector<std::string> files;
+    std::string filesFrom;  // a list of paths, "-" for standard input
+    bool nulSeparated = false;
     std::string resultsPath;
     std::string magicSpecimensPath;
     unsigned jobs = DefaultBatchJobs();
@@ -38,46 +45,83 @@ struct BatchArguments {
     MagicInputOptions magic;
 };
 
-// The inputs of a run: data files as they are, MagIC measurement files as
-// their importable specimens.
-struct BatchInputs {
-    std::vector<std::string> labels;  // a path, or "PATH: specimen NAME"
-    std::vector<const magic::ImportedSpecimen*> specimens;  // null for a data file
-    std::vector<std::string> sources;                       // the file each input comes from
-    std::vector<std::unique_ptr<magic::MagicImport>> imports;
-    std::size_t notImported = 0;  // MagIC specimens not written by their import
-    std::size_t unreadable = 0;   // MagIC files that could not be imported at all
-};
-
-BatchInputs ExpandInputs(const BatchArguments& args, const std::string& prefix)
+// A MagIC measurements file as the specimens it holds; nothing for a data
+// file.
+std::optional<OtherInput> ReadMagicInput(const std::string& file, std::string_view head,
+                                         const MagicInputOptions& options)
 {
-    BatchInputs inputs;
-    for (const std::string& file : args.files) {
-        if (!IsMagicFile(file)) {
-            inputs.labels.push_back(file);
-            inputs.specimens.push_back(nullptr);
-            inputs.sources.push_back(file);
-            continue;
-        }
-        auto imported = std::make_unique<magic::MagicImport>(ImportMagicInput(file, args.magic));
-        if (!imported->ok()) {
-            ++inputs.unreadable;
-            std::cerr << prefix << "korvanes batch: skipped " << Printable(imported->error) << '\n';
-            continue;
-        }
-        for (const magic::ImportMessage& problem : imported->problems) {
-            std::cerr << prefix << "korvanes batch: skipped " << ProblemText(file, problem) << '\n';
-        }
-        inputs.notImported += imported->problems.size();
-        for (const magic::ImportedSpecimen& specimen : imported->specimens) {
-            inputs.labels.push_back(file + ": specimen " + specimen.magicName);
-            inputs.specimens.push_back(&specimen);
-            inputs.sources.push_back(file);
-        }
-        inputs.imports.push_back(std::move(imported));
+    if (!magic::LooksLikeMagicText(head)) {
+        return std::nullopt;
     }
-    return inputs;
+    OtherInput input;
+    auto imported = std::make_shared<magic::MagicImport>(ImportMagicInput(file, options));
+    if (!imported->ok()) {
+        input.unreadable = true;
+        input.notices.push_back(Printable(imported->error));
+        return input;
+    }
+    for (const magic::ImportMessage& problem : imported->problems) {
+        input.notices.push_back(ProblemText(file, problem));
+    }
+    input.notImported = imported->problems.size();
+    for (const magic::ImportedSpecimen& specimen : imported->specimens) {
+        const magic::ImportedSpecimen* source = &specimen;
+        input.specimens.push_back({file + ": specimen " + specimen.magicName, [source, file](CKorvanesToolDoc& doc) {
+                                       return magic::OpenImportedSpecimen(*source, file, doc);
+                                   }});
+    }
+    input.keep = imported;
+    return input;
 }
+
+// The paths of a run: those given as arguments, then those of the list, read
+// as the run goes (one a line, or NUL-separated; a list's empty entries and
+// a line's CR before its LF are left out).
+class PathList {
+public:
+    explicit PathList(const BatchArguments& args) : m_args(args) {}
+
+    // Opens the list; false (with the reason in `error`) when it cannot be.
+    bool Open(std::string& error)
+    {
+        if (m_args.filesFrom.empty() || m_args.filesFrom == "-") {
+            return true;
+        }
+        m_file.open(m_args.filesFrom, std::ios::binary);
+        if (!m_file) {
+            error = "cannot read the list of files '" + m_args.filesFrom + "': " + std::strerror(errno);
+            return false;
+        }
+        return true;
+    }
+
+    std::optional<std::string> Next()
+    {
+        if (m_at < m_args.files.size()) {
+            return m_args.files[m_at++];
+        }
+        if (m_args.filesFrom.empty()) {
+            return std::nullopt;
+        }
+        std::istream& in = m_args.filesFrom == "-" ? std::cin : m_file;
+        const char separator = m_args.nulSeparated ? '\0' : '\n';
+        std::string path;
+        while (std::getline(in, path, separator)) {
+            if (!m_args.nulSeparated && !path.empty() && path.back() == '\r') {
+                path.pop_back();
+            }
+            if (!path.empty()) {
+                return path;
+            }
+        }
+        return std::nullopt;
+    }
+
+private:
+    const BatchArguments& m_args;
+    std::ifstream m_file;
+    std::size_t m_at = 0;
+};
 
 // The name the specimens table gives the criteria: the criteria file's name
 // without its folder, or that of the built-in values.
@@ -98,17 +142,17 @@ struct SetTally {
     std::vector<std::string> lines;  // one per specimen with a result
 };
 
-void PrintSummary(const BatchSummary& s, const BatchInputs& inputs, const BatchArguments& args, std::size_t rows,
-                  const StatisticCriteriaSet* set, const SetTally& tally)
+void PrintSummary(const BatchSummary& s, const BatchArguments& args, std::size_t rows, const StatisticCriteriaSet* set,
+                  const SetTally& tally)
 {
     std::cout << "Specimens read: " << s.specimensRead << '\n'
               << "  class A: " << s.gradedA << '\n'
               << "  class B: " << s.gradedB << '\n'
               << "  class C: " << s.gradedC << '\n'
               << "  no result: " << s.noResult << '\n'
-              << "Unreadable files: " << s.unreadable + inputs.unreadable << '\n';
-    if (!inputs.imports.empty()) {
-        std::cout << "MagIC specimens not imported: " << inputs.notImported << '\n';
+              << "Unreadable files: " << s.unreadable << '\n';
+    if (s.otherFiles > 0) {
+        std::cout << "MagIC specimens not imported: " << s.notImported << '\n';
     }
     if (set != nullptr) {
         std::cout << "Criteria set " << Printable(set->name) << ": " << tally.pass << " pass, "
@@ -125,6 +169,9 @@ void PrintSummary(const BatchSummary& s, const BatchInputs& inputs, const BatchA
 
 int RunBatchCommand(const BatchArguments& args)
 {
+    if (args.files.empty() && args.filesFrom.empty()) {
+        throw CLI::RequiredError("FILES or --files-from");
+    }
     CCriteriaSet criteria;
     std::string error;
     if (!LoadCliCriteria(args.options, criteria, error)) {
@@ -147,8 +194,13 @@ int RunBatchCommand(const BatchArguments& args)
             return kExitUnreadable;
         }
     }
+    PathList paths(args);
+    if (!paths.Open(error)) {
+        std::cerr << "korvanes batch: " << Printable(error) << '\n';
+        return kExitUnreadable;
+    }
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
-    const BatchInputs inputs = ExpandInputs(args, terminal ? "\r\033[K" : "");
+    const char* clear = terminal ? "\r\033[K" : "";
     std::vector<std::string> rows;
     const std::string criteriaName = CriteriaName(args.options);
 
@@ -158,21 +210,35 @@ int RunBatchCommand(const BatchArguments& args)
     setup.configure = [&args, &criteria](CKorvanesToolDoc& doc) {
         ApplyAnalysisOptions(args.options, criteria, doc);
     };
-    setup.unreadable = [terminal](const std::string& path, const std::string& message) {
-        std::cerr << (terminal ? "\r\033[K" : "") << "korvanes batch: skipped " << Printable(path) << ": "
+    setup.readOther = [&args](const std::string& path, std::string_view head) {
+        return ReadMagicInput(path, head, args.magic);
+    };
+    setup.unreadable = [clear](const std::string& path, const std::string& message) {
+        std::cerr << clear << "korvanes batch: skipped " << Printable(path) << ": "
                   << Printable(message) << '\n';
+    };
+    setup.notice = [clear](const std::string& notice) {
+        std::cerr << clear << "korvanes batch: skipped " << notice << '\n';
+    };
+    // Each specimen without a result is named with the reason, ahead of the
+    // counts.
+    setup.whyNoResult = [](const CKorvanesToolDoc& doc) {
+        const std::string reason = NoResultReason(doc);
+        return reason.empty() ? std::string("its range meets neither class A nor class B") : reason;
+    };
+    setup.noResult = [clear](const std::string& label, const std::string& reason) {
+        std::cerr << clear << std::flush;
+        std::cout << "No result: " << Printable(label) << ": " << Printable(reason) << '\n';
     };
     if (terminal) {
         setup.progress = [](std::size_t done, std::size_t total, const std::string& path) {
-            std::cerr << "\r\033[K[" << done << '/' << total << "] " << Printable(path) << std::flush;
+            std::cerr << "\r\033[K[" << done;
+            if (total > 0) {
+                std::cerr << '/' << total;
+            }
+            std::cerr << "] " << Printable(path) << std::flush;
         };
     }
-    setup.open = [&inputs](std::size_t index, CKorvanesToolDoc& doc) {
-        if (inputs.specimens[index] == nullptr) {
-            return doc.Open(inputs.labels[index]);
-        }
-        return magic::OpenImportedSpecimen(*inputs.specimens[index], inputs.sources[index], doc);
-    };
     SetTally tally;
     const StatisticCriteriaSet* setUsed = set ? &*set : nullptr;
     if (!args.magicSpecimensPath.empty() || setUsed != nullptr) {
@@ -197,13 +263,13 @@ int RunBatchCommand(const BatchArguments& args)
             }
             return verdictText + kPartSeparator + row;
         };
-        setup.analysed = [&rows, &tally, &inputs](std::size_t index, const std::string& description) {
+        setup.analysed = [&rows, &tally](const std::string& label, const std::string& description) {
             const std::size_t cut = description.find(kPartSeparator);
             const std::string verdict = description.substr(0, cut);
             const std::string row = description.substr(cut + 1);
             if (!verdict.empty()) {
                 tally.pass += verdict.rfind("pass", 0) == 0 ? 1 : 0;
-                tally.lines.push_back(verdict.substr(0, 4) + "  " + Printable(inputs.labels[index]) +
+                tally.lines.push_back(verdict.substr(0, 4) + "  " + Printable(label) +
                                       verdict.substr(4));
             }
             if (!row.empty()) {
@@ -212,9 +278,10 @@ int RunBatchCommand(const BatchArguments& args)
         };
     }
 
-    const BatchSummary summary = RunBatch(inputs.labels, args.resultsPath, setup);
+    const std::size_t given = args.filesFrom.empty() ? args.files.size() : 0;
+    const BatchSummary summary = RunBatch([&paths] { return paths.Next(); }, given, args.resultsPath, setup);
     if (terminal) {
-        std::cerr << "\r\033[K" << std::flush;
+        std::cerr << clear << std::flush;
     }
     if (summary.results.outcome == AppendOutcome::kRefused) {
         std::cerr << "korvanes batch: " << Printable(args.resultsPath) << ": " << Printable(summary.results.message) << '\n';
@@ -224,7 +291,7 @@ int RunBatchCommand(const BatchArguments& args)
     if (!args.magicSpecimensPath.empty() && !rows.empty()) {
         magicFailure = magic::AppendSpecimenLines(args.magicSpecimensPath, rows);
     }
-    PrintSummary(summary, inputs, args, magicFailure ? 0 : rows.size(), setUsed, tally);
+    PrintSummary(summary, args, magicFailure ? 0 : rows.size(), setUsed, tally);
     std::cout.flush();
     if (!summary.results.ok()) {
         std::cerr << "korvanes batch: " << Printable(summary.results.message) << '\n';
@@ -243,8 +310,11 @@ void RegisterBatchCommand(CLI::App& app, int& status)
     auto args = std::make_shared<BatchArguments>();
     cmd->add_option("FILES", args->files, "Specimen data files (.kvd) or MagIC measurements tables (all their "
                                           "specimens)")
-        ->required()
         ->expected(-1);
+    cmd->add_option("--files-from", args->filesFrom,
+                    "Also the files named in this list, one path a line (\"-\": standard input), read as the run "
+                    "goes");
+    cmd->add_flag("-0,--null", args->nulSeparated, "The list's paths end in a NUL byte instead of a line end");
     cmd->add_option("--results", args->resultsPath, "Results file (.krv), created with its header when absent")
         ->required();
     cmd->add_option("--magic-specimens", args->magicSpecimensPath,

@@ -165,6 +165,46 @@ TEST(Batch, AFileThatIsNoResultsFileIsRefusedAndLeftAlone)
     EXPECT_EQ(CrLfLines(after.substr(foreign.size())).size(), 1u);
 }
 
+// Paths from a list (lines, with a CR LF and an empty line among them) or
+// from standard input (NUL-separated) give the lines the arguments give;
+// a specimen without a result is named with the reason.
+TEST(Batch, FilesFromAListOrStandardInput)
+{
+    const fs::path dir = TestDir();
+    const std::string none =
+        WriteFile(dir / "none.kvd", "Korvanes-kvd\n35 0 0 0 0\nS1\t20.00\t5.3E+02\t12.5\t45.1\n").string();
+    std::vector<std::string> files = ExampleFiles();
+    files.push_back(none);
+    const fs::path byArguments = dir / "arguments.krv";
+    std::vector<std::string> args{"batch"};
+    args.insert(args.end(), files.begin(), files.end());
+    args.insert(args.end(), {"--results", byArguments.string()});
+    const RunResult reference = RunProgram(args);
+    EXPECT_EQ(reference.status, 0) << reference.err;
+    EXPECT_NE(reference.out.find("No result: " + none + ": "), std::string::npos) << reference.out;
+    EXPECT_NE(reference.out.find("  no result: 1\n"), std::string::npos) << reference.out;
+
+    const fs::path lines = WriteFile(dir / "list.txt", files[0] + "\r\n\n" + files[1] + "\n" + files[2] + "\n" + none);
+    const fs::path byList = dir / "list.krv";
+    const RunResult listed = RunProgram({"batch", "--files-from", lines.string(), "--results", byList.string()});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_NE(listed.out.find("No result: " + none + ": "), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("Specimens read: 4\n"), std::string::npos) << listed.out;
+    EXPECT_EQ(ReadAll(byList), ReadAll(byArguments));
+
+    std::string nul;
+    for (const std::string& f : files) {
+        nul += f + '\0';
+    }
+    const fs::path nulList = WriteFile(dir / "list0", nul);
+    const fs::path byStdin = dir / "stdin.krv";
+    const std::string command = Quote(KORVANES_PROGRAM) + " batch --files-from - -0 --results " +
+                                Quote(byStdin.string()) + " <" + Quote(nulList.string()) + " >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(ReadAll(byStdin), ReadAll(byArguments));
+    EXPECT_EQ(RunProgram({"batch", "--files-from", (dir / "absent").string(), "--results", byStdin.string()}).status, 2);
+}
+
 TEST(Batch, UsageAndUnwritableResults)
 {
     const fs::path dir = TestDir();
@@ -226,14 +266,16 @@ std::size_t WholeResultLines(const fs::path& results)
 
 TEST(Batch, KilledAtAnyMomentLeavesTheHeaderAndWholeLines)
 {
-    // Real runs of 90 specimens, killed with SIGKILL after a random part of
-    // the time a whole run takes here, many times over; now and then the
-    // results file is removed first, so that its creation is killed too.
+    // Real runs of 600 specimens (long enough for several writes of the
+    // file, which a run makes after 1, 3, 7, ... ms), killed with SIGKILL
+    // after a random part of the time a whole run takes here, many times
+    // over; now and then the results file is removed first, so that its
+    // creation is killed too.
     // After every kill the file is whole, and a run to the end appends every
     // line after what is there.
     const fs::path results = TestDir() / "study.krv";
     std::vector<std::string> args{"batch"};
-    for (int k = 0; k < 30; ++k) {
+    for (int k = 0; k < 200; ++k) {
         for (const std::string& file : ExampleFiles()) {
             args.push_back(file);
         }

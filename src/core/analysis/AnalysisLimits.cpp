@@ -1,7 +1,8 @@
 #include "analysis/AnalysisLimits.h"
 
 #include <algorithm>
-#include <map>
+#include <utility>
+#include <vector>
 
 #include "analysis/CheckSeries.h"
 #include "analysis/Classification.h"
@@ -31,26 +32,46 @@ bool ZeroFieldAscends(const std::vector<CStepVector>& steps)
     return true;
 }
 
-// Items per temperature of a list (by `temperature`).
-std::map<std::int32_t, std::size_t> CountByTemperature(const std::vector<CStepVector>& list)
+// Items per temperature, in ascending order of temperature.
+using TemperatureCounts = std::vector<std::pair<std::int32_t, std::size_t>>;
+
+// Sorts (temperature, count) pairs and adds up those of one temperature.
+TemperatureCounts Merged(TemperatureCounts pairs)
 {
-    std::map<std::int32_t, std::size_t> counts;
-    for (const CStepVector& item : list) {
-        ++counts[item.temperature];
+    std::sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    TemperatureCounts merged;
+    for (const auto& [t, count] : pairs) {
+        if (!merged.empty() && merged.back().first == t) {
+            merged.back().second += count;
+        } else {
+            merged.emplace_back(t, count);
+        }
     }
-    return counts;
+    return merged;
 }
 
-std::size_t CountAt(const std::map<std::int32_t, std::size_t>& counts, std::int32_t t)
+// Items per temperature of a list (by `temperature`).
+TemperatureCounts CountByTemperature(const std::vector<CStepVector>& list)
 {
-    const auto found = counts.find(t);
-    return found == counts.end() ? 0 : found->second;
+    TemperatureCounts pairs;
+    pairs.reserve(list.size());
+    for (const CStepVector& item : list) {
+        pairs.emplace_back(item.temperature, 1);
+    }
+    return Merged(std::move(pairs));
+}
+
+std::size_t CountAt(const TemperatureCounts& counts, std::int32_t t)
+{
+    const auto found = std::lower_bound(counts.begin(), counts.end(), t,
+                                        [](const auto& entry, std::int32_t value) { return entry.first < value; });
+    return found == counts.end() || found->first != t ? 0 : found->second;
 }
 
 // "38 steps at 350 °C": the temperature with the most steps.
 std::string MostRepeated(const std::vector<CStepVector>& steps)
 {
-    const std::map<std::int32_t, std::size_t> counts = CountByTemperature(steps);
+    const TemperatureCounts counts = CountByTemperature(steps);
     std::int32_t temperature = 0;
     std::size_t most = 0;
     for (const auto& [t, count] : counts) {
@@ -67,15 +88,18 @@ std::string MostRepeated(const std::vector<CStepVector>& steps)
 std::size_t CountAraiMarks(const std::vector<CStepVector>& zeroFieldSteps, const std::vector<CStepVector>& ptrmItems,
                            const std::vector<CStepVector>& checks, const std::vector<CStepVector>& additivity)
 {
-    const std::map<std::int32_t, std::size_t> zeroField = CountByTemperature(zeroFieldSteps);
-    const std::map<std::int32_t, std::size_t> ptrm = CountByTemperature(ptrmItems);
+    const TemperatureCounts zeroField = CountByTemperature(zeroFieldSteps);
+    const TemperatureCounts ptrm = CountByTemperature(ptrmItems);
     // Marks of the checks drawn at each own temperature, per zero-field step.
-    std::map<std::int32_t, std::size_t> perStep;
+    TemperatureCounts checkMarks;
+    checkMarks.reserve(checks.size() + additivity.size());
     for (const std::vector<CStepVector>* list : {&checks, &additivity}) {
         for (const CStepVector& check : *list) {
-            perStep[check.stepTemperature] += 1 + CountAt(ptrm, check.temperature) * CountAt(zeroField, check.temperature);
+            checkMarks.emplace_back(check.stepTemperature,
+                                    1 + CountAt(ptrm, check.temperature) * CountAt(zeroField, check.temperature));
         }
     }
+    const TemperatureCounts perStep = Merged(std::move(checkMarks));
     std::size_t marks = 0;
     for (const auto& [t, steps] : zeroField) {
         marks += steps * (CountAt(ptrm, t) + CountAt(perStep, t));
@@ -89,9 +113,22 @@ std::optional<std::string> AnalysisLimitExceeded(const std::vector<CMeasurement>
         return StringPrintf("it holds %zu measurement lines; at most %zu can be analysed", measurements.size(),
                             kMaxMeasurements);
     }
-    CKorvanesToolDoc scratch;
-    scratch.m_measurements = measurements;
-    BuildSteps(scratch);
+    // Every count below follows from the steps' types and temperatures
+    // alone (pairing goes by temperature), so the steps are classified as
+    // BuildSteps classifies them, without their directions: each gets a
+    // vector of its own along x (no two alike, so that the check series
+    // meets no zero vector and takes no slow path). The document is kept
+    // per thread: a batch of files allocates nothing here.
+    static thread_local CKorvanesToolDoc scratch;
+    scratch.m_steps.clear();
+    int previousType = kZeroField;
+    for (const CMeasurement& m : measurements) {
+        CStepVector& step = scratch.m_steps.emplace_back();
+        step.stepType = ClassifyTreatmentCode(m.treatmentCode, previousType);
+        step.temperature = step.stepTemperature = TemperatureOfCode(m.treatmentCode);
+        step.x = step.magnitude = static_cast<double>(scratch.m_steps.size());
+        previousType = step.stepType;
+    }
     const PairCounts counts = CountPairs(scratch.m_steps);
     if (counts.zeroFieldSteps > kMaxZeroFieldSteps) {
         return StringPrintf("it holds %zu zero-field steps; at most %zu can be analysed", counts.zeroFieldSteps,

@@ -4,7 +4,6 @@
 #include <array>
 #include <cstring>
 #include <cmath>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -89,7 +88,12 @@ int ClassifyTreatmentCode(float treatmentCode, int previousType)
     if (t == 0.0) {
         return kZeroField;
     }
-    const double l = std::fmod(code * 1000.0, t * 1000.0);
+    // fmod(a, b) is a − n·b with n = trunc(a / b), exactly. For a code of a
+    // positive temperature a lies in [b, 2b), where n = 1 and a − b is exact
+    // (Sterbenz): the same bits without the library's long division.
+    const double a = code * 1000.0;
+    const double b = t * 1000.0;
+    const double l = b > 0.0 && a >= b && a < 2.0 * b ? a - b : std::fmod(a, b);
     if (l < 99.0) {
         return kZeroField;
     }
@@ -436,6 +440,11 @@ void PairSteps(CKorvanesToolDoc& doc)
     doc.m_ptrmChecks.clear();
     doc.m_tailChecks.clear();
     doc.m_additivityChecks.clear();
+    // Room for the usual case of about one item per step, taken once for a
+    // fresh document instead of growing step by step.
+    for (std::vector<CStepVector>* list : {&doc.m_zeroFieldSteps, &doc.m_ptrmGained, &doc.m_ptrmChecks}) {
+        list->reserve(doc.m_steps.size());
+    }
     ListSink sink{doc, doc.m_options.m_onlyZComponent != 0};
     VisitPairs(doc.m_steps, sink);
     ComputePlotBounds(doc);
@@ -454,13 +463,21 @@ PairCounts CountPairs(const std::vector<CStepVector>& steps)
     }
     // Every check of a pTRM item's temperature but the first, once for each
     // pTRM item of that temperature (BuildPtrmCheckSeries).
-    std::map<std::int32_t, std::size_t> checksAt;
-    for (const auto& [t, items] : sink.checkTemperatures) {
-        checksAt[t] += items;
+    auto& checksAt = sink.checkTemperatures;  // summed per temperature, in ascending order
+    std::sort(checksAt.begin(), checksAt.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::size_t merged = 0;
+    for (const auto& [t, items] : checksAt) {
+        if (merged > 0 && checksAt[merged - 1].first == t) {
+            checksAt[merged - 1].second += items;
+        } else {
+            checksAt[merged++] = {t, items};
+        }
     }
+    checksAt.resize(merged);
     for (const auto& [t, items] : sink.ptrmTemperatures) {
-        const auto found = checksAt.find(t);
-        if (found != checksAt.end() && found->second > 1) {
+        const auto found = std::lower_bound(checksAt.begin(), checksAt.end(), t,
+                                            [](const auto& entry, std::int32_t value) { return entry.first < value; });
+        if (found != checksAt.end() && found->first == t && found->second > 1) {
             sink.counts.correctedChecks += items * (found->second - 1);
         }
     }

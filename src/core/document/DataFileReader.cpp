@@ -134,7 +134,7 @@ bool IsBlank(std::string_view line)
     return true;
 }
 
-void ParseHeaderLine(const std::string& line, CSpecimenHeader& header, WarningList& warnings)
+void ParseHeaderLine(std::string_view line, CSpecimenHeader& header, WarningList& warnings)
 {
     float values[5] = {header.m_labField, header.m_coreAzimuth, header.m_coreDip, header.m_beddingDipDirection,
                        header.m_beddingDip};
@@ -161,9 +161,13 @@ void ParseHeaderLine(const std::string& line, CSpecimenHeader& header, WarningLi
 
 }  // namespace
 
-std::vector<std::string> SplitLines(std::string_view bytes)
+namespace {
+
+// The lines of `bytes` as SplitLines gives them (views into the bytes, or
+// copies).
+template <class Line>
+void SplitInto(std::string_view bytes, std::vector<Line>& lines)
 {
-    std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t end = bytes.find('\n', start);
@@ -178,6 +182,14 @@ std::vector<std::string> SplitLines(std::string_view bytes)
         lines.emplace_back(bytes.substr(start, length));
         start = next;
     }
+}
+
+}  // namespace
+
+std::vector<std::string> SplitLines(std::string_view bytes)
+{
+    std::vector<std::string> lines;
+    SplitInto(bytes, lines);
     return lines;
 }
 
@@ -214,13 +226,16 @@ NumberScan ScanFloats(std::string_view text, float* values, int wanted)
     return scan;
 }
 
-std::vector<ReadWarning> ParseDataLines(const std::vector<std::string>& lines, CKorvanesToolDoc& doc)
+namespace {
+
+template <class Line>
+std::vector<ReadWarning> ParseLines(const std::vector<Line>& lines, CKorvanesToolDoc& doc)
 {
     WarningList warnings;
-    const bool hasHeader = !lines.empty() && lines[0].compare(0, kDataFileMagic.size(), kDataFileMagic) == 0;
+    const bool hasHeader = !lines.empty() && std::string_view(lines[0]).starts_with(kDataFileMagic);
     std::size_t first = 0;
     if (hasHeader) {
-        doc.m_header.m_fileNote = lines[0].substr(kDataFileMagic.size());
+        doc.m_header.m_fileNote = std::string_view(lines[0]).substr(kDataFileMagic.size());
         if (lines.size() < 2) {
             warnings.Add(2, "the header line (laboratory field and orientation) is missing; default values used");
         } else {
@@ -281,6 +296,13 @@ std::vector<ReadWarning> ParseDataLines(const std::vector<std::string>& lines, C
     return warnings.Take();
 }
 
+}  // namespace
+
+std::vector<ReadWarning> ParseDataLines(const std::vector<std::string>& lines, CKorvanesToolDoc& doc)
+{
+    return ParseLines(lines, doc);
+}
+
 std::string DataFileTooLarge()
 {
     return StringPrintf("the file is larger than %zu MiB; the data file of one specimen is a few kilobytes",
@@ -307,7 +329,12 @@ OpenStatus ReadDataFileBytes(const std::string& path, std::string& bytes)
 OpenStatus ParseDataFile(std::string_view bytes, CKorvanesToolDoc& doc)
 {
     OpenStatus status;
-    status.warnings = ParseDataLines(SplitLines(bytes), doc);
+    // Views into the bytes: no copy of any line.
+    std::vector<std::string_view> lines;
+    lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    SplitInto(bytes, lines);
+    doc.m_measurements.reserve(doc.m_measurements.size() + lines.size());
+    status.warnings = ParseLines(lines, doc);
     return status;
 }
 

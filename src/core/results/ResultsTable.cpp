@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <filesystem>
 #include <system_error>
 
@@ -135,41 +136,76 @@ int AppendInPlace(const std::string& target, off_t size, const std::string& byte
     return error;
 }
 
-// One attempt at appending to the existing file at `path`, under its lock:
-// the header check, then a new file with the old contents and the line that
-// replaces the old one. kAgain when the file is missing or was replaced
-// meanwhile.
-Step AppendToExisting(const std::string& path, const std::string& line, AppendStatus& status)
+}  // namespace
+
+// The file's next version while lines are added: a new file beside the
+// locked old one (kNewFile), the lines of a file still to be created
+// (kCreate), or the lines to append in place to a locked file whose folder
+// takes no new file (kInPlace).
+struct ResultsAppender::Version {
+    enum class Kind { kNewFile, kCreate, kInPlace } kind = Kind::kCreate;
+    int fd = -1;                   // the locked old file (kNewFile, kInPlace)
+    std::string target;            // its path, links resolved
+    off_t size = 0;                // its size under the lock
+    std::unique_ptr<NewFile> next;  // kNewFile
+    std::string buffer;            // kCreate, kInPlace: the bytes to go
+    bool pending = false;          // lines were added
+
+    Version() = default;
+    Version(const Version&) = delete;
+    Version& operator=(const Version&) = delete;
+    ~Version()
+    {
+        next.reset();
+        if (fd >= 0) {
+            ::close(fd);  // which releases the lock
+        }
+    }
+};
+
+namespace {
+
+using Version = ResultsAppender::Version;
+
+// One attempt at starting the next version of the existing file at `path`,
+// under its lock: the header check, then a new file with the old contents.
+// kAgain when the file is missing or was replaced meanwhile.
+Step StartFromExisting(const std::string& path, Version& version, AppendStatus& status)
 {
     // The file a link leads to is the one appended to; the link stays.
     std::error_code resolveError;
-    const std::string target = std::filesystem::canonical(path, resolveError).string();
+    version.target = std::filesystem::canonical(path, resolveError).string();
     if (resolveError) {
+        // Nothing there yet: the caller creates the file. Another program
+        // may create it between the resolution and this look, so only a
+        // link that leads nowhere is an error; a file that appeared is
+        // appended to in the next round.
         std::error_code ignored;
         if (resolveError == std::errc::no_such_file_or_directory &&
-            !std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) {
-            return Step::kAgain;  // nothing there: created by the caller
+            !std::filesystem::is_symlink(std::filesystem::symlink_status(path, ignored))) {
+            return Step::kAgain;
         }
         status = Error("append to", path, resolveError.value());
         return Step::kDone;
     }
-    Descriptor file{::open(target.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0) {
+    version.fd = ::open(version.target.c_str(), O_RDONLY | O_CLOEXEC);
+    if (version.fd < 0) {
         if (errno == ENOENT) {
             return Step::kAgain;
         }
         status = Error("append to", path, errno);
         return Step::kDone;
     }
-    if (const int error = Lock(file.fd)) {
+    const int fd = version.fd;
+    if (const int error = Lock(fd)) {
         status = Error("lock", path, error);
         return Step::kDone;
     }
-    if (!StillNamed(file.fd, target)) {
+    if (!StillNamed(fd, version.target)) {
         return Step::kAgain;
     }
     std::string firstLine;
-    if (const int error = ReadFirstLine(file.fd, firstLine)) {
+    if (const int error = ReadFirstLine(fd, firstLine)) {
         status = Error("read", path, error);
         return Step::kDone;
     }
@@ -178,48 +214,63 @@ Step AppendToExisting(const std::string& path, const std::string& line, AppendSt
         return Step::kDone;
     }
     struct stat info {};
-    if (::fstat(file.fd, &info) != 0) {
+    if (::fstat(fd, &info) != 0) {
         status = Error("append to", path, errno);
         return Step::kDone;
     }
+    version.size = info.st_size;
     // A last line without its line end (left by an editor) is ended first,
-    // so the new line stands on a line of its own; nothing already in the
+    // so the new lines stand on lines of their own; nothing already in the
     // file is changed.
-    std::string bytes = line;
     char last = '\n';
-    if (::pread(file.fd, &last, 1, info.st_size - 1) == 1 && last != '\n') {
-        bytes.insert(0, "\r\n");
-    }
+    const std::string_view lineEnd = ::pread(fd, &last, 1, info.st_size - 1) == 1 && last != '\n' ? "\r\n" : "";
 
     // A write into the file itself can be cut short by a kill between two
-    // pages of it, so the old contents and the line go to a new file that
+    // pages of it, so the old contents and the lines go to a new file that
     // takes the old one's place whole; the lock is held throughout.
-    NewFile next(target, static_cast<int>(info.st_mode & 07777));
+    version.next = std::make_unique<NewFile>(version.target, static_cast<int>(info.st_mode & 07777));
+    NewFile& next = *version.next;
     if (next.Fd() < 0) {
         const int error = next.OpenError();
+        version.next.reset();
         if (error == EACCES || error == EPERM) {
-            const int inPlace = AppendInPlace(target, info.st_size, bytes);
-            status = inPlace == 0 ? AppendStatus{} : Error("append to", path, inPlace);
+            version.kind = Version::Kind::kInPlace;
+            version.buffer = lineEnd;
+            status = {};
         } else {
             status = Error("append to", path, error);
         }
         return Step::kDone;
     }
+    version.kind = Version::Kind::kNewFile;
     if (::geteuid() == 0 && ::fchown(next.Fd(), info.st_uid, info.st_gid) != 0) {
         status = Error("append to", path, errno);
         return Step::kDone;
     }
     ::fchmod(next.Fd(), info.st_mode & 07777);  // the umask may have taken bits away
-    int error = CopyContents(file.fd, info.st_size, next);
+    int error = CopyContents(fd, info.st_size, next);
     if (error == 0) {
-        error = next.Write(bytes);
-    }
-    if (error == 0) {
-        error = next.RenameOver(target);
+        error = next.Write(lineEnd);
     }
     status = error == 0 ? AppendStatus{} : Error("append to", path, error);
     return Step::kDone;
 }
+
+// Adds `bytes` to the version. Returns 0 or the error number.
+int AddTo(Version& version, std::string_view bytes)
+{
+    if (version.kind == Version::Kind::kNewFile) {
+        return version.next->Write(bytes);
+    }
+    version.buffer += bytes;
+    return 0;
+}
+
+// Rounds of the file being removed, replaced (by another append) or created
+// by another program between two steps. Each such round means another
+// program got on, so the rounds end; the limit only guards against a file
+// that something else replaces without end.
+constexpr int kRounds = 100000;
 
 }  // namespace
 
@@ -257,27 +308,59 @@ const std::string& ResultsHeaderLine()
 std::string FormatResultLine(const ResultValues& v)
 {
     const CSpecimenResult& r = v.result;
-    const auto num = FiniteOrZero;
-    // The texts are appended as they are rather than through %s, so that any
+    // std::to_chars with a precision writes what printf's %.1f and %.2f
+    // write (the exact binary value, rounded to nearest, ties to even), in a
+    // fraction of the time. The texts are appended as they are, so that any
     // byte of a name survives.
-    std::string line = v.name;
-    line += StringPrintf("\t%.1f\t%.2f\t%.2f\t%d\t%d\t%d\t%.2f\t%.2f\t%.2f\t%.2f\t", num(v.labField),
-                         num(r.paleointensity), num(r.stdDev), r.tMin, r.tMax, r.n, num(r.slope), num(r.slopeRelStd),
-                         num(r.f), num(r.g));
+    std::string line;
+    line.reserve(v.name.size() + 200);
+    line += v.name;
+    const auto fixed = [&line](double value, int decimals) {
+        char buffer[400];  // the largest double with two decimals takes 312 characters
+        const auto written = std::to_chars(buffer, buffer + sizeof buffer, FiniteOrZero(value),
+                                           std::chars_format::fixed, decimals);
+        line += '\t';
+        line.append(buffer, written.ptr);
+    };
+    const auto whole = [&line](int value) {
+        char buffer[16];
+        const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+        line += '\t';
+        line.append(buffer, written.ptr);
+    };
+    const auto text = [&line](const std::string& value) {
+        line += '\t';
+        line += value;
+    };
+    fixed(v.labField, 1);
+    fixed(r.paleointensity, 2);
+    fixed(r.stdDev, 2);
+    whole(r.tMin);
+    whole(r.tMax);
+    whole(r.n);
+    for (const double value : {r.slope, r.slopeRelStd, r.f, r.g}) {
+        fixed(value, 2);
+    }
     // q and w of a range without scatter are infinite: "inf", not the stand-in.
-    line += FormatQuality(r.q, "%.1f");
-    line += '\t';
-    line += FormatQuality(r.w, "%.1f");
-    line += StringPrintf("\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t", num(r.trm), num(r.nrmT),
-                         num(r.incAnchored), num(r.decAnchored), num(r.madAnchored), num(r.incFree), num(r.decFree),
-                         num(r.madFree), num(r.alpha));
-    line += v.coordinates;
-    line += '\t';
-    line += r.methodType;
-    line += '\t';
-    line += r.resultClass;
-    line += StringPrintf("\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\r\n", num(r.ckError), num(r.ckDiff), num(r.drat),
-                         num(r.dTStar), num(r.dTR), num(r.dAC));
+    for (const double value : {r.q, r.w}) {
+        if (IsInfiniteQuality(value)) {
+            line += '\t';
+            line += FormatQuality(value, "%.1f");
+        } else {
+            fixed(value, 1);
+        }
+    }
+    for (const double value : {r.trm, r.nrmT, r.incAnchored, r.decAnchored, r.madAnchored, r.incFree,
+                               r.decFree, r.madFree, r.alpha}) {
+        fixed(value, 1);
+    }
+    text(v.coordinates);
+    text(r.methodType);
+    text(r.resultClass);
+    for (const double value : {r.ckError, r.ckDiff, r.drat, r.dTStar, r.dTR, r.dAC}) {
+        fixed(value, 1);
+    }
+    line += "\r\n";
     return line;
 }
 
@@ -296,24 +379,102 @@ AppendStatus CheckResultsFile(const std::string& path)
 
 AppendStatus AppendResult(const std::string& path, const std::string& line)
 {
-    // A file removed, replaced (by another append) or created by another
-    // program between two steps sends this round again. Each such round
-    // means another program got on, so the rounds end; the limit only
-    // guards against a file that something else replaces without end.
-    AppendStatus status = Error("append to", path, EAGAIN);
-    for (int attempt = 0; attempt < 100000; ++attempt) {
-        if (AppendToExisting(path, line, status) == Step::kDone) {
+    ResultsAppender appender(path);
+    const AppendStatus added = appender.Add(line);
+    return added.ok() ? appender.Commit() : added;
+}
+
+ResultsAppender::ResultsAppender(std::string path) : m_path(std::move(path)) {}
+
+ResultsAppender::~ResultsAppender() = default;
+
+bool ResultsAppender::Pending() const { return m_version && m_version->pending; }
+
+std::size_t ResultsAppender::BufferedBytes() const { return m_version ? m_version->buffer.size() : 0; }
+
+void ResultsAppender::Drop() { m_version.reset(); }
+
+AppendStatus ResultsAppender::Begin()
+{
+    AppendStatus status = Error("append to", m_path, EAGAIN);
+    for (int round = 0; round < kRounds; ++round) {
+        m_version = std::make_unique<Version>();
+        if (StartFromExisting(m_path, *m_version, status) == Step::kDone) {
+            if (!status.ok()) {
+                Drop();
+            }
             return status;
         }
-        const CreateStatus created = CreateFileExclusively(path, ResultsHeaderLine() + line);
-        if (created.outcome == CreateOutcome::kCreated) {
+        std::error_code ignored;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(m_path, ignored))) {
+            m_version = std::make_unique<Version>();  // kCreate: made whole by the commit
             return {};
         }
-        if (created.outcome == CreateOutcome::kError) {
-            return Error("create", path, created.error);
+    }
+    Drop();
+    return status;
+}
+
+AppendStatus ResultsAppender::Add(std::string_view lines)
+{
+    if (!m_version) {
+        if (const AppendStatus started = Begin(); !started.ok()) {
+            return started;
         }
     }
-    return status;
+    if (const int error = AddTo(*m_version, lines)) {
+        Drop();
+        return Error("append to", m_path, error);
+    }
+    m_version->pending = m_version->pending || !lines.empty();
+    return {};
+}
+
+AppendStatus ResultsAppender::Commit()
+{
+    if (!m_version) {
+        return {};
+    }
+    std::unique_ptr<Version> version = std::move(m_version);
+    if (!version->pending) {
+        return {};  // nothing to write: the lock goes with the version
+    }
+    for (int round = 0; round < kRounds; ++round) {
+        int error = 0;
+        switch (version->kind) {
+        case Version::Kind::kNewFile:
+            error = version->next->RenameOver(version->target);
+            break;
+        case Version::Kind::kInPlace:
+            error = AppendInPlace(version->target, version->size, version->buffer);
+            break;
+        case Version::Kind::kCreate: {
+            const CreateStatus created = CreateFileExclusively(m_path, ResultsHeaderLine() + version->buffer);
+            if (created.outcome == CreateOutcome::kError) {
+                return Error("create", m_path, created.error);
+            }
+            if (created.outcome == CreateOutcome::kExists) {
+                // Another program created it meanwhile: the lines go after
+                // what it wrote.
+                const std::string lines = std::move(version->buffer);
+                version.reset();
+                const AppendStatus added = Add(lines);
+                if (!added.ok()) {
+                    return added;
+                }
+                version = std::move(m_version);
+                continue;
+            }
+            break;
+        }
+        }
+        if (error != 0) {
+            return Error("append to", m_path, error);
+        }
+        ++m_writes;
+        return {};
+    }
+    return Error("append to", m_path, EAGAIN);
 }
 
 }  // namespace korvanes

@@ -4,6 +4,7 @@
 // ever appended; nothing in an existing file is rewritten.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -74,5 +75,42 @@ AppendStatus CheckResultsFile(const std::string& path);
 //   contents.
 // Never changes what the file held.
 AppendStatus AppendResult(const std::string& path, const std::string& line);
+
+// Appends many lines to one results file in few writes, with the promises
+// of AppendResult: lines are added to the file's next version (a new file
+// beside it, created on the first Add under the file's lock, which stays
+// taken until the commit), and Commit gives the file that version whole. A
+// kill, or an error, before a commit leaves the file as the last commit left
+// it. Memory stays small: only a file that is created, or that is appended
+// to in place, keeps its pending lines in memory (BufferedBytes).
+class ResultsAppender {
+public:
+    explicit ResultsAppender(std::string path);
+    ~ResultsAppender();  // lines not committed are dropped
+    ResultsAppender(const ResultsAppender&) = delete;
+    ResultsAppender& operator=(const ResultsAppender&) = delete;
+
+    // Adds whole lines (with their line ends). On an error the lines added
+    // since the last commit are dropped.
+    AppendStatus Add(std::string_view lines);
+    // Makes the lines added so far part of the file and releases its lock.
+    AppendStatus Commit();
+
+    bool Pending() const;
+    std::size_t BufferedBytes() const;
+    // How many times the file was written: created, or written anew from
+    // its old contents and the new lines.
+    std::size_t Writes() const { return m_writes; }
+
+    struct Version;  // the file's next version (ResultsTable.cpp)
+
+private:
+    AppendStatus Begin();
+    void Drop();
+
+    std::string m_path;
+    std::unique_ptr<Version> m_version;
+    std::size_t m_writes = 0;
+};
 
 }  // namespace korvanes

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "core/results/TempDir.h"
 
@@ -103,6 +104,52 @@ TEST(Batch, FolderInPlaceOfASpecimenIsUnreadable)
     EXPECT_TRUE(summary.results.ok());
     EXPECT_EQ(summary.unreadable, 1u);
     EXPECT_EQ(summary.specimensRead, 0u);
+}
+
+// Paths taken one at a time (the total unknown): every line in the order of
+// the paths, in a few writes of the file, and each specimen without a
+// result named with its reason once its line is in the file.
+TEST(Batch, PathsFromASourceInFewWritesWithTheSpecimensWithoutResult)
+{
+    TempDir dir;
+    const std::string good = dir.File("good.kvd");
+    const std::string none = dir.File("none.kvd");
+    WriteBytes(good, ReadBytes(std::string(KORVANES_SOURCE_DIR) + "/examples/basalt-mt1.kvd"));
+    WriteBytes(none, kSpecimen);
+    constexpr std::size_t kFiles = 600;
+    std::size_t given = 0;
+    const PathSource next = [&]() -> std::optional<std::string> {
+        if (given == kFiles) {
+            return std::nullopt;
+        }
+        return ++given % 100 == 0 ? none : good;
+    };
+    BatchSetup setup;
+    setup.jobs = 2;
+    setup.whyNoResult = [](const CKorvanesToolDoc& doc) { return doc.m_header.m_specimenName + " has none"; };
+    std::vector<std::string> named;
+    setup.noResult = [&](const std::string& label, const std::string& reason) {
+        named.push_back(label + ": " + reason);
+    };
+    std::size_t lastTotal = 1;
+    setup.progress = [&](std::size_t, std::size_t total, const std::string&) { lastTotal = total; };
+    const std::string results = dir.File("out.krv");
+    const BatchSummary summary = RunBatch(next, 0, results, setup);
+    ASSERT_TRUE(summary.results.ok()) << summary.results.message;
+    EXPECT_EQ(summary.specimensRead, kFiles);
+    EXPECT_EQ(summary.gradedA, kFiles - 6);
+    EXPECT_EQ(lastTotal, 0u);
+    EXPECT_EQ(named, std::vector<std::string>(6, none + ": S1 has none"));
+    // Written anew at most once a second after the first 1, 3, 7, ... ms.
+    EXPECT_GE(summary.writes, 1u);
+    EXPECT_LE(summary.writes, 16u);
+    const std::string text = ReadBytes(results);
+    EXPECT_EQ(CountLines(text), kFiles + 1);
+    std::size_t line = 0;
+    for (std::size_t at = ResultsHeaderLine().size(); at < text.size(); at = text.find("\r\n", at) + 2) {
+        ++line;
+        EXPECT_EQ(text.compare(at, 3, "S1\t") == 0, line % 100 == 0) << "line " << line;
+    }
 }
 
 }  // namespace

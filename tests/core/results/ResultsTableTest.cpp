@@ -10,12 +10,15 @@
 #include <sys/wait.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include "analysis/AraiFit.h"
 #include "core/results/TempDir.h"
+#include "text/TextEncoding.h"
 
 namespace korvanes {
 namespace {
@@ -102,6 +105,32 @@ TEST(ResultsTable, ResultLineIsByteExact)
     ASSERT_EQ(fields.size(), 31u);
     EXPECT_EQ(fields[1], "35.0");
     EXPECT_EQ(fields[2], "28.46");
+}
+
+// Every number as printf's %.1f and %.2f write it: ties of the binary value,
+// negative values that round to zero, huge and tiny values.
+TEST(ResultsTable, NumbersAreWrittenAsPrintfWritesThem)
+{
+    std::mt19937_64 random(11);
+    std::vector<double> values{0.0, -0.0, 0.05, 0.15, 0.25, 0.125, 2.675, 1.005, -0.04, -0.004, 9.95, 99.995,
+                               1e15 + 0.5, 4503599627370497.0, 1e-300, -1e300, std::numeric_limits<double>::max()};
+    for (int k = 0; k < 2000; ++k) {
+        const std::uint64_t bits = random();
+        double value = 0.0;
+        std::memcpy(&value, &bits, sizeof value);
+        values.push_back(std::isfinite(value) ? value : std::ldexp(static_cast<double>(bits % 100000), -7));
+    }
+    for (const double value : values) {
+        ResultValues v;
+        v.labField = value;
+        v.result.paleointensity = value;
+        v.result.q = value;
+        const std::vector<std::string> fields = SplitTabs(FormatResultLine(v));
+        ASSERT_EQ(fields.size(), 31u);
+        EXPECT_EQ(fields[1], StringPrintf("%.1f", value));
+        EXPECT_EQ(fields[2], StringPrintf("%.2f", value));
+        EXPECT_EQ(fields[11], StringPrintf("%.1f", value));
+    }
 }
 
 TEST(ResultsTable, EmptyResultAndNonFiniteValues)
@@ -322,6 +351,38 @@ TEST(ResultsTable, UnterminatedLastLineIsEndedBeforeTheNewOne)
 
 // Appends from several processes at once: every line arrives whole, once, and
 // the header stays the only one, also when the file does not exist at first.
+// Many lines in one write, nothing in the file before the commit, and a file
+// that another program creates between the first line and the commit gets
+// the lines after what that program wrote.
+TEST(ResultsAppender, OneWriteForManyLinesAndNothingBeforeTheCommit)
+{
+    TempDir dir;
+    const std::string path = dir.File("batch.krv");
+    const std::string line = FormatResultLine(Example());
+    WriteBytes(path, ResultsHeaderLine());
+    {
+        ResultsAppender dropped(path);
+        ASSERT_TRUE(dropped.Add(line + line).ok());
+        EXPECT_EQ(ReadBytes(path), ResultsHeaderLine());
+    }
+    EXPECT_EQ(ReadBytes(path), ResultsHeaderLine());  // never committed
+    ResultsAppender appender(path);
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(appender.Add(line).ok());
+    }
+    EXPECT_EQ(appender.BufferedBytes(), 0u);  // in the next version, not in memory
+    ASSERT_TRUE(appender.Commit().ok());
+    EXPECT_EQ(appender.Writes(), 1u);
+    EXPECT_EQ(ReadBytes(path), ResultsHeaderLine() + line + line + line);
+
+    const std::string created = dir.File("created.krv");
+    ResultsAppender late(created);
+    ASSERT_TRUE(late.Add("late\r\n").ok());
+    ASSERT_TRUE(AppendResult(created, line).ok());
+    ASSERT_TRUE(late.Commit().ok());
+    EXPECT_EQ(ReadBytes(created), ResultsHeaderLine() + line + "late\r\n");
+}
+
 TEST(ResultsTable, ConcurrentAppendsNeverInterleave)
 {
     TempDir dir;
