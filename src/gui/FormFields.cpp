@@ -102,9 +102,14 @@ void FittingLineEdit::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu* menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    if (QAction* copy = menu->findChild<QAction*>(QStringLiteral("edit-copy")); copy != nullptr && !m_copiedText.isEmpty()) {
-        disconnect(copy, &QAction::triggered, nullptr, nullptr);
-        connect(copy, &QAction::triggered, this, &FittingLineEdit::CopySelection);
+    for (QAction* action : menu->actions()) {
+        // The menu's Copy, found by its name or, failing that, its text.
+        const bool isCopy = action->objectName() == QLatin1String("edit-copy") ||
+                            action->text().startsWith(QLineEdit::tr("&Copy"));
+        if (isCopy && !m_copiedText.isEmpty()) {
+            disconnect(action, &QAction::triggered, nullptr, nullptr);
+            connect(action, &QAction::triggered, this, &FittingLineEdit::CopySelection);
+        }
     }
     menu->popup(event->globalPos());
 }

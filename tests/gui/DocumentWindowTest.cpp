@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QScrollBar>
 #include <QJsonArray>
@@ -321,6 +322,21 @@ TEST_F(DocumentWindow, NumbersShowWhatFitsWithTheFullValueBehind)
         QTest::keySequence(field->Edit(), QKeySequence::Copy);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), QLatin1String(c.full));
     }
+    // So does the field's menu.
+    QLineEdit* edit = program.Form().Field(1019)->Edit();
+    QGuiApplication::clipboard()->clear();
+    edit->selectAll();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2), edit->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(edit, &menuEvent);
+    ASSERT_TRUE(WaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
+    QWidget* menu = QApplication::activePopupWidget();
+    for (QAction* action : menu->actions()) {
+        if (action->text().startsWith(QLineEdit::tr("&Copy"))) {
+            action->trigger();
+        }
+    }
+    menu->close();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("28.4561234"));
     // The results line keeps the values as they are.
     EXPECT_EQ(program.Form().HeldValues().result.q, kQualityWithoutScatter);
 }
