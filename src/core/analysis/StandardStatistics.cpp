@@ -398,9 +398,12 @@ StandardStatisticsInput PrepareStandardStatistics(const CKorvanesToolDoc& doc)
     for (const CStepVector& p : doc.m_ptrmGained) {
         lastPtrm.emplace_back(p.temperature, &p);
     }
-    // Stable: of one temperature the last item stays last.
-    std::stable_sort(lastPtrm.begin(), lastPtrm.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    // Of one temperature the last item stays last: items of equal temperature
+    // keep their list order (by address, the list being one array). std::sort
+    // rather than stable_sort, which takes a temporary buffer from the heap.
+    std::sort(lastPtrm.begin(), lastPtrm.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second < b.second;
+    });
     for (const CStepVector& zero : doc.m_zeroFieldSteps) {
         const auto above = std::upper_bound(lastPtrm.begin(), lastPtrm.end(), zero.temperature,
                                             [](int t, const auto& item) { return t < item.first; });
