@@ -593,17 +593,10 @@ void CMainFrame::OnSaveResults(CChildFrame* frame)
     if (frame->Form()->HasTypedValues() && !frame->Form()->ApplyChanges()) {
         return;
     }
-    QFileDialog dialog(this, tr("Save results"), m_resultsFolder);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // results are appended, never overwritten
-    dialog.setDefaultSuffix(QStringLiteral("krv"));
-    dialog.selectFile(m_app.ResultsFileName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    const QString path = ChooseResultsFile(tr("Save results"));
+    if (path.isEmpty()) {
         return;
     }
-    const QString path = dialog.selectedFiles().front();
-    m_app.ResultsFileName() = QFileInfo(path).fileName();
-    m_resultsFolder = QFileInfo(path).absolutePath();
     const FormValues& held = frame->Form()->HeldValues();
     const AppendStatus status = SaveResults(held, path);
     const QString message = QString::fromStdU16String(ToUtf16(status.message));
@@ -797,22 +790,31 @@ void CMainFrame::OnSaveStudyAs()
     }
 }
 
-void CMainFrame::OnSaveStudyResults()
+QString CMainFrame::ChooseResultsFile(const QString& caption)
 {
-    if (!m_study) {
-        return;
-    }
-    QFileDialog dialog(this, tr("Save Study Results"), m_resultsFolder);
+    QFileDialog dialog(this, caption, m_resultsFolder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);  // results are appended, never overwritten
     dialog.setDefaultSuffix(QStringLiteral("krv"));
     dialog.selectFile(m_app.ResultsFileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return;
+        return {};
     }
     const QString path = dialog.selectedFiles().front();
     m_app.ResultsFileName() = QFileInfo(path).fileName();
     m_resultsFolder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+void CMainFrame::OnSaveStudyResults()
+{
+    if (!m_study) {
+        return;
+    }
+    const QString path = ChooseResultsFile(tr("Save Study Results"));
+    if (path.isEmpty()) {
+        return;
+    }
     const std::vector<std::size_t> order = m_studyDock->RowOrder();
     const std::string lines = StudyResultLines(m_study->Data(), order);
     const AppendStatus status = AppendResult(QFile::encodeName(path).toStdString(), lines);

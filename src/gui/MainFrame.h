@@ -89,6 +89,9 @@ private:
     void OnOpenStudyFolder();
     void OnSaveStudyAs();
     void OnSaveStudyResults();
+    // Asks for the results file to append to (remembered for the run);
+    // empty when the user cancels.
+    QString ChooseResultsFile(const QString& caption);
     void OnNameRule();
     void CloseStudy();
     void UpdateStudyActions();
