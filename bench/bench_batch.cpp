@@ -158,23 +158,20 @@ void RunBatchOf10000(benchmark::State& state, bool realShaped)
 void BM_BatchOf10000Specimens(benchmark::State& state) { RunBatchOf10000(state, false); }
 void BM_BatchOf10000RealShaped(benchmark::State& state) { RunBatchOf10000(state, true); }
 
-BENCHMARK(BM_BatchOf10000Specimens)
-    ->ArgName("jobs")
-    ->Arg(1)
-    ->Arg(static_cast<int>(korvanes::DefaultBatchJobs()))
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_BatchOf10000RealShaped)
-    ->ArgName("jobs")
-    ->Arg(1)
-    ->Arg(static_cast<int>(korvanes::DefaultBatchJobs()))
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
+// One job and every processor, three whole runs each.
+void BatchOf10000Settings(benchmark::internal::Benchmark* b)
+{
+    b->ArgName("jobs")
+        ->Arg(1)
+        ->Arg(static_cast<int>(korvanes::DefaultBatchJobs()))
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true);
+}
+
+BENCHMARK(BM_BatchOf10000Specimens)->Apply(BatchOf10000Settings);
+BENCHMARK(BM_BatchOf10000RealShaped)->Apply(BatchOf10000Settings);
 
 }  // namespace
