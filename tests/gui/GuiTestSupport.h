@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -76,12 +77,24 @@ public:
                 // select the file it was opened with when that is done: it
                 // is answered only once it reports the file to choose as
                 // its selection, so the answer never depends on timing.
+                // selectFile() leaves the name box alone while it has the
+                // focus, which the window may or may not have been given
+                // by now: the name is typed into the box as well.
                 if (chooser->selectedFiles() != QStringList{fileToChoose} && ++m_chooserTicks < 200) {
                     chooser->selectFile(fileToChoose);
+                    if (auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                        name->setText(QFileInfo(fileToChoose).fileName());
+                    }
                     return;
                 }
                 m_chooserTicks = 0;
                 captions << chooser->windowTitle();
+                if (chooser->selectedFiles() != QStringList{fileToChoose}) {
+                    // Never write to a file the test did not name.
+                    ADD_FAILURE() << "the file chooser would not select " << fileToChoose.toStdString();
+                    chooser->reject();
+                    return;
+                }
                 static_cast<QDialog*>(chooser)->accept();
             } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 texts << box->text();
