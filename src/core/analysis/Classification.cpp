@@ -207,7 +207,8 @@ void BuildSteps(CKorvanesToolDoc& doc)
             static_cast<double>(ms[1].treatmentCode) - static_cast<double>(ms[2].treatmentCode) > 0.0;
         g = inFieldFirst ? 2 : 1;
     }
-    doc.m_result.methodType = StringPrintf("MT%d", g);
+    const char type[] = {'M', 'T', static_cast<char>('0' + g)};  // g is 0..4
+    doc.m_result.methodType.assign(type, sizeof type);
 }
 
 namespace {
