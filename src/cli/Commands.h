@@ -21,6 +21,7 @@ void RegisterAnalyzeCommand(CLI::App& app, int& status);
 void RegisterBatchCommand(CLI::App& app, int& status);
 void RegisterCriteriaCommand(CLI::App& app, int& status);
 void RegisterImportMagicCommand(CLI::App& app, int& status);
+void RegisterSitesCommand(CLI::App& app, int& status);
 // `plot` needs the whole command line (argc, argv as main got them): without
 // Qt in this program, it hands the command line on to korvanes-plot.
 void RegisterPlotCommand(CLI::App& app, int& status, int argc, const char* const* argv);

@@ -19,6 +19,7 @@ int main(int argc, char** argv)
     RegisterBatchCommand(app, status);
     RegisterCriteriaCommand(app, status);
     RegisterImportMagicCommand(app, status);
+    RegisterSitesCommand(app, status);
     RegisterPlotCommand(app, status, argc, argv);
     return RunCommandLine(app, argc, argv, status);
 }

@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDockWidget>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -94,6 +96,7 @@ CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiAr
     setAcceptDrops(true);
     setDockNestingEnabled(true);
     m_lastFolder = QDir::currentPath();
+    qApp->installEventFilter(this);
 
     m_statistics = new StatisticsDock(m_app.Settings(), this);
     addDockWidget(Qt::RightDockWidgetArea, m_statistics);
@@ -583,6 +586,25 @@ void CMainFrame::OnRangeMap()
         // The form's diagram buttons lead back to the diagrams.
         frame->Document()->SetPlotType(kRangeMapPlot);
     }
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    // A text box claims Ctrl+Z for its own typing even when it has none (as
+    // after a range was typed and applied): then the shortcut goes to the
+    // Edit menu, as the user means it.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (edit != nullptr && isAncestorOf(edit) &&
+            ((key->matches(QKeySequence::Undo) && !edit->isUndoAvailable()) ||
+             (m_actions.redo->shortcuts().contains(QKeySequence(key->keyCombination())) &&
+              !edit->isRedoAvailable()))) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::OnSaveResults(CChildFrame* frame)

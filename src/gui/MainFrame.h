@@ -66,6 +66,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Lets Undo and Redo reach the analysis choices from a text box that has
+    // no typing of its own to undo.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateActions();

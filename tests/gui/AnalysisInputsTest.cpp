@@ -161,6 +161,16 @@ TEST(AnalysisInputs, EveryChoiceIsOneStepThatUndoRestoresBitForBit)
     Settle();
     expectSame(document.Doc().m_result, chosen);
     EXPECT_TRUE(inputs[1]->isEnabled());
+
+    // Ctrl+Z in a range box with no typing of its own to undo undoes the
+    // range, as the user means it.
+    program.Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&program.Main()));
+    inputs[2]->setFocus();
+    QTest::keyClick(inputs[2], Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(document.UndoStack()->index(), 1);
+    QTest::keyClick(inputs[2], Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(document.UndoStack()->index(), 2);
 }
 
 }  // namespace

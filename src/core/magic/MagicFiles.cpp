@@ -1,6 +1,8 @@
 #include "magic/MagicFiles.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <optional>
 
 #include "document/DataFileReader.h"
@@ -25,6 +27,91 @@ const MagicTable* FindTable(const MagicText& text, const std::string& source, co
     return table;
 }
 
+// A number in `cell` within [low, high], or nothing.
+std::optional<double> Within(std::string_view cell, double low, double high)
+{
+    const std::optional<double> value = ParseNumber(cell);
+    return value && *value >= low && *value <= high ? value : std::nullopt;
+}
+
+// Sample latitudes or longitudes of one site within this many degrees of
+// each other give the site their mean.
+constexpr double kSampleSpread = 0.1;
+
+std::map<std::string, SitePlace> SitePlacesOf(const MagicTable* sites, const MagicTable* samples)
+{
+    std::map<std::string, SitePlace> places;
+    if (sites != nullptr) {
+        const int name = sites->Column({"site", "er_site_name"});
+        const int lat = sites->Column({"lat", "site_lat"});
+        const int lon = sites->Column({"lon", "site_lon"});
+        const int inc = sites->Column({"dir_inc", "site_inc"});
+        for (const MagicRow& row : sites->rows) {
+            const std::string site(Trimmed(sites->Cell(row, name)));
+            if (site.empty()) {
+                continue;
+            }
+            SitePlace& place = places[site];
+            if (!place.lat) {
+                place.lat = Within(sites->Cell(row, lat), -90.0, 90.0);
+            }
+            if (!place.lon) {
+                place.lon = Within(sites->Cell(row, lon), -180.0, 360.0);
+            }
+            if (!place.inc) {
+                place.inc = Within(sites->Cell(row, inc), -90.0, 90.0);
+            }
+        }
+    }
+    if (samples != nullptr) {
+        const int site = samples->Column({"site", "er_site_name"});
+        const int lat = samples->Column({"lat", "sample_lat"});
+        const int lon = samples->Column({"lon", "sample_lon"});
+        struct Values {
+            std::vector<double> lat;
+            std::vector<double> lon;
+        };
+        std::map<std::string, Values> bySite;
+        for (const MagicRow& row : samples->rows) {
+            const std::string name(Trimmed(samples->Cell(row, site)));
+            if (name.empty()) {
+                continue;
+            }
+            Values& v = bySite[name];
+            if (const auto value = Within(samples->Cell(row, lat), -90.0, 90.0)) {
+                v.lat.push_back(*value);
+            }
+            if (const auto value = Within(samples->Cell(row, lon), -180.0, 360.0)) {
+                v.lon.push_back(*value);
+            }
+        }
+        const auto agreed = [](const std::vector<double>& values) -> std::optional<double> {
+            if (values.empty()) {
+                return std::nullopt;
+            }
+            const auto [low, high] = std::minmax_element(values.begin(), values.end());
+            if (*high - *low > kSampleSpread) {
+                return std::nullopt;
+            }
+            double sum = 0.0;
+            for (const double v : values) {
+                sum += v;
+            }
+            return sum / static_cast<double>(values.size());
+        };
+        for (const auto& [name, values] : bySite) {
+            SitePlace& place = places[name];
+            if (!place.lat) {
+                place.lat = agreed(values.lat);
+            }
+            if (!place.lon) {
+                place.lon = agreed(values.lon);
+            }
+        }
+    }
+    return places;
+}
+
 }  // namespace
 
 MagicImport ImportMagicTexts(const MagicTexts& texts)
@@ -38,6 +125,10 @@ MagicImport ImportMagicTexts(const MagicTexts& texts)
             return failed;
         }
         sitesTable = texts.samples->Find({"sites", "er_sites"});
+    } else {
+        // A contribution holds its own samples and sites tables.
+        samplesTable = texts.measurements->Find({"samples", "er_samples"});
+        sitesTable = texts.measurements->Find({"sites", "er_sites"});
     }
     if (texts.sites != nullptr) {
         sitesTable = FindTable(*texts.sites, texts.sitesName, "sites", {"sites", "er_sites"}, failed.error);
@@ -53,6 +144,8 @@ MagicImport ImportMagicTexts(const MagicTexts& texts)
         ImportMeasurements(*texts.measurements, OrientationTables(samplesTable, sitesTable, specimensTable));
     if (!imported.ok()) {
         imported.error = "'" + texts.measurementsName + "': " + imported.error;
+    } else {
+        imported.sitePlaces = SitePlacesOf(sitesTable, samplesTable);
     }
     return imported;
 }

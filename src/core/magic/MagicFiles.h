@@ -20,7 +20,10 @@ struct MagicSources {
 // samples file's samples table; bedding the samples lack comes from the sites
 // file, else from a sites table in the samples file; which sample a
 // specimen belongs to, when the measurements do not say, from a specimens
-// table in the samples or the measurements file. A file that cannot be read,
+// table in the samples or the measurements file. Without a samples file, a
+// contribution's own samples and sites tables serve. Each specimen's sample
+// and site, and where each site lies (SitePlace), come from the same tables.
+// A file that cannot be read,
 // is no MagIC text, or lacks the table it was given for sets `error`.
 MagicImport ImportMagicFiles(const MagicSources& sources);
 

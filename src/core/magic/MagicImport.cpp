@@ -685,6 +685,9 @@ MagicImport ImportMeasurements(const MagicText& measurements, const OrientationT
 
         specimen.records = records.size();
         specimen.orientation = orientation.For(g.name, g.sampleHint, g.siteHint);
+        const OrientationTables::Place place = orientation.PlaceOf(g.name, g.sampleHint, g.siteHint);
+        specimen.sample = place.sample;
+        specimen.site = place.site;
         MagicOrigin origin;
         origin.specimen = g.name;
         origin.methodCodes = Joined(g.lpPiCodes, ":");

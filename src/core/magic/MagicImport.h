@@ -29,6 +29,8 @@
 //   in-field heating steps is not written; a message names the line.
 
 #include <cstddef>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,8 @@ struct ImportMessage {
 struct ImportedSpecimen {
     std::string magicName;  // bytes as in the table
     SpecimenNames names;    // its name on the data lines and its file name
+    std::string sample;     // its sample by the tables (OrientationTables::PlaceOf); may be empty
+    std::string site;       // its site, the same way; may be empty
     int firstLine = 0;      // its first record in the measurements file
     std::size_t records = 0;
     std::string orderedBy;            // the column that put its records in order; empty: file order
@@ -70,6 +74,16 @@ struct ImportedSpecimen {
 
 inline constexpr const char* kMomentNote = "moments are magn_moment x 1e8: the mA/m of a nominal 10 cm³ specimen";
 
+// Where a site lies by the MagIC tables: a sites table's lat, lon and dir_inc
+// (2.5: site_lat, site_lon, site_inc; the first record with a usable value),
+// else, for lat and lon, the mean of its samples' values when they lie
+// within 0.1 degrees of each other. Absent where no table gives one.
+struct SitePlace {
+    std::optional<double> lat;
+    std::optional<double> lon;
+    std::optional<double> inc;
+};
+
 struct MagicImport {
     std::string error;      // set when nothing could be imported; the rest is then empty
     std::string tableName;  // "measurements" (data model 3) or "magic_measurements" (2.5)
@@ -78,6 +92,7 @@ struct MagicImport {
     std::vector<ReasonCount> dropped;  // in order of first occurrence; they add up to read - used
     std::vector<ImportedSpecimen> specimens;
     std::vector<ImportMessage> problems;  // one per specimen not written, in file order
+    std::map<std::string, SitePlace> sitePlaces;  // by site name (ImportMagicTexts fills it)
 
     bool ok() const { return error.empty(); }
     // The specimen of that MagIC name, or nullptr.

@@ -45,9 +45,13 @@ OrientationTables::OrientationTables(const MagicTable* samples, const MagicTable
     if (m_samples != nullptr) {
         const int sampleColumn = m_samples->Column({"sample", "er_sample_name"});
         const int specimensColumn = m_samples->Column({"specimens", "er_specimen_names"});
+        const int siteColumn = m_samples->Column({"site", "er_site_name"});
         for (const MagicRow& row : m_samples->rows) {
             const std::string_view sample = m_samples->Cell(row, sampleColumn);
             m_sampleRows[sample].push_back(&row);
+            if (const std::string_view site = Trimmed(m_samples->Cell(row, siteColumn)); !site.empty()) {
+                m_siteOfSample.try_emplace(sample, site);
+            }
             if (specimensColumn >= 0) {
                 for (std::string& name : SplitList(m_samples->Cell(row, specimensColumn))) {
                     m_sampleListing.try_emplace(std::move(name), sample);
@@ -72,6 +76,38 @@ OrientationTables::OrientationTables(const MagicTable* samples, const MagicTable
     }
 }
 
+std::string OrientationTables::SampleOf(std::string_view specimen, std::string_view sampleHint) const
+{
+    // The measurement's own column, a specimens table, or the samples' list
+    // of specimens.
+    if (!sampleHint.empty() && m_sampleRows.count(sampleHint) != 0) {
+        return std::string(sampleHint);
+    }
+    if (const auto it = m_sampleOfSpecimen.find(specimen); it != m_sampleOfSpecimen.end()) {
+        return std::string(it->second);
+    }
+    if (const auto it = m_sampleListing.find(std::string(specimen)); it != m_sampleListing.end()) {
+        return std::string(it->second);
+    }
+    return {};
+}
+
+OrientationTables::Place OrientationTables::PlaceOf(std::string_view specimen, std::string_view sampleHint,
+                                                    std::string_view siteHint) const
+{
+    Place place;
+    place.sample = SampleOf(specimen, sampleHint);
+    if (place.sample.empty()) {
+        place.sample = std::string(Trimmed(sampleHint));
+    }
+    if (const auto it = m_siteOfSample.find(place.sample); it != m_siteOfSample.end()) {
+        place.site = std::string(it->second);
+    } else {
+        place.site = std::string(Trimmed(siteHint));
+    }
+    return place;
+}
+
 SpecimenOrientation OrientationTables::For(std::string_view specimen, std::string_view sampleHint,
                                            std::string_view siteHint) const
 {
@@ -82,22 +118,7 @@ SpecimenOrientation OrientationTables::For(std::string_view specimen, std::strin
     const MagicTable& samples = *m_samples;
     const int siteColumn = samples.Column({"site", "er_site_name"});
 
-    // The specimen's sample: the measurement's own column, a specimens
-    // table, or the samples' list of specimens.
-    std::string sample;
-    if (!sampleHint.empty() && m_sampleRows.count(sampleHint) != 0) {
-        sample = std::string(sampleHint);
-    }
-    if (sample.empty()) {
-        if (const auto it = m_sampleOfSpecimen.find(specimen); it != m_sampleOfSpecimen.end()) {
-            sample = std::string(it->second);
-        }
-    }
-    if (sample.empty()) {
-        if (const auto it = m_sampleListing.find(std::string(specimen)); it != m_sampleListing.end()) {
-            sample = std::string(it->second);
-        }
-    }
+    const std::string sample = SampleOf(specimen, sampleHint);
     if (sample.empty()) {
         result.problem = sampleHint.empty()
                              ? "no sample is named for it (by the measurements, a specimens table or "

@@ -55,6 +55,15 @@ public:
     // order. Bedding comes from the sample's records, else from its site.
     SpecimenOrientation For(std::string_view specimen, std::string_view sampleHint, std::string_view siteHint) const;
 
+    // The sample and site a specimen belongs to: the sample as For finds it
+    // (else `sampleHint` as it is), the site of that sample in the samples
+    // table, else `siteHint`. Either may be empty when nothing names it.
+    struct Place {
+        std::string sample;
+        std::string site;
+    };
+    Place PlaceOf(std::string_view specimen, std::string_view sampleHint, std::string_view siteHint) const;
+
 private:
     const MagicTable* m_samples = nullptr;
     const MagicTable* m_sites = nullptr;
@@ -65,6 +74,10 @@ private:
     std::map<std::string_view, std::vector<const MagicRow*>> m_siteRows;    // by site name, file order
     std::map<std::string_view, std::string_view> m_sampleOfSpecimen;       // specimens table, first non-empty
     std::map<std::string, std::string_view> m_sampleListing;               // samples' specimens column, first
+    std::map<std::string_view, std::string_view> m_siteOfSample;           // samples table, first non-empty
+
+    // The sample a specimen belongs to by the tables, or empty.
+    std::string SampleOf(std::string_view specimen, std::string_view sampleHint) const;
 };
 
 }  // namespace korvanes::magic

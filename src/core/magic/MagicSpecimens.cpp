@@ -275,6 +275,11 @@ std::optional<std::vector<std::string>> SpecimenRow(const CKorvanesToolDoc& doc,
     return cells;
 }
 
+std::string SpecimenMethodCodes(const CKorvanesToolDoc& doc)
+{
+    return MethodCodes(doc, ParseOriginNote(doc.m_header.m_fileNote));
+}
+
 std::string SpecimensTableHead()
 {
     std::string head = "tab\tspecimens\n";

@@ -42,6 +42,10 @@ inline constexpr std::string_view kInterpretationCode = "IE-TT";
 std::optional<std::vector<std::string>> SpecimenRow(const CKorvanesToolDoc& doc, std::string_view criteriaName,
                                                     const StatisticCriteriaSet* set = nullptr);
 
+// The method codes of an analysed document's row: the experiment's codes
+// (from its MagIC origin, else from its steps) and kInterpretationCode.
+std::string SpecimenMethodCodes(const CKorvanesToolDoc& doc);
+
 // "tab\tspecimens", the line of column names, each ending in "\n".
 std::string SpecimensTableHead();
 

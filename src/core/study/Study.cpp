@@ -35,7 +35,7 @@ bool EndsWithKvd(const std::string& name)
 SiteAndSample SplitSpecimenName(std::string_view name, const NameRule& rule)
 {
     const std::string_view sample = UpToLastSeparator(name, rule);
-    return {std::string(UpToLastSeparator(sample, rule)), std::string(sample)};
+    return {std::string(rule.siteCutsSample ? UpToLastSeparator(sample, rule) : sample), std::string(sample)};
 }
 
 FileStamp StampOf(std::string_view bytes)

@@ -14,14 +14,18 @@
 
 #include "document/AnalysisInputs.h"
 #include "document/Document.h"
+#include "study/SiteMeans.h"
 
 namespace korvanes {
 
 // How site and sample are taken from a specimen name that MagIC does not
 // place: the sample is the name up to its last separator (the whole name
-// without one), the site the sample up to its last separator.
+// without one), and so is the site ("s1p1-01": sample and site "s1p1").
+// With `siteCutsSample` (the rule of study files written before this choice
+// was kept) the site is the sample up to its last separator instead.
 struct NameRule {
     std::string separators = "-_.";
+    bool siteCutsSample = false;
 
     bool operator==(const NameRule&) const = default;
 };
@@ -81,6 +85,9 @@ struct Study {
     std::string magicSites;
     NameRule nameRule;
     std::vector<StudySpecimen> specimens;
+    // Where the sites lie by the MagIC tables (not kept in the study file:
+    // read with the MagIC file each time).
+    SiteLocations magicPlaces;
 };
 
 // The data files of a folder (names ending in ".kvd", any letter case), by

@@ -181,7 +181,8 @@ int ArrayElementLine(std::string_view text, std::string_view key, std::size_t k)
 std::string StudyFileText(const Study& study)
 {
     Json head{{"format", "korvanes-study"}, {"version", kStudyFileVersion}};
-    head["nameRule"] = Json{{"separators", study.nameRule.separators}};
+    head["nameRule"] =
+        Json{{"separators", study.nameRule.separators}, {"site", study.nameRule.siteCutsSample ? "cut" : "sample"}};
     if (!study.magicFile.empty()) {
         head["magic"] = Json{{"measurements", study.magicFile}, {"samples", study.magicSamples}, {"sites", study.magicSites}};
     }
@@ -240,8 +241,19 @@ StudyFileRead ParseStudyFile(std::string_view text, const std::string& folder)
             read.line = keyLine("version");
             return read;
         }
+        // A file without the site's rule was written when the site was the
+        // sample cut at its last separator.
+        read.study.nameRule.siteCutsSample = true;
         if (json.contains("nameRule")) {
-            read.study.nameRule.separators = json["nameRule"].at("separators").get<std::string>();
+            const Json& rule = json["nameRule"];
+            read.study.nameRule.separators = rule.at("separators").get<std::string>();
+            const std::string site = rule.value("site", std::string("cut"));
+            if (site != "cut" && site != "sample") {
+                read.reason = "the name rule's site is \"" + site + "\" (this program knows \"sample\" and \"cut\")";
+                read.line = keyLine("nameRule");
+                return read;
+            }
+            read.study.nameRule.siteCutsSample = site == "cut";
         }
         if (json.contains("magic")) {
             const Json& magic = json["magic"];

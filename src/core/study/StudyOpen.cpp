@@ -1,6 +1,8 @@
 #include "study/StudyOpen.h"
 
 #include <map>
+#include <string_view>
+#include <unordered_map>
 
 #include "analysis/AnalysisRun.h"
 
@@ -9,6 +11,28 @@ namespace {
 
 std::atomic<bool>* CancelOf(StudyProgress* progress) { return progress != nullptr ? &progress->cancel : nullptr; }
 std::atomic<std::size_t>* DoneOf(StudyProgress* progress) { return progress != nullptr ? &progress->done : nullptr; }
+
+SiteLocations PlacesOf(const magic::MagicImport& imported)
+{
+    SiteLocations places;
+    for (const auto& [site, place] : imported.sitePlaces) {
+        SiteLocation& location = places[site];
+        location.lat = place.lat;
+        location.lon = place.lon;
+        location.inc = place.inc;
+    }
+    return places;
+}
+
+// A specimen's sample and site from the MagIC tables where they name them,
+// else from the name rule.
+void Place(StudySpecimen& specimen, const magic::ImportedSpecimen& source, const NameRule& rule)
+{
+    const SiteAndSample byName = SplitSpecimenName(specimen.name, rule);
+    specimen.placedByMagic = !source.sample.empty() || !source.site.empty();
+    specimen.sample = source.sample.empty() ? byName.sample : source.sample;
+    specimen.site = source.site.empty() ? byName.site : source.site;
+}
 
 void Analyse(StudySpecimen& specimen)
 {
@@ -32,6 +56,13 @@ bool ReadStudyData(Study& study, unsigned jobs, StudyProgress* progress, std::st
         if (!imported.ok()) {
             error = imported.error;
         }
+        study.magicPlaces = PlacesOf(imported);
+    }
+    // By name, so that reopening a large MagIC study stays linear.
+    std::unordered_map<std::string_view, const magic::ImportedSpecimen*> byName;
+    byName.reserve(imported.specimens.size());
+    for (const magic::ImportedSpecimen& specimen : imported.specimens) {
+        byName.emplace(specimen.magicName, &specimen);
     }
     return ParallelFor(
         study.specimens.size(), jobs,
@@ -41,12 +72,14 @@ bool ReadStudyData(Study& study, unsigned jobs, StudyProgress* progress, std::st
                 ReadSpecimenFile(specimen, study);
             } else {
                 specimen.doc = CKorvanesToolDoc(specimen.inputs.criteria);
-                const magic::ImportedSpecimen* found = imported.Find(specimen.file);
-                if (found == nullptr) {
+                const auto at = byName.find(specimen.file);
+                if (at == byName.end()) {
                     specimen.state = DataState::kMissing;
                     specimen.problem = "the MagIC file no longer holds this specimen";
                     return;
                 }
+                const magic::ImportedSpecimen* found = at->second;
+                Place(specimen, *found, study.nameRule);
                 const OpenStatus status = magic::OpenImportedSpecimen(*found, source, specimen.doc);
                 specimen.dataStamp = StampOf(found->dataFile);
                 if (!status.readable) {
@@ -81,6 +114,7 @@ Study StudyOfMagic(const std::string& folder, const magic::MagicSources& sources
     study.magicFile = RelativePath(sources.measurements, folder);
     study.magicSamples = sources.samples.empty() ? std::string() : RelativePath(sources.samples, folder);
     study.magicSites = sources.sites.empty() ? std::string() : RelativePath(sources.sites, folder);
+    study.magicPlaces = PlacesOf(imported);
     study.specimens.resize(imported.specimens.size());
     ParallelFor(
         imported.specimens.size(), jobs,
@@ -96,9 +130,7 @@ Study StudyOfMagic(const std::string& folder, const magic::MagicSources& sources
                 specimen.state = DataState::kUnreadable;
                 specimen.problem = status.error;
             }
-            const SiteAndSample placed = SplitSpecimenName(specimen.name, study.nameRule);
-            specimen.site = placed.site;
-            specimen.sample = placed.sample;
+            Place(specimen, source, study.nameRule);
             specimen.inputs = InputsOf(specimen.doc);
             Analyse(specimen);
         },

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "DataModelCheck.h"
 #include "MagicTestTables.h"
 #include "analysis/AnalysisRun.h"
 #include "analysis/AraiFit.h"
@@ -65,10 +66,6 @@ CKorvanesToolDoc AnalysedDocument()
 TEST(MagicSpecimens, ColumnsAndValuesMatchThePublishedDataModel)
 {
     SKIP_WITHOUT_MAGIC_DATA();
-    std::ifstream in(magictest::DataFile("data_model.json"));
-    const nlohmann::json model = nlohmann::json::parse(in, nullptr, true, true);
-    const nlohmann::json& columns = model.at("tables").at("specimens").at("columns");
-
     // Rows of real analyses: the published thermal experiment's specimens.
     const MagicImport imported = ImportMagicFiles({magictest::DataFile("thermal-izzi-measurements.txt"), "", ""});
     ASSERT_TRUE(imported.ok()) << imported.error;
@@ -82,33 +79,7 @@ TEST(MagicSpecimens, ColumnsAndValuesMatchThePublishedDataModel)
         }
     }
     ASSERT_GE(rows.size(), 5u);
-
-    for (std::size_t c = 0; c < SpecimenColumns().size(); ++c) {
-        const SpecimenColumn& column = SpecimenColumns()[c];
-        SCOPED_TRACE(std::string(column.name));
-        ASSERT_TRUE(columns.contains(std::string(column.name)));
-        const nlohmann::json& definition = columns.at(std::string(column.name));
-        EXPECT_EQ(column.unit, definition.value("unit", ""));
-        const std::string type = definition.at("type");
-        for (const std::vector<std::string>& row : rows) {
-            const std::string& cell = row.at(c);
-            if (cell.empty() || (type != "Number" && type != "Integer")) {
-                continue;
-            }
-            const std::optional<double> value = ParseNumber(cell);
-            ASSERT_TRUE(value.has_value()) << cell;
-            if (type == "Integer") {
-                EXPECT_EQ(cell.find_first_not_of("-0123456789"), std::string::npos) << cell;
-            }
-            for (const std::string& rule : definition.value("validations", std::vector<std::string>{})) {
-                if (rule.rfind("min(", 0) == 0) {
-                    EXPECT_GE(*value, std::stod(rule.substr(4))) << rule;
-                } else if (rule.rfind("max(", 0) == 0) {
-                    EXPECT_LE(*value, std::stod(rule.substr(4))) << rule;
-                }
-            }
-        }
-    }
+    magictest::ExpectRowsMatchDataModel("specimens", SpecimenColumns(), rows);
 }
 
 TEST(MagicSpecimens, RowValuesInTheModelsUnits)

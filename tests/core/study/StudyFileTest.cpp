@@ -74,7 +74,7 @@ TEST(StudyFile, AnUnusableFileGivesItsReasonAndLine)
         {"not json at all", "not JSON", 1},
         {good.substr(0, good.size() / 2), "cut short", 0},
         {newer, "newer program", 3},
-        {noFile, "names no file", 9},
+        {noFile, "names no file", 10},  // the second entry: the head, the name rule (3 lines), the first entry
         {"{\"format\": \"other\"}", "not a study file", 1},
     };
     for (const Case& c : cases) {
