@@ -104,6 +104,12 @@ CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiAr
     m_statistics->setVisible(m_statistics->StoredShown());
     m_studyDock = new StudyDock(m_app.Settings(), this);
     addDockWidget(Qt::LeftDockWidgetArea, m_studyDock);
+    // The study table's verdict column follows the set the panel evaluates.
+    connect(m_statistics, &StatisticsDock::CriteriaSetChanged, this, [this] {
+        if (m_study) {
+            m_study->Model().SetCriteriaSet(m_statistics->CriteriaSet());
+        }
+    });
     m_studyDock->hide();
     m_siteDiagram = new SiteDiagramDock(this);
     addDockWidget(Qt::BottomDockWidgetArea, m_siteDiagram);
@@ -696,6 +702,7 @@ bool CMainFrame::OpenStudyPaths(const QStringList& paths, const QString& samples
     }
     CloseStudy();
     m_study = std::move(session);
+    m_study->Model().SetCriteriaSet(m_statistics->CriteriaSet());
     m_studyDock->SetSession(m_study.get());
     m_siteDiagram->SetModel(&m_study->Sites());
     m_studyDock->show();

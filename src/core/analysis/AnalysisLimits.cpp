@@ -107,6 +107,16 @@ std::size_t CountAraiMarks(const std::vector<CStepVector>& zeroFieldSteps, const
     return marks;
 }
 
+std::size_t AraiMarksBound(const PairCounts& counts)
+{
+    // For counts within kMaxMeasurements and kMaxPairedItems (as they are
+    // where this is asked) no product below comes near 2^64.
+    const std::size_t zeroField = counts.mostZeroFieldAtOneTemperature;
+    const std::size_t perCheck = 1 + counts.mostPtrmAtOneTemperature * zeroField;
+    const std::size_t checks = std::max(counts.ptrmChecks, counts.correctedChecks) + counts.additivityChecks;
+    return zeroField * (counts.ptrmGained + checks * perCheck);
+}
+
 std::optional<std::string> AnalysisLimitExceeded(const std::vector<CMeasurement>& measurements)
 {
     if (measurements.size() > kMaxMeasurements) {
@@ -145,6 +155,12 @@ std::optional<std::string> AnalysisLimitExceeded(const std::vector<CMeasurement>
         return StringPrintf("its steps repeated at one temperature (most: %s) pair into %zu Arai points and "
                             "check items; at most %zu can be analysed",
                             MostRepeated(scratch.m_steps).c_str(), items, kMaxPairedItems);
+    }
+    // Real files stay far below the bound (a few marks per step): only a
+    // file with many steps repeated at one temperature needs the lists
+    // built to count exactly.
+    if (AraiMarksBound(counts) <= kMaxAraiMarks) {
+        return std::nullopt;
     }
     // The diagram draws the pTRM checks as they are, or the corrected ones
     // once the check correction is applied.

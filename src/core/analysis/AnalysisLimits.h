@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/Classification.h"
 #include "document/Document.h"
 
 namespace korvanes {
@@ -39,6 +40,14 @@ inline constexpr std::size_t kMaxAraiMarks = 10000;
 // counted.
 std::size_t CountAraiMarks(const std::vector<CStepVector>& zeroField, const std::vector<CStepVector>& ptrm,
                            const std::vector<CStepVector>& checks, const std::vector<CStepVector>& additivity);
+
+// A bound on CountAraiMarks for the lists that pairing steps with these
+// counts builds, with the plain or the check-corrected pTRM checks:
+// every zero-field step of a temperature is marked for each pTRM item and
+// check mark of it, and each check and additivity item makes at most one
+// triangle and a connector for every pTRM item and zero-field step of its
+// reference temperature.
+std::size_t AraiMarksBound(const PairCounts& counts);
 
 // Why `measurements` are more than a document may hold (for people, without
 // the file name), or nothing when they are within every limit. The steps are

@@ -207,7 +207,8 @@ void BuildSteps(CKorvanesToolDoc& doc)
             static_cast<double>(ms[1].treatmentCode) - static_cast<double>(ms[2].treatmentCode) > 0.0;
         g = inFieldFirst ? 2 : 1;
     }
-    doc.m_result.methodType = StringPrintf("MT%d", g);
+    const char type[] = {'M', 'T', static_cast<char>('0' + g)};  // g is 0..4
+    doc.m_result.methodType.assign(type, sizeof type);
 }
 
 namespace {
@@ -406,6 +407,16 @@ struct CountSink {
     std::vector<std::pair<std::int32_t, std::size_t>> ptrmTemperatures;   // temperature, items
     std::vector<std::pair<std::int32_t, std::size_t>> checkTemperatures;  // own temperature, items
 
+    // Empties the lists, keeping their storage.
+    void Clear()
+    {
+        counts = PairCounts{};
+        zeroFieldTemperatures.clear();
+        tailTemperatures.clear();
+        ptrmTemperatures.clear();
+        checkTemperatures.clear();
+    }
+
     void checkMode(const char*) {}
     void origin(const CStepVector& s)
     {
@@ -452,10 +463,17 @@ void PairSteps(CKorvanesToolDoc& doc)
 
 PairCounts CountPairs(const std::vector<CStepVector>& steps)
 {
-    CountSink sink;
+    // Kept per thread: a batch of files allocates nothing here.
+    static thread_local CountSink sink;
+    sink.Clear();
     VisitPairs(steps, sink);
     // One tail statistic per zero-field step and tail check of one temperature.
-    std::sort(sink.zeroFieldTemperatures.begin(), sink.zeroFieldTemperatures.end());
+    std::vector<std::int32_t>& zeroField = sink.zeroFieldTemperatures;
+    std::sort(zeroField.begin(), zeroField.end());
+    for (std::size_t k = 0, run = 0; k < zeroField.size(); ++k) {
+        run = k > 0 && zeroField[k] == zeroField[k - 1] ? run + 1 : 1;
+        sink.counts.mostZeroFieldAtOneTemperature = std::max(sink.counts.mostZeroFieldAtOneTemperature, run);
+    }
     for (const std::int32_t t : sink.tailTemperatures) {
         const auto [first, last] =
             std::equal_range(sink.zeroFieldTemperatures.begin(), sink.zeroFieldTemperatures.end(), t);
@@ -474,6 +492,12 @@ PairCounts CountPairs(const std::vector<CStepVector>& steps)
         }
     }
     checksAt.resize(merged);
+    auto& ptrmAt = sink.ptrmTemperatures;
+    std::sort(ptrmAt.begin(), ptrmAt.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t k = 0, run = 0; k < ptrmAt.size(); ++k) {
+        run = (k > 0 && ptrmAt[k].first == ptrmAt[k - 1].first ? run : 0) + ptrmAt[k].second;
+        sink.counts.mostPtrmAtOneTemperature = std::max(sink.counts.mostPtrmAtOneTemperature, run);
+    }
     for (const auto& [t, items] : sink.ptrmTemperatures) {
         const auto found = std::lower_bound(checksAt.begin(), checksAt.end(), t,
                                             [](const auto& entry, std::int32_t value) { return entry.first < value; });

@@ -53,6 +53,9 @@ struct PairCounts {
     std::size_t additivityChecks = 0;
     std::size_t tailCheckStats = 0;   // built from the lists by BuildTailCheckStats
     std::size_t correctedChecks = 0;  // built from the lists by BuildPtrmCheckSeries
+    // The most zero-field steps, and the most pTRM items, of one temperature.
+    std::size_t mostZeroFieldAtOneTemperature = 0;
+    std::size_t mostPtrmAtOneTemperature = 0;
 };
 PairCounts CountPairs(const std::vector<CStepVector>& steps);
 

@@ -482,6 +482,7 @@ StandardStatisticsInput PrepareStandardStatistics(const CKorvanesToolDoc& doc)
         }
     }
     in.zeroField = &doc.m_zeroFieldSteps;
+    in.fieldAxis = SpecimenToCoordinates({0.0, 0.0, 1.0}, doc.m_header, doc.m_options.m_coordinates);
     return in;
 }
 
@@ -544,19 +545,27 @@ std::optional<double> IzziMd(const StandardStatisticsInput& in, int start, int e
 }
 
 // δt*: each tail check's difference to the NRM of its temperature, split
-// into the part along the laboratory field (z) and the part across it; the
-// across part, through the angle θ of that NRM to the field, predicts the
-// along part of a pTRM tail (Leonhardt et al. 2004). Between 0.175 and 2.968
-// radians the excess is scaled by |b| / |Y_int|; closer to the field it is 0,
-// closer to its opposite the along part alone over |X_int| + |Y_int|. The
-// largest value, never below 0, as a fraction (the data model's unit for
-// int_dt: the definitions' per cent / 100).
-std::optional<double> TailStar(const StandardStatisticsInput& in, int tMax, double fieldZ, double b, double xInt,
-                               double yInt)
+// into the part along the laboratory field (the specimen's z axis, `field`
+// a unit vector in the lists' coordinates, pointing as the pTRM does) and
+// the part across it; the across part, through the angle θ of that NRM to
+// the field, predicts the along part of a pTRM tail (Leonhardt et al. 2004).
+// Between 0.175 and 2.968 radians the excess is scaled by |b| / |Y_int|;
+// closer to the field it is 0, closer to its opposite the along part alone
+// over |X_int| + |Y_int|. The largest value, never below 0, as a fraction
+// (the data model's unit for int_dt: the definitions' per cent / 100).
+std::optional<double> TailStar(const StandardStatisticsInput& in, int tMax, const Vector3& field, double b,
+                               double xInt, double yInt)
 {
     if (yInt == 0.0) {
         return std::nullopt;
     }
+    // The specimen's z axis (the field up to its sign).
+    const Vector3& axis = in.fieldAxis;
+    const bool fieldDown = field.x * axis.x + field.y * axis.y + field.z * axis.z > 0.0;
+    const auto along = [&axis](const Vector3& v) { return v.x * axis.x + v.y * axis.y + v.z * axis.z; };
+    const auto across = [&axis](const Vector3& v, double a) {
+        return Length({v.x - a * axis.x, v.y - a * axis.y, v.z - a * axis.z});
+    };
     std::optional<double> largest;
     for (const auto& c : in.tailChecks) {
         if (c.ownTemperature > tMax) {
@@ -567,16 +576,15 @@ std::optional<double> TailStar(const StandardStatisticsInput& in, int tMax, doub
         if (length == 0.0) {
             continue;
         }
-        const double theta = std::acos(std::clamp(n.z * fieldZ / length, -1.0, 1.0));
-        const double dH = std::sqrt(n.x * n.x + n.y * n.y) - std::sqrt(c.vector.x * c.vector.x + c.vector.y * c.vector.y);
-        const double dZ = n.z - c.vector.z;
-        const double fieldInclination = fieldZ > 0.0 ? 90.0 : -90.0;
-        const double nrmInclination = std::atan2(n.z, std::sqrt(n.x * n.x + n.y * n.y)) * kRadToDeg;
+        const double nAlong = along(n);
+        const double cAlong = along(c.vector);
+        const double theta = std::acos(std::clamp(nAlong * (fieldDown ? 1.0 : -1.0) / length, -1.0, 1.0));
+        const double dH = across(n, nAlong) - across(c.vector, cAlong);
+        const double dZ = nAlong - cAlong;
         double value = 0.0;
         if (theta > 0.175 && theta < 2.968) {
             const double implied = dH / std::tan(theta);
-            value = (fieldInclination - nrmInclination > 0.0 ? implied - dZ : dZ - implied) * std::fabs(b) /
-                    std::fabs(yInt);
+            value = (fieldDown ? implied - dZ : dZ - implied) * std::fabs(b) / std::fabs(yInt);
         } else if (theta >= 2.968) {
             const double denominator = std::fabs(xInt) + std::fabs(yInt);
             if (denominator == 0.0) {
@@ -645,12 +653,15 @@ StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, 
     const int start = selected[0];
     const int end = selected[n - 1];
 
-    // The laboratory field along z, pointing as the pTRM of the range does.
+    // The laboratory field along the specimen's z axis, pointing as the pTRM
+    // of the range does.
     Vector3 ptrmSum;
     for (int k = 0; k < n; ++k) {
         ptrmSum = Plus(ptrmSum, P(selected[k]).ptrm);
     }
-    const double fieldZ = ptrmSum.z < 0.0 ? -1.0 : 1.0;
+    const Vector3& axis = in.fieldAxis;
+    const double fieldSign = ptrmSum.x * axis.x + ptrmSum.y * axis.y + ptrmSum.z * axis.z < 0.0 ? -1.0 : 1.0;
+    const Vector3 field{fieldSign * axis.x, fieldSign * axis.y, fieldSign * axis.z};
 
     // Directions: the zero-field steps of the range, as the program's own fits take them.
     {
@@ -671,7 +682,6 @@ StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, 
         }
         if (m >= 2) {
             const Vector3 direction = VectorFromDirection(freeFit.declination, freeFit.inclination, 1.0);
-            const Vector3 field{0.0, 0.0, fieldZ};
             st[S::kDang] = AngleOf(direction, centre);
             st[S::kTheta] = AngleOf(direction, field);
             st[S::kGamma] = AngleOf(P(end).ptrm, field);
@@ -892,7 +902,7 @@ StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, 
         st[S::kDratTail] = percent(Ratio(maxAbs, lineLength));
         st[S::kDtr] = percent(Ratio(maxAbs, std::fabs(fit.yInt)));
         st[S::kMdVds] = percent(Ratio(maxAbs, in.vds));
-        st[S::kDtStar] = TailStar(in, tMax, fieldZ, b, fit.xInt, fit.yInt);
+        st[S::kDtStar] = TailStar(in, tMax, field, b, fit.xInt, fit.yInt);
     }
 
     // Additivity checks.

@@ -138,6 +138,9 @@ struct StandardStatisticsInput {
     std::optional<double> k;               // curvature of all Arai points, and its SSE
     std::optional<double> kSse;
     const std::vector<CStepVector>* zeroField = nullptr;  // the document's, for the directional fits
+    // The laboratory field's axis, the specimen's z axis, in the coordinates
+    // of the lists (θ, γ and δt* are angles and parts relative to it).
+    Vector3 fieldAxis{0.0, 0.0, 1.0};
 };
 
 StandardStatisticsInput PrepareStandardStatistics(const CKorvanesToolDoc& analysed);

@@ -35,7 +35,11 @@ Vector3 ToBedding(const Vector3& g, double beddingDipDirection, double beddingDi
 
 Vector3 VectorInCoordinates(const CMeasurement& m, const CSpecimenHeader& header, int coordinates)
 {
-    const Vector3 specimen = VectorFromDirection(m.declination, m.inclination, m.moment);
+    return SpecimenToCoordinates(VectorFromDirection(m.declination, m.inclination, m.moment), header, coordinates);
+}
+
+Vector3 SpecimenToCoordinates(const Vector3& specimen, const CSpecimenHeader& header, int coordinates)
+{
     if (coordinates != kGeographic && coordinates != kBedding) {
         return specimen;
     }

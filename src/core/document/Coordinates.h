@@ -28,6 +28,8 @@ Vector3 VectorFromDirection(double declination, double inclination, double inten
 Vector3 ToGeographic(const Vector3& specimen, double coreAzimuth, double coreDip);
 // Restores a bed dipping by `beddingDip` towards `beddingDipDirection` to the horizontal.
 Vector3 ToBedding(const Vector3& geographic, double beddingDipDirection, double beddingDip);
+// A vector in specimen coordinates carried into the system that `coordinates` names (0, 1, 2).
+Vector3 SpecimenToCoordinates(const Vector3& specimen, const CSpecimenHeader& header, int coordinates);
 // The vector of a measurement in the system that `coordinates` names (0, 1, 2).
 Vector3 VectorInCoordinates(const CMeasurement& m, const CSpecimenHeader& header, int coordinates);
 

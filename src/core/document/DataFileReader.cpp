@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <optional>
 
 #include "analysis/AnalysisRun.h"
 #include "io/FileRead.h"
@@ -37,6 +39,48 @@ bool IsUnderflow(std::string_view matched)
     return false;
 }
 
+// A plain decimal of at most 15 digits in all ("0.887394738", "574.11",
+// "20"): the digits as an integer and the number of them after the point.
+// Such an integer and its power of ten are exact doubles, so their quotient
+// is the correctly rounded value, the same bits as from_chars gives, in a
+// fraction of its time. False (nothing read) for anything else: an
+// exponent, a point without digits after it, no digit before the point,
+// more digits.
+bool ParsePlainDecimal(const char* p, const char* end, double& value, const char*& after)
+{
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    auto isDigit = [](char c) { return static_cast<unsigned char>(c - '0') < 10; };
+    // Digits beyond the 15th wrap the integer around; the count then refuses it.
+    std::uint64_t mantissa = 0;
+    const char* const start = p;
+    for (; p != end && isDigit(*p); ++p) {
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+    if (p == start) {
+        return false;
+    }
+    std::ptrdiff_t digits = p - start;
+    std::ptrdiff_t fraction = 0;
+    if (p != end && *p == '.') {
+        const char* const point = ++p;
+        for (; p != end && isDigit(*p); ++p) {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+        }
+        fraction = p - point;
+        digits += fraction;
+        if (fraction == 0) {
+            return false;
+        }
+    }
+    if (digits > 15 || (p != end && (*p == 'e' || *p == 'E'))) {
+        return false;
+    }
+    value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+    after = p;
+    return true;
+}
+
 // Parses one number at the start of [pos, end) after white space; on success
 // moves `pos` past it.
 ParseOutcome ParseOne(const char*& pos, const char* end, double& value)
@@ -56,7 +100,14 @@ ParseOutcome ParseOne(const char*& pos, const char* end, double& value)
     double v = 0.0;
     std::from_chars_result r{};
     const char* digits = p;
-    if (end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && (IsHexDigit(p[2]) || p[2] == '.')) {
+    const bool hex = end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && (IsHexDigit(p[2]) || p[2] == '.');
+    if (const char* after = nullptr; !hex && ParsePlainDecimal(p, end, v, after)) {
+        // Below 10^15: finite and within float range.
+        pos = after;
+        value = negative ? -v : v;
+        return ParseOutcome::kNumber;
+    }
+    if (hex) {
         digits = p + 2;
         r = std::from_chars(digits, end, v, std::chars_format::hex);
         if (r.ec == std::errc::invalid_argument) {
@@ -247,6 +298,8 @@ std::vector<ReadWarning> ParseLines(const std::vector<Line>& lines, CKorvanesToo
     // Values of the previous taken line, repeated for numbers a line lacks.
     float carried[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     bool anyTaken = false;
+    // The specimen's name is that of the last line taken.
+    std::optional<std::string_view> lastName;
     for (std::size_t k = first; k < lines.size(); ++k) {
         const int lineNumber = static_cast<int>(std::min<std::size_t>(k + 1, std::numeric_limits<int>::max()));
         const DataLineSplit split = SplitDataLine(lines[k]);
@@ -287,8 +340,11 @@ std::vector<ReadWarning> ParseLines(const std::vector<Line>& lines, CKorvanesToo
         }
         anyTaken = true;
         if (!firstLineOfHeaderless) {
-            doc.m_header.m_specimenName.assign(split.name);
+            lastName = split.name;
         }
+    }
+    if (lastName) {
+        doc.m_header.m_specimenName.assign(*lastName);
     }
     if (!anyTaken) {
         warnings.Add(0, "no data line was read");
@@ -329,12 +385,16 @@ OpenStatus ReadDataFileBytes(const std::string& path, std::string& bytes)
 OpenStatus ParseDataFile(std::string_view bytes, CKorvanesToolDoc& doc)
 {
     OpenStatus status;
-    // Views into the bytes: no copy of any line.
-    std::vector<std::string_view> lines;
-    lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    // Views into the bytes: no copy of any line. Kept per thread, so that a
+    // batch of files allocates nothing here.
+    static thread_local std::vector<std::string_view> lines;
+    lines.clear();
     SplitInto(bytes, lines);
     doc.m_measurements.reserve(doc.m_measurements.size() + lines.size());
     status.warnings = ParseLines(lines, doc);
+    if (lines.capacity() > 100000) {
+        lines = {};  // not kept for the next file: a huge file's lines are many megabytes
+    }
     return status;
 }
 

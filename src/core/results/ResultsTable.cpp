@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
@@ -305,23 +307,55 @@ const std::string& ResultsHeaderLine()
     return header;
 }
 
+namespace {
+
+// Appends `value` (finite) with 1 or 2 decimals, the bytes std::to_chars
+// and printf write: the exact binary value rounded to nearest, ties to
+// even. The scaled value, rounded once in double, lies within a unit of its
+// last place of the exact one; below 2^50 and further than that from a tie
+// it rounds to the same integer, whose digits are then written directly.
+// Anything else goes through to_chars.
+void AppendFixed(std::string& line, double value, int decimals)
+{
+    const std::uint64_t scale = decimals == 1 ? 10 : 100;
+    const double scaled = std::fabs(value) * static_cast<double>(scale);
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;  // exact
+    char buffer[400];  // the largest double with two decimals takes 312 characters
+    char* end = buffer;
+    if ((decimals == 1 || decimals == 2) && scaled < 0x1p50 && std::fabs(fraction - 0.5) > scaled * 0x1p-50) {
+        const std::uint64_t n = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+        if (std::signbit(value)) {
+            *end++ = '-';
+        }
+        end = std::to_chars(end, buffer + sizeof buffer, n / scale).ptr;
+        *end++ = '.';
+        std::uint64_t rest = n % scale;
+        if (decimals == 2) {
+            *end++ = static_cast<char>('0' + rest / 10);
+            rest %= 10;
+        }
+        *end++ = static_cast<char>('0' + rest);
+    } else {
+        end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals).ptr;
+    }
+    line += '\t';
+    line.append(buffer, end);
+}
+
+}  // namespace
+
 std::string FormatResultLine(const ResultValues& v)
 {
     const CSpecimenResult& r = v.result;
-    // std::to_chars with a precision writes what printf's %.1f and %.2f
-    // write (the exact binary value, rounded to nearest, ties to even), in a
-    // fraction of the time. The texts are appended as they are, so that any
+    // The numbers as printf's %.1f and %.2f write them (the exact binary
+    // value, rounded to nearest, ties to even), in a fraction of its time
+    // (AppendFixed). The texts are appended as they are, so that any
     // byte of a name survives.
     std::string line;
     line.reserve(v.name.size() + 200);
     line += v.name;
-    const auto fixed = [&line](double value, int decimals) {
-        char buffer[400];  // the largest double with two decimals takes 312 characters
-        const auto written = std::to_chars(buffer, buffer + sizeof buffer, FiniteOrZero(value),
-                                           std::chars_format::fixed, decimals);
-        line += '\t';
-        line.append(buffer, written.ptr);
-    };
+    const auto fixed = [&line](double value, int decimals) { AppendFixed(line, FiniteOrZero(value), decimals); };
     const auto whole = [&line](int value) {
         char buffer[16];
         const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);

@@ -22,6 +22,15 @@ namespace {
 constexpr const char* kSection = "Study";
 constexpr const char* kHiddenColumnsKey = "HiddenColumns";
 constexpr const char* kGroupKey = "GroupBySite";
+// The standard columns shown (by statistic key, "verdict" for the criteria
+// set's): hidden unless named here.
+constexpr const char* kShownStatisticsKey = "ShownStatistics";
+
+QString StandardColumnKey(int column)
+{
+    const std::optional<StandardStatistic> statistic = StudyTableModel::StatisticOfColumn(column);
+    return statistic ? QString::fromLatin1(InfoOf(*statistic).key) : QStringLiteral("verdict");
+}
 
 }  // namespace
 
@@ -261,8 +270,13 @@ void StudyDock::ChooseColumns(const QPoint& at)
 {
     QMenu menu(this);
     QHeaderView* header = m_table->horizontalHeader();
+    QMenu* statistics = nullptr;
     for (int column = 0; column < StudyTableModel::kColumnCount; ++column) {
-        QAction* action = menu.addAction(m_filter->headerData(column, Qt::Horizontal).toString());
+        if (column == StudyTableModel::kFirstStandardColumn) {
+            statistics = menu.addMenu(tr("Standard Statistics"));
+        }
+        QMenu* into = statistics != nullptr ? statistics : &menu;
+        QAction* action = into->addAction(m_filter->headerData(column, Qt::Horizontal).toString());
         action->setCheckable(true);
         action->setChecked(!header->isSectionHidden(column));
         action->setEnabled(column != StudyTableModel::kName);  // the name always shows
@@ -279,22 +293,32 @@ void StudyDock::ChooseColumns(const QPoint& at)
 
 void StudyDock::RestoreColumns()
 {
-    const QStringList hidden =
-        QString::fromStdString(m_settings.ReadText(kSection, kHiddenColumnsKey, "")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const auto list = [this](const char* key) {
+        return QString::fromStdString(m_settings.ReadText(kSection, key, "")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    };
+    const QStringList hidden = list(kHiddenColumnsKey);
+    const QStringList shown = list(kShownStatisticsKey);
     for (int column = 0; column < StudyTableModel::kColumnCount; ++column) {
-        m_table->horizontalHeader()->setSectionHidden(column, hidden.contains(QString::number(column)));
+        m_table->horizontalHeader()->setSectionHidden(column, column < StudyTableModel::kFirstStandardColumn
+                                                                  ? hidden.contains(QString::number(column))
+                                                                  : !shown.contains(StandardColumnKey(column)));
     }
 }
 
 void StudyDock::StoreColumns()
 {
     QStringList hidden;
+    QStringList shown;
     for (int column = 0; column < StudyTableModel::kColumnCount; ++column) {
-        if (m_table->horizontalHeader()->isSectionHidden(column)) {
+        const bool isHidden = m_table->horizontalHeader()->isSectionHidden(column);
+        if (column < StudyTableModel::kFirstStandardColumn && isHidden) {
             hidden << QString::number(column);
+        } else if (column >= StudyTableModel::kFirstStandardColumn && !isHidden) {
+            shown << StandardColumnKey(column);
         }
     }
     m_settings.WriteText(kSection, kHiddenColumnsKey, hidden.join(QLatin1Char(',')).toStdString());
+    m_settings.WriteText(kSection, kShownStatisticsKey, shown.join(QLatin1Char(',')).toStdString());
 }
 
 }  // namespace korvanes::gui

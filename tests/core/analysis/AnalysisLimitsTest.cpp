@@ -99,7 +99,33 @@ TEST(AnalysisLimits, CountsMatchTheBuiltLists)
     EXPECT_EQ(counts.additivityChecks, doc.m_additivityChecks.size());
     EXPECT_EQ(counts.tailCheckStats, doc.m_tailCheckStats.size());
     EXPECT_EQ(counts.correctedChecks, doc.m_correctedChecks.size());
+    EXPECT_EQ(counts.mostZeroFieldAtOneTemperature, 3u);  // 100 °C
+    EXPECT_EQ(counts.mostPtrmAtOneTemperature, 9u);       // 100 °C: three in-field steps, three partners each
     EXPECT_GT(counts.ptrmChecks * counts.correctedChecks * counts.additivityChecks * counts.tailCheckStats, 0u);
+}
+
+// The bound that spares building the lists never lies below the marks
+// they need, plain or check-corrected.
+TEST(AnalysisLimits, MarksBoundCoversTheMarks)
+{
+    const std::vector<CMeasurement> shapes[] = {
+        Regular(40),
+        Shuffled(Regular(30)),
+        Repeated({20.0f, 100.0f, 100.11f, 100.12f, 100.13f, 200.0f, 200.11f, 100.14f}, 3),
+        Repeated({100.0f, 100.11f, 100.12f}, 6),
+        Repeated({100.0f, 150.11f, 100.12f, 150.0f, 150.13f, 100.11f}, 2),
+    };
+    for (const std::vector<CMeasurement>& lines : shapes) {
+        CKorvanesToolDoc doc;
+        doc.m_measurements = lines;
+        BuildSteps(doc);
+        const std::size_t bound = AraiMarksBound(CountPairs(doc.m_steps));
+        RunAnalysis(doc);
+        EXPECT_GE(bound, CountAraiMarks(doc.m_zeroFieldSteps, doc.m_ptrmGained, doc.m_ptrmChecks,
+                                        doc.m_additivityChecks));
+        EXPECT_GE(bound, CountAraiMarks(doc.m_zeroFieldSteps, doc.m_correctedPtrm, doc.m_correctedChecks,
+                                        doc.m_additivityChecks));
+    }
 }
 
 TEST(AnalysisLimits, OpenRefusesAndLeavesNoMeasurement)

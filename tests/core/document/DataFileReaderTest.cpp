@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cstdio>
+#include <random>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -228,6 +230,33 @@ TEST(DataFileReader, NumberSyntaxFollowsTheCLocale)
     EXPECT_TRUE(s.outOfRange);
     s = ScanFloats("-3.4028234e38", w, 1);
     EXPECT_EQ(s.count, 1);
+}
+
+// Plain decimals take a quicker way than other numbers: the same values,
+// and the same end of the number, whatever the digits.
+TEST(DataFileReader, PlainDecimalsReadAsAnyNumber)
+{
+    std::mt19937_64 random(5);
+    std::vector<std::string> texts{"20.", "1.5e", "1.5e2", "007.250", "0.1", "999999999999999", "9999999999999999",
+                                   "0.30000000000000004", "1.x", "4.5x6"};
+    for (int k = 0; k < 3000; ++k) {
+        std::string digits = std::to_string(random());
+        digits.resize(1 + random() % digits.size());
+        digits.insert(random() % (digits.size() + 1), ".");
+        texts.push_back(digits + (k % 2 == 0 ? " 7" : ""));
+    }
+    for (const std::string& text : texts) {
+        float v[2] = {-1, -1};
+        const NumberScan s = ScanFloats(text, v, 2);
+        double expected = 0.0;
+        const auto r = std::from_chars(text.data(), text.data() + text.size(), expected);
+        const bool number = r.ec == std::errc{};
+        ASSERT_EQ(s.count >= 1, number) << text;
+        if (number) {
+            EXPECT_EQ(v[0], static_cast<float>(expected)) << text;
+            EXPECT_EQ(s.count == 2, text.ends_with(" 7") && r.ptr == text.data() + text.size() - 2) << text;
+        }
+    }
 }
 
 TEST(DataFileReader, HeaderEdgeCases)

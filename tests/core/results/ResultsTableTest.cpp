@@ -119,6 +119,7 @@ TEST(ResultsTable, NumbersAreWrittenAsPrintfWritesThem)
         double value = 0.0;
         std::memcpy(&value, &bits, sizeof value);
         values.push_back(std::isfinite(value) ? value : std::ldexp(static_cast<double>(bits % 100000), -7));
+        values.push_back(std::uniform_real_distribution<double>(-3000.0, 3000.0)(random));  // the usual sizes
     }
     for (const double value : values) {
         ResultValues v;
