@@ -7,9 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStackedWidget>
 #include <QTableView>
+#include <QTreeView>
 #include <QVBoxLayout>
 
+#include "study/SiteTreeModel.h"
 #include "study/StudySession.h"
 #include "study/StudyTableModel.h"
 
@@ -18,6 +21,7 @@ namespace {
 
 constexpr const char* kSection = "Study";
 constexpr const char* kHiddenColumnsKey = "HiddenColumns";
+constexpr const char* kGroupKey = "GroupBySite";
 // The standard columns shown (by statistic key, "verdict" for the criteria
 // set's): hidden unless named here.
 constexpr const char* kShownStatisticsKey = "ShownStatistics";
@@ -35,6 +39,9 @@ StudyDock::StudyDock(SettingsStore& settings, QWidget* parent)
       m_settings(settings),
       m_filter(new StudyFilter(this)),
       m_table(new QTableView),
+      m_tree(new QTreeView),
+      m_group(new QCheckBox(tr("Group by site"))),
+      m_views(new QStackedWidget),
       m_text(new QLineEdit),
       m_class(new QComboBox),
       m_rejected(new QCheckBox(tr("Rejected"))),
@@ -67,14 +74,25 @@ StudyDock::StudyDock(SettingsStore& settings, QWidget* parent)
     m_table->setAlternatingRowColors(true);
     m_table->setAccessibleName(tr("Study table"));
 
+    m_tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setAlternatingRowColors(true);
+    m_tree->setUniformRowHeights(true);
+    m_tree->setAccessibleName(tr("Sites"));
+    m_group->setToolTip(tr("Show the study as sites, their samples and specimens, with their means"));
+    m_views->addWidget(m_table);
+    m_views->addWidget(m_tree);
+
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(4, 4, 4, 4);
     auto* filters = new QHBoxLayout;
     filters->addWidget(m_text, 1);
     filters->addWidget(m_class);
+    filters->addWidget(m_group);
     layout->addLayout(filters);
-    layout->addWidget(m_table, 1);
+    layout->addWidget(m_views, 1);
     auto* marks = new QHBoxLayout;
     marks->addWidget(m_rejected);
     marks->addWidget(new QLabel(tr("Note:")));
@@ -94,6 +112,43 @@ StudyDock::StudyDock(SettingsStore& settings, QWidget* parent)
         }
     });
     connect(m_note, &QLineEdit::editingFinished, this, &StudyDock::CommitNote);
+    connect(m_group, &QCheckBox::toggled, this, [this](bool grouped) {
+        m_views->setCurrentWidget(grouped ? static_cast<QWidget*>(m_tree) : m_table);
+        m_text->setEnabled(!grouped);
+        m_class->setEnabled(!grouped);
+        m_settings.WriteInt(kSection, kGroupKey, grouped ? 1 : 0);
+        if (grouped && m_session != nullptr) {
+            FollowInTree(m_session->Current());
+        }
+    });
+    m_group->setChecked(m_settings.ReadInt(kSection, kGroupKey, 0) != 0);
+}
+
+void StudyDock::OnTreeRowChosen()
+{
+    if (m_following || m_session == nullptr) {
+        return;
+    }
+    const QVariant specimen = m_tree->selectionModel()->currentIndex().data(SiteTreeModel::kSpecimenRole);
+    if (specimen.isValid()) {
+        CommitNote();
+        m_session->Show(specimen.toInt());
+    }
+}
+
+void StudyDock::FollowInTree(int index)
+{
+    if (m_session == nullptr || !m_group->isChecked()) {
+        return;
+    }
+    const QModelIndex row = m_session->Sites().IndexOfSpecimen(index);
+    if (!row.isValid() || row == m_tree->selectionModel()->currentIndex()) {
+        return;
+    }
+    m_following = true;
+    m_tree->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_tree->scrollTo(row);
+    m_following = false;
 }
 
 void StudyDock::SetSession(StudySession* session)
@@ -101,9 +156,21 @@ void StudyDock::SetSession(StudySession* session)
     m_session = session;
     m_noteIndex = -1;
     m_filter->setSourceModel(session != nullptr ? &session->Model() : nullptr);
+    m_tree->setModel(session != nullptr ? &session->Sites() : nullptr);
     setEnabled(session != nullptr);
     if (session == nullptr) {
         return;
+    }
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &StudyDock::OnTreeRowChosen);
+    connect(&session->Sites(), &QAbstractItemModel::modelReset, this, [this] {
+        m_tree->expandToDepth(0);
+        if (m_session != nullptr) {
+            FollowInTree(m_session->Current());
+        }
+    });
+    m_tree->expandToDepth(0);
+    for (int column = 0; column < SiteTreeModel::kColumnCount; ++column) {
+        m_tree->resizeColumnToContents(column);
     }
     RestoreColumns();
     m_table->resizeColumnsToContents();
@@ -146,6 +213,7 @@ void StudyDock::OnCurrentChanged(int index)
         return;
     }
     ShowMarks();
+    FollowInTree(index);
     const QModelIndex row = m_filter->mapFromSource(m_session->Model().index(index, 0));
     if (!row.isValid()) {
         return;
