@@ -8,6 +8,7 @@
 // (KORVANES_WITH_QT), which does the drawing. korvanes-plot lives beside
 // korvanes in the build and in libexec once installed.
 
+#include <algorithm>
 #include <array>
 #include <iostream>
 #include <memory>
@@ -25,6 +26,8 @@
 #include <QGuiApplication>
 
 #include "PictureExport.h"
+#include "StudyInput.h"
+#include "plots/SiteDiagram.h"
 #else
 #include <unistd.h>
 
@@ -41,13 +44,17 @@ struct PlotTypeName {
     PlotType type;
 };
 
-constexpr std::array<PlotTypeName, 6> kPlotTypes{{
+// The site diagram is drawn from a whole study, not from one document.
+constexpr PlotType kSiteDiagram = static_cast<PlotType>(-1);
+
+constexpr std::array<PlotTypeName, 7> kPlotTypes{{
     {"arai", kAraiPlot},
     {"zijderveld", kZijderveldPlot},
     {"decay", kDecayPlot},
     {"additional", kAdditionalPlots},
     {"all", kAllPlots},
     {"rangemap", kRangeMapPlot},
+    {"site", kSiteDiagram},
 }};
 
 const PlotTypeName* FindPlotType(const std::string& name)
@@ -61,6 +68,17 @@ const PlotTypeName* FindPlotType(const std::string& name)
 }
 
 #ifdef KORVANES_WITH_QT
+// How many sites the study's specimens lie in.
+std::size_t SiteNamesOf(const Study& study)
+{
+    std::vector<std::string> sites;
+    for (const StudySpecimen& s : study.specimens) {
+        sites.push_back(s.site);
+    }
+    std::sort(sites.begin(), sites.end());
+    return static_cast<std::size_t>(std::unique(sites.begin(), sites.end()) - sites.begin());
+}
+
 // "WxH" with whole numbers of 1 to 5 digits; nothing when malformed.
 std::optional<std::pair<int, int>> ParseSize(const std::string& text)
 {
@@ -107,7 +125,7 @@ int RunPlot(const PlotArguments& args)
     const PlotTypeName* type = FindPlotType(args.type);
     if (type == nullptr) {
         std::cerr << "korvanes plot: unknown plot type '" << Printable(args.type)
-                  << "' (use arai, zijderveld, decay, additional, all or rangemap)\n";
+                  << "' (use arai, zijderveld, decay, additional, all, rangemap or site)\n";
         return kExitUsage;
     }
 #ifdef KORVANES_WITH_QT
@@ -117,7 +135,24 @@ int RunPlot(const PlotArguments& args)
                   << "' (use the extension .emf, .svg, .png or .pdf)\n";
         return kExitUsage;
     }
-    const ClientSize defaultSize = DefaultPictureSize(type->type);
+    CCriteriaSet criteria;
+    std::string error;
+    if (!LoadCliCriteria(args.analysis, criteria, error)) {
+        std::cerr << "korvanes plot: " << Printable(error) << '\n';
+        return kExitUnreadable;
+    }
+    std::optional<Study> study;
+    if (type->type == kSiteDiagram) {
+        const bool studyFile = args.file.size() > 5 && args.file.compare(args.file.size() - 5, 5, ".json") == 0;
+        StudyInputs inputs;
+        (studyFile ? inputs.study : inputs.inputs.emplace_back()) = args.file;
+        study = OpenStudyInputs(inputs, criteria, "korvanes plot: ");
+        if (!study) {
+            return kExitUnreadable;
+        }
+    }
+    const ClientSize defaultSize =
+        study ? DefaultSiteDiagramSize(SiteNamesOf(*study)) : DefaultPictureSize(type->type);
     PictureSize size{defaultSize.width, defaultSize.height};
     if (!args.size.empty()) {
         const auto parsed = ParseSize(args.size);
@@ -130,11 +165,19 @@ int RunPlot(const PlotArguments& args)
         size = PictureSize{parsed->first, parsed->second};
     }
 
-    CCriteriaSet criteria;
-    std::string error;
-    if (!LoadCliCriteria(args.analysis, criteria, error)) {
-        std::cerr << "korvanes plot: " << Printable(error) << '\n';
-        return kExitUnreadable;
+    if (study) {
+        const SiteMeanSettings settings;
+        const std::vector<SpecimenEstimate> estimates = EstimatesOfStudy(*study, settings);
+        const SiteSummary summary = SummariseSites(estimates, settings, study->magicPlaces);
+        const std::unique_ptr<QGuiApplication> application = MakeGuiApplication();
+        const PicturePainter paint = [&](DrawingSurface& surface, ClientSize client) {
+            PaintSiteDiagram(surface, summary, estimates, client);
+        };
+        if (!ExportPicture(paint, *format, args.out, size, error)) {
+            std::cerr << "korvanes plot: " << Printable(error) << '\n';
+            return kExitUnreadable;
+        }
+        return kExitOk;
     }
     CKorvanesToolDoc doc(criteria);
     const OpenStatus status = doc.Open(args.file);
@@ -185,13 +228,17 @@ void RegisterPlotCommand(CLI::App& app, int& status, int argc, const char* const
     auto* cmd = app.add_subcommand("plot", "Draw a diagram of a specimen data file into a picture file");
     auto args = std::make_shared<PlotArguments>();
     args->argv.assign(argv, argv + argc);
-    cmd->add_option("FILE", args->file, "Specimen data file (.kvd)")->required();
-    cmd->add_option("--type", args->type, "Diagram: arai, zijderveld, decay, additional, all or rangemap")->required();
+    cmd->add_option("FILE", args->file,
+                    "Specimen data file (.kvd); for --type site a folder of them, a MagIC file or a study file "
+                    "(.json)")
+        ->required();
+    cmd->add_option("--type", args->type, "Diagram: arai, zijderveld, decay, additional, all, rangemap or site")
+        ->required();
     cmd->add_option("--out", args->out, "Picture file; its extension (.emf, .svg, .png, .pdf) chooses the format")
         ->required();
     cmd->add_option("--size", args->size,
                     "Picture size WIDTHxHEIGHT in pixels (default: 520x420, 540x540 for zijderveld, 760x760 for all, "
-                    "520x520 for rangemap)");
+                    "520x520 for rangemap, 90 pixels a site for site)");
     AddAnalysisOptions(*cmd, args->analysis);
     cmd->callback([args, &status]() { status = RunPlot(*args); });
 }

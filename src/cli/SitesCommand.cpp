@@ -15,6 +15,7 @@
 #include "Commands.h"
 #include "DocumentJson.h"
 #include "MagicInput.h"
+#include "StudyInput.h"
 #include "io/FileReplace.h"
 #include "results/Batch.h"
 #include "study/SiteTables.h"
@@ -62,88 +63,6 @@ bool ParseLimit(const std::string& text, const char* option, std::optional<doubl
     }
     limit = value;
     return true;
-}
-
-std::string Absolute(const std::string& path)
-{
-    std::error_code error;
-    const fs::path absolute = fs::absolute(path, error);
-    return (error ? fs::path(path) : absolute).lexically_normal().string();
-}
-
-// The study the command works on, or nothing after a message.
-std::optional<Study> OpenInputs(const SitesArguments& args, const CCriteriaSet& criteria)
-{
-    const unsigned jobs = DefaultBatchJobs();
-    std::vector<std::string> dataFiles;
-    std::string magicFile;
-    std::string folder;
-    for (const std::string& input : args.inputs) {
-        std::error_code error;
-        const std::string path = Absolute(input);
-        if (fs::is_directory(path, error)) {
-            for (const std::string& name : DataFilesInFolder(path)) {
-                dataFiles.push_back((fs::path(path) / name).string());
-            }
-            if (folder.empty()) {
-                folder = path;
-            }
-        } else if (!fs::exists(path, error)) {
-            std::cerr << kName << "'" << Printable(input) << "' does not exist\n";
-            return std::nullopt;
-        } else if (IsMagicFile(path)) {
-            if (!magicFile.empty()) {
-                std::cerr << kName << "give one MagIC file at a time\n";
-                return std::nullopt;
-            }
-            magicFile = path;
-        } else {
-            dataFiles.push_back(path);
-        }
-    }
-    if (!magicFile.empty() && (!dataFiles.empty() || !args.study.empty())) {
-        std::cerr << kName << "a MagIC file goes alone (without data files, folders or --study)\n";
-        return std::nullopt;
-    }
-    std::string error;
-    if (!args.study.empty()) {
-        StudyFileRead read = ReadStudyFile(args.study);
-        if (!read.ok) {
-            std::cerr << kName << Printable(args.study) << (read.line > 0 ? ":" + std::to_string(read.line) : "")
-                      << ": " << Printable(read.reason) << '\n';
-            return std::nullopt;
-        }
-        Study study = std::move(read.study);
-        study.folder = Absolute(study.folder.empty() ? "." : study.folder);
-        ReadStudyData(study, jobs, nullptr, error);
-        if (!error.empty()) {
-            std::cerr << kName << Printable(error) << '\n';
-        }
-        AddStudyFiles(study, dataFiles, criteria, jobs, nullptr);
-        return study;
-    }
-    if (!magicFile.empty()) {
-        const std::string sampleTable = args.magic.samples.empty() ? "" : Absolute(args.magic.samples);
-        const std::string siteTable = args.magic.sites.empty() ? "" : Absolute(args.magic.sites);
-        Study study = StudyOfMagic(fs::path(magicFile).parent_path().string(), {magicFile, sampleTable, siteTable},
-                                   criteria, jobs, nullptr, error);
-        if (study.specimens.empty()) {
-            std::cerr << kName << Printable(error) << '\n';
-            return std::nullopt;
-        }
-        if (!error.empty()) {
-            std::cerr << Printable(error) << '\n';
-        }
-        return study;
-    }
-    if (dataFiles.empty()) {
-        std::cerr << kName << "no data files (give files, a folder, a MagIC file or --study)\n";
-        return std::nullopt;
-    }
-    if (folder.empty()) {
-        folder = fs::path(dataFiles.front()).parent_path().string();
-    }
-    return StudyOfFiles(folder, dataFiles, criteria, jobs);
 }
 
 std::vector<std::string> SiteNames(const Study& study)
@@ -338,7 +257,7 @@ int RunSites(const SitesArguments& args)
         std::cerr << kName << Printable(error) << '\n';
         return kExitUnreadable;
     }
-    std::optional<Study> study = OpenInputs(args, criteria);
+    std::optional<Study> study = OpenStudyInputs({args.inputs, args.study, args.magic}, criteria, kName);
     if (!study) {
         return kExitUnreadable;
     }

@@ -85,11 +85,18 @@ bool CopyPlot(CKorvanesToolView& view, QString& error)
 {
     OpenDocument& document = view.Document();
     CKorvanesToolDoc doc = document.Doc();  // the pictures' analysis runs on a copy
-    const std::vector<std::uint8_t> emf = RenderEmf(doc, PictureSize{view.viewport()->width(), view.viewport()->height()});
     const ClientSize size = DefaultPictureSize(doc.m_options.m_plotType);
+    const PicturePainter paint = [&doc](DrawingSurface& surface, ClientSize client) { PaintPlot(surface, doc, client); };
+    return CopyPicture(paint, PictureSize{view.viewport()->width(), view.viewport()->height()},
+                       PictureSize{size.width, size.height}, error);
+}
+
+bool CopyPicture(const PicturePainter& paint, PictureSize emfClient, PictureSize size, QString& error)
+{
+    const std::vector<std::uint8_t> emf = RenderEmf(paint, emfClient);
     std::string reason;
-    const QByteArray svg = RenderPictureBytes(doc, PictureFormat::kSvg, PictureSize{size.width, size.height}, reason);
-    const QByteArray png = RenderPictureBytes(doc, PictureFormat::kPng, PictureSize{size.width, size.height}, reason);
+    const QByteArray svg = RenderPictureBytes(paint, PictureFormat::kSvg, size, reason);
+    const QByteArray png = RenderPictureBytes(paint, PictureFormat::kPng, size, reason);
     if (emf.empty() || svg.isEmpty() || png.isEmpty()) {
         error = reason.empty() ? QObject::tr("the picture could not be made")
                                : QString::fromStdU16String(ToUtf16(reason));

@@ -37,4 +37,8 @@ inline constexpr const char* kSvgMimeType = "image/svg+xml";
 // `error` when no picture could be made; the clipboard is then unchanged.
 bool CopyPlot(CKorvanesToolView& view, QString& error);
 
+// The same for any picture: the metafile painted for `emfClient`, SVG and
+// PNG of `size`.
+bool CopyPicture(const PicturePainter& paint, PictureSize emfClient, PictureSize size, QString& error);
+
 }  // namespace korvanes::gui

@@ -44,6 +44,7 @@
 #include "WindowPlacement.h"
 #include "criteria/ApplicationCriteria.h"
 #include "magic/MagicSpecimens.h"
+#include "study/SiteDiagramDock.h"
 #include "study/StudyDock.h"
 #include "study/StudyOpening.h"
 #include "study/StudySession.h"
@@ -103,7 +104,16 @@ CMainFrame::CMainFrame(CKorvanesToolApp& app) : m_app(app), m_mdiArea(new QMdiAr
     m_statistics->setVisible(m_statistics->StoredShown());
     m_studyDock = new StudyDock(m_app.Settings(), this);
     addDockWidget(Qt::LeftDockWidgetArea, m_studyDock);
+    // The study table's verdict column follows the set the panel evaluates.
+    connect(m_statistics, &StatisticsDock::CriteriaSetChanged, this, [this] {
+        if (m_study) {
+            m_study->Model().SetCriteriaSet(m_statistics->CriteriaSet());
+        }
+    });
     m_studyDock->hide();
+    m_siteDiagram = new SiteDiagramDock(this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_siteDiagram);
+    m_siteDiagram->hide();
 
     CreateActions();
     CreateMenus();
@@ -303,6 +313,11 @@ void CMainFrame::CreateMenus()
     view->addActions({a.fitToWindow, a.zoomIn, a.zoomOut});
     view->addSeparator();
     view->addAction(a.rangeMap);
+    QAction* siteDiagram = m_siteDiagram->toggleViewAction();
+    siteDiagram->setText(tr("&Site Diagram"));
+    siteDiagram->setStatusTip(tr("Show or hide the diagram of the study's sites: each specimen's paleointensity "
+                                 "and each site's mean"));
+    view->addAction(siteDiagram);
     view->addAction(m_statistics->toggleViewAction());
     view->addSeparator();
     // The history of the active document's (or study's) analysis choices:
@@ -687,7 +702,9 @@ bool CMainFrame::OpenStudyPaths(const QStringList& paths, const QString& samples
     }
     CloseStudy();
     m_study = std::move(session);
+    m_study->Model().SetCriteriaSet(m_statistics->CriteriaSet());
     m_studyDock->SetSession(m_study.get());
+    m_siteDiagram->SetModel(&m_study->Sites());
     m_studyDock->show();
     // Room for the usual columns beside the document window.
     resizeDocks({m_studyDock}, {std::max(m_studyDock->width(), std::min(760, width() * 2 / 5))}, Qt::Horizontal);
@@ -707,6 +724,7 @@ bool CMainFrame::OpenStudyPaths(const QStringList& paths, const QString& samples
         // The study lives in its window: closing it closes the study.
         if (m_study) {
             m_studyDock->SetSession(nullptr);
+            m_siteDiagram->SetModel(nullptr);
             m_study.reset();
             UpdateStudyActions();
         }
@@ -729,6 +747,7 @@ void CMainFrame::CloseStudy()
         return;
     }
     m_studyDock->SetSession(nullptr);
+    m_siteDiagram->SetModel(nullptr);
     if (m_studyFrame) {
         m_studyFrame->StopRemembering();
         delete m_studyFrame.data();

@@ -21,6 +21,7 @@ namespace korvanes::gui {
 class CChildFrame;
 class CKorvanesToolApp;
 class OpenDocument;
+class SiteDiagramDock;
 class StudyDock;
 class StudySession;
 class StatisticsDock;
@@ -46,6 +47,7 @@ public:
     bool OpenStudyPaths(const QStringList& paths, const QString& samples = {}, const QString& sites = {});
     StudySession* Study() const { return m_study.get(); }
     StudyDock* StudyTable() const { return m_studyDock; }
+    SiteDiagramDock* SiteDiagram() const { return m_siteDiagram; }
     CChildFrame* StudyFrame() const;
     // Shows the next (1) or previous (-1) specimen in the study table's order.
     void StepSpecimen(int direction);
@@ -111,6 +113,7 @@ private:
     QUndoGroup* m_undoGroup;
     std::unique_ptr<StudySession> m_study;
     StudyDock* m_studyDock = nullptr;
+    SiteDiagramDock* m_siteDiagram = nullptr;
     QPointer<CChildFrame> m_studyFrame;
     QDockWidget* m_undoDock = nullptr;
     QString m_lastFolder;

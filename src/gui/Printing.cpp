@@ -33,4 +33,18 @@ bool PrintPage(QPrinter& printer, CKorvanesToolView& view)
     return painter.end();
 }
 
+bool PrintPicture(QPrinter& printer, const PicturePainter& paint)
+{
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return false;
+    }
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    {
+        QtPainterSurface surface(painter);
+        paint(surface, ClientSize{page.width(), std::min(page.height(), page.width() * 2 / 3)});
+    }
+    return painter.end();
+}
+
 }  // namespace korvanes::gui

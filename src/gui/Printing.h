@@ -2,6 +2,8 @@
 // One printed page of the current diagram: the plot pane's ordinary paint
 // on the printer, with the printer's own scale unit.
 
+#include "PictureExport.h"
+
 class QPrinter;
 
 namespace korvanes::gui {
@@ -13,5 +15,9 @@ class CKorvanesToolView;
 // larger than the page (the all-plots page on A4) is scaled down to fit.
 // False when the printer could not be started.
 bool PrintPage(QPrinter& printer, CKorvanesToolView& view);
+
+// Paints a picture that fills its client area (the site diagram) on one
+// page: the printable width, and two thirds of it as height at most.
+bool PrintPicture(QPrinter& printer, const PicturePainter& paint);
 
 }  // namespace korvanes::gui

@@ -125,6 +125,7 @@ bool StatisticsDock::ChooseCriteriaSet(const QString& nameOrPath)
     m_settings.WriteText(kSection, kSetKey, nameOrPath.toStdString());
     CheckMenuEntry();
     Refresh();
+    emit CriteriaSetChanged();
     return true;
 }
 

@@ -45,6 +45,10 @@ public:
     QString Html() const;
     QString PlainText() const;
 
+signals:
+    // Another set (or none) was chosen.
+    void CriteriaSetChanged();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

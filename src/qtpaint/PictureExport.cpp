@@ -26,13 +26,18 @@ constexpr int kDpi = 96;
 constexpr int kDotsPerMetre = 3780;
 const QString kPictureName = QStringLiteral("KorvanesPlot");
 
-void PaintOn(QPainter& painter, CKorvanesToolDoc& doc, PictureSize size)
+void PaintOn(QPainter& painter, const PicturePainter& paint, PictureSize size)
 {
     QtPainterSurface surface(painter);
-    PaintPlot(surface, doc, ClientSize{size.width, size.height});
+    paint(surface, ClientSize{size.width, size.height});
 }
 
-QByteArray RenderPng(CKorvanesToolDoc& doc, PictureSize size, std::string& error)
+PicturePainter PainterOf(CKorvanesToolDoc& doc)
+{
+    return [&doc](DrawingSurface& surface, ClientSize client) { PaintPlot(surface, doc, client); };
+}
+
+QByteArray RenderPng(const PicturePainter& paint, PictureSize size, std::string& error)
 {
     QImage image(size.width, size.height, QImage::Format_RGB32);
     if (image.isNull()) {
@@ -45,7 +50,7 @@ QByteArray RenderPng(CKorvanesToolDoc& doc, PictureSize size, std::string& error
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        PaintOn(painter, doc, size);
+        PaintOn(painter, paint, size);
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -57,7 +62,7 @@ QByteArray RenderPng(CKorvanesToolDoc& doc, PictureSize size, std::string& error
     return bytes;
 }
 
-QByteArray RenderSvg(CKorvanesToolDoc& doc, PictureSize size, std::string& error)
+QByteArray RenderSvg(const PicturePainter& paint, PictureSize size, std::string& error)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -76,12 +81,12 @@ QByteArray RenderSvg(CKorvanesToolDoc& doc, PictureSize size, std::string& error
         error = "the SVG generator could not start";
         return {};
     }
-    PaintOn(painter, doc, size);
+    PaintOn(painter, paint, size);
     painter.end();
     return bytes;
 }
 
-QByteArray RenderPdf(CKorvanesToolDoc& doc, PictureSize size, std::string& error)
+QByteArray RenderPdf(const PicturePainter& paint, PictureSize size, std::string& error)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -99,7 +104,7 @@ QByteArray RenderPdf(CKorvanesToolDoc& doc, PictureSize size, std::string& error
             error = "the PDF writer could not start";
             return {};
         }
-        PaintOn(painter, doc, size);
+        PaintOn(painter, paint, size);
     }
     return bytes;
 }
@@ -133,16 +138,26 @@ std::optional<PictureFormat> PictureFormatFromPath(const std::string& path)
 
 std::vector<std::uint8_t> RenderEmf(CKorvanesToolDoc& doc, PictureSize client)
 {
+    return RenderEmf(PainterOf(doc), client);
+}
+
+std::vector<std::uint8_t> RenderEmf(const PicturePainter& paint, PictureSize client)
+{
     if (QGuiApplication::instance() == nullptr) {
         return {};
     }
     const QtTextMeasurer measurer;
     EmfSurface surface(measurer);
-    PaintPlot(surface, doc, ClientSize{client.width, client.height});
+    paint(surface, ClientSize{client.width, client.height});
     return surface.Finish();
 }
 
 QByteArray RenderPictureBytes(CKorvanesToolDoc& doc, PictureFormat format, PictureSize size, std::string& error)
+{
+    return RenderPictureBytes(PainterOf(doc), format, size, error);
+}
+
+QByteArray RenderPictureBytes(const PicturePainter& paint, PictureFormat format, PictureSize size, std::string& error)
 {
     if (size.width < 1 || size.height < 1 || size.width > kMaxPictureSide || size.height > kMaxPictureSide) {
         error = "the picture size must lie between 1 x 1 and " + std::to_string(kMaxPictureSide) + " x " +
@@ -155,13 +170,13 @@ QByteArray RenderPictureBytes(CKorvanesToolDoc& doc, PictureFormat format, Pictu
     }
     switch (format) {
     case PictureFormat::kPng:
-        return RenderPng(doc, size, error);
+        return RenderPng(paint, size, error);
     case PictureFormat::kSvg:
-        return RenderSvg(doc, size, error);
+        return RenderSvg(paint, size, error);
     case PictureFormat::kPdf:
-        return RenderPdf(doc, size, error);
+        return RenderPdf(paint, size, error);
     case PictureFormat::kEmf: {
-        const std::vector<std::uint8_t> bytes = RenderEmf(doc, size);
+        const std::vector<std::uint8_t> bytes = RenderEmf(paint, size);
         return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
     }
     }
@@ -172,7 +187,13 @@ QByteArray RenderPictureBytes(CKorvanesToolDoc& doc, PictureFormat format, Pictu
 bool ExportPicture(CKorvanesToolDoc& doc, PictureFormat format, const std::string& path, PictureSize size,
                    std::string& error)
 {
-    const QByteArray bytes = RenderPictureBytes(doc, format, size, error);
+    return ExportPicture(PainterOf(doc), format, path, size, error);
+}
+
+bool ExportPicture(const PicturePainter& paint, PictureFormat format, const std::string& path, PictureSize size,
+                   std::string& error)
+{
+    const QByteArray bytes = RenderPictureBytes(paint, format, size, error);
     if (bytes.isEmpty()) {
         if (error.empty()) {
             error = "the picture came out empty";

@@ -7,11 +7,13 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "document/Document.h"
+#include "plots/Plots.h"
 
 namespace korvanes {
 
@@ -22,6 +24,10 @@ struct PictureSize {
     int width = 0;
     int height = 0;
 };
+
+// Paints a picture on a surface whose client area is the given size: the
+// document's paint sequence, or another diagram (the site diagram).
+using PicturePainter = std::function<void(DrawingSurface&, ClientSize)>;
 
 // The largest width or height accepted for a picture.
 inline constexpr int kMaxPictureSide = 10000;
@@ -50,6 +56,12 @@ QByteArray RenderPictureBytes(CKorvanesToolDoc& doc, PictureFormat format, Pictu
 // picture cannot be made or the file cannot be written; no file is then left
 // at `path` that was not there before.
 bool ExportPicture(CKorvanesToolDoc& doc, PictureFormat format, const std::string& path, PictureSize size,
+                   std::string& error);
+
+// The same three for any painter instead of a document's paint.
+std::vector<std::uint8_t> RenderEmf(const PicturePainter& paint, PictureSize client);
+QByteArray RenderPictureBytes(const PicturePainter& paint, PictureFormat format, PictureSize size, std::string& error);
+bool ExportPicture(const PicturePainter& paint, PictureFormat format, const std::string& path, PictureSize size,
                    std::string& error);
 
 }  // namespace korvanes

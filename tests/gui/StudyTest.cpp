@@ -5,6 +5,8 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QHeaderView>
+#include <QMenu>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTableView>
@@ -12,6 +14,8 @@
 #include <QUndoStack>
 
 #include "GuiTestSupport.h"
+#include "StatisticsDock.h"
+#include "analysis/StandardStatistics.h"
 #include "study/StudyDock.h"
 #include "study/StudyOpening.h"
 #include "study/StudySession.h"
@@ -215,6 +219,81 @@ TEST_F(StudyTest, AMagicFileIsAStudyAndCriteriaRegradeItWhole)
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(Snapshot(*again), opened);
     EXPECT_TRUE(QFile::exists(m_folder.filePath(QString::fromLatin1(kStudyFileName))));
+}
+
+TEST_F(StudyTest, StandardStatisticsAreColumnsShownFromTheHeaderAndKept)
+{
+    using M = StudyTableModel;
+    RunningProgram program;
+    ASSERT_TRUE(program.Main().Statistics()->ChooseCriteriaSet(QStringLiteral("CCRIT")));
+    ASSERT_TRUE(program.Main().OpenStudyPaths({m_folder.path()}));
+    Settle();
+    StudySession* session = program.Main().Study();
+    ASSERT_NE(session, nullptr);
+    QHeaderView* header = program.Main().StudyTable()->Table()->horizontalHeader();
+    for (int column = M::kFirstStandardColumn; column < M::kColumnCount; ++column) {
+        EXPECT_TRUE(header->isSectionHidden(column)) << column;
+    }
+
+    // Each row's values are those of its fit, the verdict the chosen set's,
+    // and they follow a change of range and of set.
+    const StatisticCriteriaSet& ccrit = *FindBuiltInCriteriaSet("CCRIT");
+    const auto expectRow = [&](int row) {
+        const StandardStatistics st =
+            StandardStatisticsOfResult(session->Data().specimens[static_cast<std::size_t>(row)].doc, ScatBetaOf(&ccrit));
+        ASSERT_TRUE(st[StandardStatistic::kFrac].has_value());
+        EXPECT_EQ(session->Model().index(row, M::kFrac).data().toString(),
+                  QString::number(*st[StandardStatistic::kFrac], 'f', 3));
+        const QString verdict = session->Model().index(row, M::kVerdict).data().toString();
+        EXPECT_EQ(verdict.startsWith(QStringLiteral("pass")), EvaluateCriteria(ccrit, st).pass) << verdict.toStdString();
+    };
+    for (int row = 0; row < 3; ++row) {
+        expectRow(row);
+    }
+    AnalysisInputs inputs = session->Data().specimens[0].inputs;
+    inputs.rangeMode = kSelectedRange;
+    inputs.tMin = session->Data().specimens[0].doc.m_result.tMin;
+    inputs.tMax = (inputs.tMin + session->Data().specimens[0].doc.m_result.tMax) / 2;
+    const QString before = session->Model().index(0, M::kFrac).data().toString();
+    session->SetInputsOf(0, inputs);
+    Settle();
+    EXPECT_NE(session->Model().index(0, M::kFrac).data().toString(), before);
+    expectRow(0);
+    ASSERT_TRUE(program.Main().Statistics()->ChooseCriteriaSet(QString()));
+    EXPECT_TRUE(session->Model().index(0, M::kVerdict).data().toString().isEmpty());
+
+    // FRAC shown through the header's menu, kept for the next study.
+    bool chosen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr) {
+            return;
+        }
+        for (QAction* group : menu->actions()) {
+            if (group->menu() != nullptr) {
+                for (QAction* action : group->menu()->actions()) {
+                    if (action->text() == QStringLiteral("FRAC")) {
+                        action->trigger();
+                        chosen = true;
+                    }
+                }
+            }
+        }
+        menu->close();
+    });
+    poll.start(10);
+    emit header->customContextMenuRequested(QPoint(5, 5));
+    poll.stop();
+    ASSERT_TRUE(chosen);
+    EXPECT_FALSE(header->isSectionHidden(M::kFrac));
+    program.Quit();
+    RunningProgram again;
+    ASSERT_TRUE(again.Main().OpenStudyPaths({m_folder.path()}));
+    QHeaderView* reopened = again.Main().StudyTable()->Table()->horizontalHeader();
+    EXPECT_FALSE(reopened->isSectionHidden(M::kFrac));
+    EXPECT_TRUE(reopened->isSectionHidden(M::kBeta));
+    EXPECT_FALSE(reopened->isSectionHidden(M::kNote));
 }
 
 }  // namespace

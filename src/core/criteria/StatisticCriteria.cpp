@@ -19,7 +19,9 @@ struct BuiltInText {
 };
 
 const BuiltInText kBuiltIn[] = {
-    {"CCRIT", "Cromwell et al. (2015), J. Geophys. Res. Solid Earth 120, doi:10.1002/2014JB011828",
+    {"CCRIT",
+     "Cromwell, Tauxe, Staudigel and Ron (2015), Phys. Earth Planet. Inter. 241, doi:10.1016/j.pepi.2014.12.007; "
+     "applied in Cromwell, Tauxe and Halldorsson (2015), J. Geophys. Res. Solid Earth 120, doi:10.1002/2014JB011828",
      "int_n_measurements >= 4\n"
      "int_frac >= 0.78\n"
      "int_b_beta <= 0.1\n"
@@ -27,26 +29,31 @@ const BuiltInText kBuiltIn[] = {
      "int_gmax <= 0.6\n"
      "int_mad_free <= 5\n"
      "int_dang <= 10\n"
-     "|int_k_prime| <= 0.164\n"},
-    {"PICRIT03", "Kissel and Laj (2004), Phys. Earth Planet. Inter. 147, doi:10.1016/j.pepi.2004.02.012",
-     "int_n_measurements >= 5\n"
+     "|int_k_prime| <= 0.164\n"
+     "int_n_ptrm >= 2\n"},
+    // The angle alpha' to an independently measured direction is left out:
+    // a double-heating experiment alone cannot give it.
+    {"PICRIT03", "Kissel and Laj (2004), Phys. Earth Planet. Inter. 147, as tabulated by Paterson et al. (2014)",
+     "int_n_measurements >= 4\n"
      "int_f >= 0.35\n"
      "int_b_beta <= 0.1\n"
+     "int_q >= 2\n"
      "int_mad_anc <= 7\n"
-     "int_alpha <= 15\n"
-     "int_dck <= 7\n"
-     "int_dpal <= 10\n"
-     "int_dtr <= 20\n"},
-    {"SELCRIT2", "Biggin et al. (2007), Earth Planet. Sci. Lett. 257, as modified by Paterson et al. (2014)",
+     "int_n_ptrm >= 3\n"
+     "int_drat <= 7\n"
+     "int_cdrat <= 10\n"},
+    {"SELCRIT2",
+     "Biggin, Perrin and Dekkers (2007), Earth Planet. Sci. Lett. 257, as modified by Paterson et al. (2014), "
+     "G-cubed 15, doi:10.1002/2013GC005135",
      "int_n_measurements >= 4\n"
      "int_f >= 0.35\n"
      "int_b_beta <= 0.1\n"
      "int_q >= 1\n"
-     "int_mad_free <= 15\n"
+     "int_mad_anc <= 15\n"
      "int_alpha <= 15\n"
      "int_drat <= 10\n"
-     "int_cdrat <= 10\n"
-     "|int_k| <= 0.270\n"},
+     "int_drat_tail <= 10\n"
+     "|int_k_prime| <= 0.270\n"},
 };
 
 std::string Trim(std::string_view s)

@@ -7,9 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStackedWidget>
 #include <QTableView>
+#include <QTreeView>
 #include <QVBoxLayout>
 
+#include "study/SiteTreeModel.h"
 #include "study/StudySession.h"
 #include "study/StudyTableModel.h"
 
@@ -18,6 +21,16 @@ namespace {
 
 constexpr const char* kSection = "Study";
 constexpr const char* kHiddenColumnsKey = "HiddenColumns";
+constexpr const char* kGroupKey = "GroupBySite";
+// The standard columns shown (by statistic key, "verdict" for the criteria
+// set's): hidden unless named here.
+constexpr const char* kShownStatisticsKey = "ShownStatistics";
+
+QString StandardColumnKey(int column)
+{
+    const std::optional<StandardStatistic> statistic = StudyTableModel::StatisticOfColumn(column);
+    return statistic ? QString::fromLatin1(InfoOf(*statistic).key) : QStringLiteral("verdict");
+}
 
 }  // namespace
 
@@ -26,6 +39,9 @@ StudyDock::StudyDock(SettingsStore& settings, QWidget* parent)
       m_settings(settings),
       m_filter(new StudyFilter(this)),
       m_table(new QTableView),
+      m_tree(new QTreeView),
+      m_group(new QCheckBox(tr("Group by site"))),
+      m_views(new QStackedWidget),
       m_text(new QLineEdit),
       m_class(new QComboBox),
       m_rejected(new QCheckBox(tr("Rejected"))),
@@ -58,14 +74,25 @@ StudyDock::StudyDock(SettingsStore& settings, QWidget* parent)
     m_table->setAlternatingRowColors(true);
     m_table->setAccessibleName(tr("Study table"));
 
+    m_tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setAlternatingRowColors(true);
+    m_tree->setUniformRowHeights(true);
+    m_tree->setAccessibleName(tr("Sites"));
+    m_group->setToolTip(tr("Show the study as sites, their samples and specimens, with their means"));
+    m_views->addWidget(m_table);
+    m_views->addWidget(m_tree);
+
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(4, 4, 4, 4);
     auto* filters = new QHBoxLayout;
     filters->addWidget(m_text, 1);
     filters->addWidget(m_class);
+    filters->addWidget(m_group);
     layout->addLayout(filters);
-    layout->addWidget(m_table, 1);
+    layout->addWidget(m_views, 1);
     auto* marks = new QHBoxLayout;
     marks->addWidget(m_rejected);
     marks->addWidget(new QLabel(tr("Note:")));
@@ -85,6 +112,43 @@ StudyDock::StudyDock(SettingsStore& settings, QWidget* parent)
         }
     });
     connect(m_note, &QLineEdit::editingFinished, this, &StudyDock::CommitNote);
+    connect(m_group, &QCheckBox::toggled, this, [this](bool grouped) {
+        m_views->setCurrentWidget(grouped ? static_cast<QWidget*>(m_tree) : m_table);
+        m_text->setEnabled(!grouped);
+        m_class->setEnabled(!grouped);
+        m_settings.WriteInt(kSection, kGroupKey, grouped ? 1 : 0);
+        if (grouped && m_session != nullptr) {
+            FollowInTree(m_session->Current());
+        }
+    });
+    m_group->setChecked(m_settings.ReadInt(kSection, kGroupKey, 0) != 0);
+}
+
+void StudyDock::OnTreeRowChosen()
+{
+    if (m_following || m_session == nullptr) {
+        return;
+    }
+    const QVariant specimen = m_tree->selectionModel()->currentIndex().data(SiteTreeModel::kSpecimenRole);
+    if (specimen.isValid()) {
+        CommitNote();
+        m_session->Show(specimen.toInt());
+    }
+}
+
+void StudyDock::FollowInTree(int index)
+{
+    if (m_session == nullptr || !m_group->isChecked()) {
+        return;
+    }
+    const QModelIndex row = m_session->Sites().IndexOfSpecimen(index);
+    if (!row.isValid() || row == m_tree->selectionModel()->currentIndex()) {
+        return;
+    }
+    m_following = true;
+    m_tree->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_tree->scrollTo(row);
+    m_following = false;
 }
 
 void StudyDock::SetSession(StudySession* session)
@@ -92,9 +156,21 @@ void StudyDock::SetSession(StudySession* session)
     m_session = session;
     m_noteIndex = -1;
     m_filter->setSourceModel(session != nullptr ? &session->Model() : nullptr);
+    m_tree->setModel(session != nullptr ? &session->Sites() : nullptr);
     setEnabled(session != nullptr);
     if (session == nullptr) {
         return;
+    }
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &StudyDock::OnTreeRowChosen);
+    connect(&session->Sites(), &QAbstractItemModel::modelReset, this, [this] {
+        m_tree->expandToDepth(0);
+        if (m_session != nullptr) {
+            FollowInTree(m_session->Current());
+        }
+    });
+    m_tree->expandToDepth(0);
+    for (int column = 0; column < SiteTreeModel::kColumnCount; ++column) {
+        m_tree->resizeColumnToContents(column);
     }
     RestoreColumns();
     m_table->resizeColumnsToContents();
@@ -137,6 +213,7 @@ void StudyDock::OnCurrentChanged(int index)
         return;
     }
     ShowMarks();
+    FollowInTree(index);
     const QModelIndex row = m_filter->mapFromSource(m_session->Model().index(index, 0));
     if (!row.isValid()) {
         return;
@@ -193,8 +270,13 @@ void StudyDock::ChooseColumns(const QPoint& at)
 {
     QMenu menu(this);
     QHeaderView* header = m_table->horizontalHeader();
+    QMenu* statistics = nullptr;
     for (int column = 0; column < StudyTableModel::kColumnCount; ++column) {
-        QAction* action = menu.addAction(m_filter->headerData(column, Qt::Horizontal).toString());
+        if (column == StudyTableModel::kFirstStandardColumn) {
+            statistics = menu.addMenu(tr("Standard Statistics"));
+        }
+        QMenu* into = statistics != nullptr ? statistics : &menu;
+        QAction* action = into->addAction(m_filter->headerData(column, Qt::Horizontal).toString());
         action->setCheckable(true);
         action->setChecked(!header->isSectionHidden(column));
         action->setEnabled(column != StudyTableModel::kName);  // the name always shows
@@ -211,22 +293,32 @@ void StudyDock::ChooseColumns(const QPoint& at)
 
 void StudyDock::RestoreColumns()
 {
-    const QStringList hidden =
-        QString::fromStdString(m_settings.ReadText(kSection, kHiddenColumnsKey, "")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const auto list = [this](const char* key) {
+        return QString::fromStdString(m_settings.ReadText(kSection, key, "")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    };
+    const QStringList hidden = list(kHiddenColumnsKey);
+    const QStringList shown = list(kShownStatisticsKey);
     for (int column = 0; column < StudyTableModel::kColumnCount; ++column) {
-        m_table->horizontalHeader()->setSectionHidden(column, hidden.contains(QString::number(column)));
+        m_table->horizontalHeader()->setSectionHidden(column, column < StudyTableModel::kFirstStandardColumn
+                                                                  ? hidden.contains(QString::number(column))
+                                                                  : !shown.contains(StandardColumnKey(column)));
     }
 }
 
 void StudyDock::StoreColumns()
 {
     QStringList hidden;
+    QStringList shown;
     for (int column = 0; column < StudyTableModel::kColumnCount; ++column) {
-        if (m_table->horizontalHeader()->isSectionHidden(column)) {
+        const bool isHidden = m_table->horizontalHeader()->isSectionHidden(column);
+        if (column < StudyTableModel::kFirstStandardColumn && isHidden) {
             hidden << QString::number(column);
+        } else if (column >= StudyTableModel::kFirstStandardColumn && !isHidden) {
+            shown << StandardColumnKey(column);
         }
     }
     m_settings.WriteText(kSection, kHiddenColumnsKey, hidden.join(QLatin1Char(',')).toStdString());
+    m_settings.WriteText(kSection, kShownStatisticsKey, shown.join(QLatin1Char(',')).toStdString());
 }
 
 }  // namespace korvanes::gui

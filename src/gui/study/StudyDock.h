@@ -11,7 +11,9 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QStackedWidget;
 class QTableView;
+class QTreeView;
 
 namespace korvanes::gui {
 
@@ -31,6 +33,10 @@ public:
     bool Step(int direction);
 
     QTableView* Table() const { return m_table; }
+    // The sites as a tree (site → sample → specimen), shown instead of the
+    // table while "Group by site" is ticked.
+    QTreeView* SiteTree() const { return m_tree; }
+    QCheckBox* GroupBySite() const { return m_group; }
     StudyFilter* Filter() const { return m_filter; }
     QLineEdit* FilterEdit() const { return m_text; }
     QComboBox* ClassChoice() const { return m_class; }
@@ -42,6 +48,8 @@ public:
 
 private:
     void OnRowChosen();
+    void OnTreeRowChosen();
+    void FollowInTree(int index);
     void CommitNote();
     void OnCurrentChanged(int index);
     void ShowMarks();
@@ -53,6 +61,9 @@ private:
     StudySession* m_session = nullptr;
     StudyFilter* m_filter;
     QTableView* m_table;
+    QTreeView* m_tree;
+    QCheckBox* m_group;
+    QStackedWidget* m_views;
     QLineEdit* m_text;
     QComboBox* m_class;
     QCheckBox* m_rejected;

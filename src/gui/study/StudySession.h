@@ -13,6 +13,7 @@
 #include "OpenDocument.h"
 #include "study/Study.h"
 #include "study/StudyFile.h"
+#include "study/SiteTreeModel.h"
 #include "study/StudyTableModel.h"
 
 namespace korvanes::gui {
@@ -29,6 +30,8 @@ public:
     Study& Data() { return m_study; }
     const Study& Data() const { return m_study; }
     StudyTableModel& Model() { return m_model; }
+    // The sites of the study, following the table.
+    SiteTreeModel& Sites() { return m_sites; }
     const std::shared_ptr<OpenDocument>& Window() const { return m_window; }
     QUndoStack& UndoStack() { return m_undo; }
     const QString& StudyFile() const { return m_studyFile; }
@@ -72,6 +75,7 @@ private:
 
     Study m_study;
     StudyTableModel m_model;
+    SiteTreeModel m_sites{m_study, m_model};
     QUndoStack m_undo;
     std::shared_ptr<OpenDocument> m_window;
     QString m_studyFile;

@@ -1,6 +1,8 @@
 #include "study/StudyTableModel.h"
 
 #include <QColor>
+#include <QStringList>
+#include <iterator>
 
 #include "text/TextEncoding.h"
 
@@ -49,7 +51,87 @@ QString ClassOf(const StudySpecimen& specimen)
 
 bool HasResult(const StudySpecimen& specimen) { return specimen.doc.m_result.paleointensity != 0.0; }
 
+using S = StandardStatistic;
+
+// The statistics of the standard columns, from kFirstStandardColumn on.
+constexpr S kStandardColumns[] = {S::kFrac, S::kBeta, S::kGapMax, S::kScat, S::kKPrime,
+                                  S::kDrats, S::kMadFree, S::kDang};
+static_assert(std::size(kStandardColumns) == StudyTableModel::kVerdict - StudyTableModel::kFirstStandardColumn);
+
+QString StandardTitle(int column)
+{
+    if (column == StudyTableModel::kVerdict) {
+        return QObject::tr("Criteria set");
+    }
+    const StandardStatisticInfo& info = InfoOf(kStandardColumns[column - StudyTableModel::kFirstStandardColumn]);
+    const QString label = QString::fromUtf8(info.label);
+    return *info.unit != '\0' ? QStringLiteral("%1 (%2)").arg(label, QString::fromUtf8(info.unit)) : label;
+}
+
 }  // namespace
+
+std::optional<StandardStatistic> StudyTableModel::StatisticOfColumn(int column)
+{
+    if (column < kFirstStandardColumn || column >= kVerdict) {
+        return std::nullopt;
+    }
+    return kStandardColumns[column - kFirstStandardColumn];
+}
+
+void StudyTableModel::SetCriteriaSet(const std::optional<StatisticCriteriaSet>& set)
+{
+    m_set = set;
+    m_statistics.clear();  // SCAT follows the set's β
+    AllChanged();
+}
+
+const StandardStatistics& StudyTableModel::StatisticsOf(int row) const
+{
+    if (m_statistics.size() != m_study.specimens.size()) {
+        m_statistics.assign(m_study.specimens.size(), std::nullopt);
+    }
+    std::optional<StandardStatistics>& kept = m_statistics[static_cast<std::size_t>(row)];
+    if (!kept) {
+        kept = StandardStatisticsOfResult(m_study.specimens[static_cast<std::size_t>(row)].doc,
+                                          ScatBetaOf(m_set ? &*m_set : nullptr));
+    }
+    return *kept;
+}
+
+QVariant StudyTableModel::StandardData(int row, int column, bool sort) const
+{
+    const StandardStatistics& st = StatisticsOf(row);
+    if (column == kVerdict) {
+        if (!m_set || !st[S::kN]) {
+            return sort ? QVariant(-1) : QVariant(QString());
+        }
+        const CriteriaVerdict verdict = EvaluateCriteria(*m_set, st);
+        if (sort) {
+            return verdict.pass ? 1 : 0;
+        }
+        if (verdict.pass) {
+            return tr("pass");
+        }
+        QStringList failed;
+        for (const std::string& name : verdict.Failed()) {
+            failed << QString::fromStdString(name);
+        }
+        return tr("fail: %1").arg(failed.join(QStringLiteral(", ")));
+    }
+    const StandardStatistic statistic = *StatisticOfColumn(column);
+    const std::optional<double> value = st[statistic];
+    if (!value) {
+        return sort ? QVariant(-1e300) : QVariant(QString());
+    }
+    if (sort) {
+        return *value;
+    }
+    if (InfoOf(statistic).kind == StatisticKind::kFlag) {
+        return *value != 0.0 ? tr("true") : tr("false");
+    }
+    const int decimals = statistic == S::kMadFree || statistic == S::kDang || statistic == S::kDrats ? 1 : 3;
+    return Number(*value, decimals);
+}
 
 StudyTableModel::StudyTableModel(const Study& study, QObject* parent) : QAbstractTableModel(parent), m_study(study) {}
 
@@ -65,13 +147,16 @@ QVariant StudyTableModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return {};
     }
-    static const char* const kTitles[kColumnCount] = {
+    static const char* const kTitles[kFirstStandardColumn] = {
         QT_TR_NOOP("Specimen"), QT_TR_NOOP("Site"),  QT_TR_NOOP("Sample"), QT_TR_NOOP("Lab field"),
         QT_TR_NOOP("Type"),     QT_TR_NOOP("Class"), QT_TR_NOOP("Paleoint."), QT_TR_NOOP("\u00B1 \u03C3"),
         QT_TR_NOOP("Range"),    QT_TR_NOOP("N"),     QT_TR_NOOP("f"),      QT_TR_NOOP("g"),
         QT_TR_NOOP("q"),        QT_TR_NOOP("w"),     QT_TR_NOOP("State"),  QT_TR_NOOP("Note"),
     };
-    return section >= 0 && section < kColumnCount ? tr(kTitles[section]) : QVariant();
+    if (section >= kFirstStandardColumn && section < kColumnCount) {
+        return StandardTitle(section);
+    }
+    return section >= 0 && section < kFirstStandardColumn ? tr(kTitles[section]) : QVariant();
 }
 
 QVariant StudyTableModel::data(const QModelIndex& index, int role) const
@@ -94,7 +179,7 @@ QVariant StudyTableModel::data(const QModelIndex& index, int role) const
     if (role == Qt::TextAlignmentRole) {
         const int column = index.column();
         const bool text = column == kName || column == kSite || column == kSample || column == kState ||
-                          column == kNote || column == kMethod || column == kClass;
+                          column == kNote || column == kMethod || column == kClass || column == kVerdict;
         return QVariant::fromValue(Qt::AlignVCenter | (text ? Qt::AlignLeft : Qt::AlignRight));
     }
     if (role != Qt::DisplayRole && role != kSortRole && role != Qt::ToolTipRole) {
@@ -148,17 +233,27 @@ QVariant StudyTableModel::data(const QModelIndex& index, int role) const
     case kNote:
         return QString::fromStdString(specimen.note);
     default:
+        if (index.column() >= kFirstStandardColumn && index.column() < kColumnCount) {
+            if (!result) {
+                return sort ? QVariant(-1e300) : QVariant(QString());
+            }
+            return StandardData(index.row(), index.column(), sort);
+        }
         return {};
     }
 }
 
 void StudyTableModel::RowChanged(int row)
 {
+    if (row >= 0 && static_cast<std::size_t>(row) < m_statistics.size()) {
+        m_statistics[static_cast<std::size_t>(row)].reset();
+    }
     emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
 }
 
 void StudyTableModel::AllChanged()
 {
+    m_statistics.clear();
     if (rowCount() > 0) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1));
     }
@@ -166,6 +261,7 @@ void StudyTableModel::AllChanged()
 
 void StudyTableModel::Reset()
 {
+    m_statistics.clear();
     beginResetModel();
     endResetModel();
 }

@@ -5,7 +5,11 @@
 
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
+#include <optional>
+#include <vector>
 
+#include "analysis/StandardStatistics.h"
+#include "criteria/StatisticCriteria.h"
 #include "study/Study.h"
 
 namespace korvanes::gui {
@@ -30,8 +34,22 @@ public:
         kW,
         kState,
         kNote,
+        // Standard statistics of the fit, hidden until the user shows them.
+        kFrac,
+        kBeta,
+        kGapMax,
+        kScat,
+        kKPrime,
+        kDrats,
+        kMadFree,
+        kDang,
+        kVerdict,  // of the criteria set chosen under Options → Criteria set
         kColumnCount
     };
+    static constexpr int kFirstStandardColumn = kFrac;
+    // The statistic a standard column shows (none for the verdict and the
+    // program's own columns).
+    static std::optional<StandardStatistic> StatisticOfColumn(int column);
     // The value a column sorts by (numbers as numbers).
     static constexpr int kSortRole = Qt::UserRole;
     // The class a row counts as for the class filter: "A", "B", "C", "none"
@@ -51,8 +69,19 @@ public:
     // The study was replaced or rows came and went.
     void Reset();
 
+    // The set whose verdict the verdict column shows (and whose β builds
+    // the SCAT box); none: the column is empty.
+    void SetCriteriaSet(const std::optional<StatisticCriteriaSet>& set);
+
 private:
+    // The standard statistics of a row's fit, worked out when first asked
+    // for and kept until the row changes.
+    const StandardStatistics& StatisticsOf(int row) const;
+    QVariant StandardData(int row, int column, bool sort) const;
+
     const Study& m_study;
+    std::optional<StatisticCriteriaSet> m_set;
+    mutable std::vector<std::optional<StandardStatistics>> m_statistics;
 };
 
 // Sorting by the sort role, filtering by a text (in name, site, sample or
