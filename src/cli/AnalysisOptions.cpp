@@ -1,29 +1,19 @@
 #include "AnalysisOptions.h"
 
-#include <cmath>
 #include <cstdlib>
-#include <limits>
-#include <map>
-
-#include "criteria/CriteriaFile.h"
-#include "document/AnalysisInputs.h"
 
 namespace korvanes::cli {
 
 namespace {
 
-// The laboratory field is kept as a 32-bit float: "nan", "inf" or a value
-// beyond the float range would carry a non-number into every result, and
-// one that is not positive (also as a float) gives no paleointensity.
+// A laboratory field that report::IsUsableLabFieldValue accepts.
 CLI::Validator PositiveFiniteFloat()
 {
     return CLI::Validator(
         [](std::string& text) -> std::string {
             char* end = nullptr;
             const double value = std::strtod(text.c_str(), &end);
-            if (end == text.c_str() || !std::isfinite(value) ||
-                std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max()) ||
-                !IsUsableLabField(static_cast<float>(value))) {
+            if (end == text.c_str() || !report::IsUsableLabFieldValue(value)) {
                 return "needs a positive finite number of at most 3.4e38 (the laboratory field in microtesla), "
                        "not '" + text + "'";
             }
@@ -56,47 +46,6 @@ void AddAnalysisOptions(CLI::App& cmd, CliAnalysisOptions& options)
         ->type_name("MICROTESLA")
         ->check(PositiveFiniteFloat());
     cmd.add_option("--criteria", options.criteriaPath, "Criteria file (.cri); default: the built-in values");
-}
-
-bool LoadCliCriteria(const CliAnalysisOptions& options, CCriteriaSet& criteria, std::string& error)
-{
-    criteria = StartupCriteria();
-    if (options.criteriaPath.empty()) {
-        return true;
-    }
-    const CriteriaFileResult read = ReadCriteria(options.criteriaPath, TagCheck::kCheck);
-    if (!read.ok()) {
-        error = read.status == CriteriaFileStatus::kWrongTag
-                    ? "\"" + options.criteriaPath + "\": " + read.message
-                    : read.message;
-        return false;
-    }
-    criteria = read.criteria;
-    return true;
-}
-
-void ApplyAnalysisOptions(const CliAnalysisOptions& options, const CCriteriaSet& criteria, CKorvanesToolDoc& doc)
-{
-    static const std::map<std::string, int> kCoordinates{
-        {"core", kCoreCoordinates}, {"geo", kGeographic}, {"bedding", kBedding}};
-    AnalysisInputs inputs = InputsOf(doc);
-    inputs.criteria = criteria;
-    if (options.maximizeQ) {
-        inputs.criteria.maximizeQ = 1;
-    }
-    inputs.coordinates = kCoordinates.at(options.coordinates);
-    inputs.onlyZComponent = options.onlyZ ? 1 : 0;
-    inputs.checkCorrected = options.checkCorrected ? 1 : 0;
-    inputs.includeCheckCorrection = options.includeCheckCorrection ? 1 : 0;
-    if (options.range) {
-        inputs.rangeMode = kSelectedRange;
-        inputs.tMin = options.range->first;
-        inputs.tMax = options.range->second;
-    }
-    if (options.labField) {
-        inputs.labField = static_cast<float>(*options.labField);
-    }
-    ApplyInputs(doc, inputs);
 }
 
 }  // namespace korvanes::cli

@@ -1,6 +1,5 @@
 #include "MagicInput.h"
 
-#include <fstream>
 #include <map>
 
 #include "DocumentText.h"
@@ -19,24 +18,6 @@ void AddMagicInputOptions(CLI::App& cmd, MagicInputOptions& options, bool withSp
                    "For MagIC measurements: a samples table (or a contribution holding one) giving the orientation");
     cmd.add_option("--sites", options.sites,
                    "For MagIC measurements: a sites table giving the bedding that the samples table lacks");
-}
-
-bool IsMagicFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    char head[4096];
-    in.read(head, sizeof head);
-    return magic::LooksLikeMagicText(std::string_view(head, static_cast<std::size_t>(in.gcount())));
-}
-
-magic::MagicImport ImportMagicInput(const std::string& file, const MagicInputOptions& options)
-{
-    return magic::ImportMagicFiles({file, options.samples, options.sites});
-}
-
-std::string ProblemText(const std::string& file, const magic::ImportMessage& problem)
-{
-    return Printable(file + (problem.line > 0 ? StringPrintf(":%d", problem.line) : "") + ": " + problem.text);
 }
 
 void PrintImportSummary(std::ostream& out, const std::string& file, const magic::MagicImport& imported)

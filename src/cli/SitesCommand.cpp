@@ -28,6 +28,8 @@ namespace korvanes::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using report::Json;
+using report::JsonNumber;
 
 struct SitesArguments {
     std::vector<std::string> inputs;

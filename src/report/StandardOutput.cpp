@@ -2,10 +2,9 @@
 
 #include <cstring>
 
-#include "DocumentText.h"
 #include "text/TextEncoding.h"
 
-namespace korvanes::cli {
+namespace korvanes::report {
 namespace {
 
 // Columns counted in characters, not bytes (the labels hold Greek letters).
@@ -149,4 +148,4 @@ std::string CriteriaVerdictText(const CriteriaVerdict& verdict, const StatisticC
     return out;
 }
 
-}  // namespace korvanes::cli
+}  // namespace korvanes::report

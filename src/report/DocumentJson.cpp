@@ -9,7 +9,7 @@
 #include "results/ResultsTable.h"
 #include "text/TextEncoding.h"
 
-namespace korvanes::cli {
+namespace korvanes::report {
 
 double JsonNumber(double value)
 {
@@ -259,4 +259,4 @@ std::string DumpJson(const Json& json)
     return json.dump(2, ' ', false, Json::error_handler_t::replace);
 }
 
-}  // namespace korvanes::cli
+}  // namespace korvanes::report

@@ -1,7 +1,7 @@
 #pragma once
-// The JSON form of a specimen document for `korvanes analyze --json`: one
-// small writer per record type and a generic list writer, so that more
-// fields and lists can be added piece by piece. Every number is finite; floats
+// The JSON form of a specimen document (`korvanes analyze --json` and the
+// Python module's to_dict()): one small writer per record type and a generic
+// list writer, so that more fields and lists can be added piece by piece. Every number is finite; floats
 // widen to double exactly; texts are valid UTF-8 (byte texts such as the
 // specimen name go through ToUtf8).
 
@@ -14,7 +14,7 @@
 #include "analysis/RangeMap.h"
 #include "document/Document.h"
 
-namespace korvanes::cli {
+namespace korvanes::report {
 
 // Keys keep the order in which they are written.
 using Json = nlohmann::ordered_json;
@@ -87,4 +87,4 @@ Json DocumentToJson(const CKorvanesToolDoc& doc, const std::string& file, const 
 // is replaced rather than thrown on.
 std::string DumpJson(const Json& json);
 
-}  // namespace korvanes::cli
+}  // namespace korvanes::report

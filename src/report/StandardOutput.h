@@ -1,6 +1,6 @@
 #pragma once
 // The standard paleointensity statistics and criteria-set verdicts in the
-// output of `korvanes analyze` and `korvanes batch`.
+// output of `korvanes analyze` and `korvanes batch`, and in the Python module.
 
 #include <string>
 
@@ -10,7 +10,7 @@
 #include "analysis/StandardStatistics.h"
 #include "criteria/StatisticCriteria.h"
 
-namespace korvanes::cli {
+namespace korvanes::report {
 
 // {key: value} for every standard statistic in table order: a number, an
 // integer for counts, true/false for a flag. A statistic the data cannot
@@ -43,4 +43,4 @@ std::string StandardStatisticsText(const StandardStatistics& statistics);
 // value and whether it passes.
 std::string CriteriaVerdictText(const CriteriaVerdict& verdict, const StatisticCriteriaSet& set);
 
-}  // namespace korvanes::cli
+}  // namespace korvanes::report
