@@ -44,6 +44,7 @@
 #include "WindowPlacement.h"
 #include "criteria/ApplicationCriteria.h"
 #include "magic/MagicSpecimens.h"
+#include "study/SiteCommands.h"
 #include "study/SiteDiagramDock.h"
 #include "study/StudyDock.h"
 #include "study/StudyOpening.h"
@@ -160,6 +161,31 @@ void CMainFrame::CreateActions()
     a.nameRule = MakeAction(this, tr("Site and Sample &Names..."),
                             tr("Choose the characters after which a specimen's name no longer names its sample and site"));
     connect(a.nameRule, &QAction::triggered, this, &CMainFrame::OnNameRule);
+    a.siteSettings = MakeAction(this, tr("Site &Means..."),
+                                tr("Choose which specimens count for the site means and when a site is accepted"));
+    connect(a.siteSettings, &QAction::triggered, this, [this] {
+        SiteMeanSettings settings = LoadSiteSettings(m_app.Settings());
+        if (EditSiteSettings(this, settings)) {
+            StoreSiteSettings(m_app.Settings(), settings);
+            if (m_study) {
+                m_study->Sites().SetSettings(settings);
+            }
+        }
+    });
+    a.sitesTable = MakeAction(this, tr("Sites &Table"),
+                              tr("Make the table of the sites' latitudes beside the study, or check the one there"));
+    connect(a.sitesTable, &QAction::triggered, this, [this] {
+        if (m_study) {
+            ShowSitesTable(this, *m_study);
+        }
+    });
+    a.saveSiteTables = MakeAction(this, tr("Save MagIC Site Ta&bles..."),
+                                  tr("Write the sample and site means as MagIC samples and sites tables"));
+    connect(a.saveSiteTables, &QAction::triggered, this, [this] {
+        if (m_study) {
+            SaveSiteTables(this, *m_study);
+        }
+    });
     a.nextSpecimen = MakeAction(this, tr("&Next Specimen"), tr("Show the next specimen of the study table"));
     a.nextSpecimen->setShortcuts({QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_BracketRight)});
     connect(a.nextSpecimen, &QAction::triggered, this, [this] { StepSpecimen(1); });
@@ -300,6 +326,9 @@ void CMainFrame::CreateMenus()
     study->addActions({a.nextSpecimen, a.previousSpecimen});
     study->addSeparator();
     study->addAction(a.nameRule);
+    study->addSeparator();
+    study->addActions({a.siteSettings, a.sitesTable, a.saveSiteTables});
+    study->addSeparator();
     QAction* table = m_studyDock->toggleViewAction();
     table->setText(tr("Study &Table"));
     study->addAction(table);
@@ -704,6 +733,7 @@ bool CMainFrame::OpenStudyPaths(const QStringList& paths, const QString& samples
     m_study = std::move(session);
     m_study->Model().SetCriteriaSet(m_statistics->CriteriaSet());
     m_studyDock->SetSession(m_study.get());
+    m_study->Sites().SetSettings(LoadSiteSettings(m_app.Settings()));
     m_siteDiagram->SetModel(&m_study->Sites());
     m_studyDock->show();
     // Room for the usual columns beside the document window.
@@ -768,7 +798,8 @@ void CMainFrame::UpdateStudyActions()
 {
     const bool open = m_study != nullptr;
     for (QAction* action : {m_actions.saveStudyAs, m_actions.saveStudyResults, m_actions.closeStudy,
-                            m_actions.nameRule, m_actions.nextSpecimen, m_actions.previousSpecimen}) {
+                            m_actions.nameRule, m_actions.nextSpecimen, m_actions.previousSpecimen,
+                            m_actions.sitesTable, m_actions.saveSiteTables}) {
         action->setEnabled(open);
     }
 }
@@ -779,13 +810,15 @@ void CMainFrame::OnNameRule()
         return;
     }
     bool ok = false;
+    // A study kept with the earlier rule keeps it: its sites stay as they were.
+    NameRule rule = m_study->Data().nameRule;
     const QString separators = QInputDialog::getText(
         this, tr("Site and Sample Names"),
-        tr("A specimen's sample is its name up to the last of these characters,\nits site the sample up to the "
-           "last of them:"),
-        QLineEdit::Normal, QString::fromStdString(m_study->Data().nameRule.separators), &ok);
+        rule.siteCutsSample ? tr("A specimen's sample is its name up to the last of these characters,\nits site the "
+                                 "sample up to the last of them:")
+                            : tr("A specimen's sample and site are its name up to the last of these characters:"),
+        QLineEdit::Normal, QString::fromStdString(rule.separators), &ok);
     if (ok) {
-        NameRule rule;
         rule.separators = separators.toStdString();
         m_study->SetNameRule(rule);
     }

@@ -151,6 +151,9 @@ private:
         QAction* saveStudyResults = nullptr;
         QAction* closeStudy = nullptr;
         QAction* nameRule = nullptr;
+        QAction* siteSettings = nullptr;
+        QAction* sitesTable = nullptr;
+        QAction* saveSiteTables = nullptr;
         QAction* nextSpecimen = nullptr;
         QAction* previousSpecimen = nullptr;
         QAction* recentSeparator = nullptr;

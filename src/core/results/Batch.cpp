@@ -87,7 +87,9 @@ FileOutcome AnalyseFile(const std::string& path, const BatchSetup& setup)
         std::string bytes;
         const OpenStatus read = ReadDataFileBytes(path, bytes);
         if (setup.readOther) {
-            const std::string head = read.readable ? bytes.substr(0, kHeadBytes) : ReadHead(path);
+            const std::string unreadHead = read.readable ? std::string() : ReadHead(path);
+            const std::string_view head =
+                read.readable ? std::string_view(bytes).substr(0, kHeadBytes) : std::string_view(unreadHead);
             if (std::optional<OtherInput> other = setup.readOther(path, head)) {
                 outcome.other = true;
                 outcome.unreadable = other->unreadable;

@@ -86,9 +86,8 @@ void SiteTreeModel::Recompute()
             }
         }
     }
-    const SiteMeanSettings settings;
-    std::vector<SpecimenEstimate> estimates = EstimatesOfStudy(m_study, settings);
-    SiteSummary summary = SummariseSites(estimates, settings, places);
+    std::vector<SpecimenEstimate> estimates = EstimatesOfStudy(m_study, m_settings);
+    SiteSummary summary = SummariseSites(estimates, m_settings, places);
     if (SameShape(summary, m_summary) && !m_nodes.empty()) {
         m_summary = std::move(summary);
         m_estimates = std::move(estimates);
@@ -117,6 +116,12 @@ void SiteTreeModel::Recompute()
         endResetModel();
     }
     emit SummaryChanged();
+}
+
+void SiteTreeModel::SetSettings(const SiteMeanSettings& settings)
+{
+    m_settings = settings;
+    Recompute();
 }
 
 void SiteTreeModel::BuildNodes()

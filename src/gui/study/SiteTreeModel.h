@@ -43,6 +43,9 @@ public:
 
     // Computes the summary anew (the sites table read again).
     void Recompute();
+    // Which specimens count and when a site is accepted; recomputes.
+    void SetSettings(const SiteMeanSettings& settings);
+    const SiteMeanSettings& Settings() const { return m_settings; }
 
 signals:
     void SummaryChanged();
@@ -59,6 +62,7 @@ private:
     void BuildNodes();
 
     const Study& m_study;
+    SiteMeanSettings m_settings;
     SiteSummary m_summary;
     std::vector<SpecimenEstimate> m_estimates;
     QStringList m_sitesFileErrors;
