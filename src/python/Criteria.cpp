@@ -34,7 +34,7 @@ void DefineCriteria(py::module_& m)
     py::class_<ClassThresholds> thresholds(
         m, "Thresholds", "The thresholds of one class (A or B), named as in the criteria file's blocks.");
     thresholds.def_readwrite("min_n", &ClassThresholds::minN, "Number of points (N) >=")
-        .def_readwrite("max_slope_rel_std", &ClassThresholds::maxSlopeRelStd, "Standard deviation (Std) >=")
+        .def_readwrite("max_slope_rel_std", &ClassThresholds::maxSlopeRelStd, "Standard deviation of the slope over the slope (Std/slope) <=")
         .def_readwrite("min_f", &ClassThresholds::minF, "Fraction of NRM (f) >=")
         .def_readwrite("min_q", &ClassThresholds::minQ, "Quality factor (q) >=")
         .def_readwrite("max_mad", &ClassThresholds::maxMad, "MAD (anchored) <=")
@@ -71,7 +71,7 @@ void DefineCriteria(py::module_& m)
     criteria.def(py::self == py::self)
         .def(
             "write",
-            [](const CCriteriaSet& c, const py::handle& path) {
+            [](const CCriteriaSet& c, const py::object& path) {
                 const std::string file = PathOf(path);
                 const CriteriaWriteStatus written = WriteCriteria(file, c);
                 if (!written.ok) {
@@ -91,7 +91,7 @@ void DefineCriteria(py::module_& m)
 
     m.def(
         "read_criteria",
-        [](const py::handle& path) {
+        [](const py::object& path) {
             const std::string file = PathOf(path);
             const CriteriaFileResult read = ReadCriteria(file, TagCheck::kCheck);
             if (!read.ok()) {

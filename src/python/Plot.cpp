@@ -110,7 +110,7 @@ PictureSize SizeOf(const py::object& size, PlotType type)
 }
 #endif
 
-py::object Plot(const py::handle& source, const std::string& kind, const py::object& path, const py::object& format,
+py::object Plot(const py::object& source, const std::string& kind, const py::object& path, const py::object& format,
                 const py::object& size, const py::kwargs& options)
 {
     const PlotType type = PlotTypeOf(kind);
@@ -180,7 +180,7 @@ void DefinePlot(py::module_& m)
           "OSError when the picture cannot be made or written.");
     py::type result = py::type::of<Result>();
     result.attr("_repr_svg_") = py::cpp_function(
-        [](const py::handle& self) {
+        [](const py::object& self) {
             const py::bytes svg = Plot(self, "arai", py::none(), py::str("svg"), py::none(), py::kwargs());
             return py::str(svg.attr("decode")("utf-8"));
         },

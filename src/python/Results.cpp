@@ -146,7 +146,7 @@ void DefineResults(py::module_& m)
 
     m.def(
         "analyze",
-        [](const py::handle& source, const py::kwargs& options) { return AnalyseOne(source, options, false); },
+        [](const py::object& source, const py::kwargs& options) { return AnalyseOne(source, options, false); },
         py::arg("path_or_text"),
         (std::string("analyze(path_or_text, *, range=None, coords=\"core\", labfield=None, criteria=None, ...)"
                      " -> Result\n\n"
@@ -160,7 +160,7 @@ void DefineResults(py::module_& m)
 
     m.def(
         "range_map",
-        [](const py::handle& source, const py::kwargs& options) {
+        [](const py::object& source, const py::kwargs& options) {
             const Result r = AnalyseOne(source, options, true);
             report::Json json = report::RangeMapToJson(*r.analysis->map);
             report::AddStandardToRangeMapJson(json, *r.analysis->map, Complete(r).standardInput,
@@ -178,7 +178,7 @@ void DefineResults(py::module_& m)
 
     m.def(
         "import_magic",
-        [](const py::handle& path, const py::object& samples, const py::object& sites) {
+        [](const py::object& path, const py::object& samples, const py::object& sites) {
             report::MagicInputOptions options;
             const auto text = [](const py::handle& value, const char* name) {
                 if (value.is_none()) {
