@@ -105,7 +105,11 @@ FileOutcome AnalyseFile(const std::string& path, const BatchSetup& setup)
             }
         }
         SpecimenOutcome& s = outcome.specimens.emplace_back();
+        // A new document for each file, with the room of the lists of the
+        // one before on this thread.
+        static thread_local CKorvanesToolDoc spare;
         CKorvanesToolDoc doc(setup.criteria);
+        doc.TakeListStorage(spare);
         OpenStatus opened = read;
         if (read.readable) {
             // What CKorvanesToolDoc::Open does after its read.
@@ -116,6 +120,7 @@ FileOutcome AnalyseFile(const std::string& path, const BatchSetup& setup)
             }
         }
         Analyse(doc, opened, setup, s);
+        spare.TakeListStorage(doc);
     } catch (...) {
         outcome.failure = std::current_exception();
     }
