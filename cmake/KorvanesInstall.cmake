@@ -26,8 +26,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 double-heating paleointensity experiment, builds the Arai diagram, fits the
 best temperature range, computes the quality and alteration-check statistics,
 grades the result against acceptance criteria, draws the diagrams and appends
-results to a study's table. The package holds the desktop program korvanestool
-and the command-line program korvanes.")
+results to a study's table. The package holds the desktop program korvanestool,
+the command-line program korvanes and the Python module korvanes.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -36,4 +36,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # stands in for Arial, which the diagrams are laid out in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
+# The Python module (built for one minor version of Python) comes with the
+# programs; the package works without Python, so it only suggests it.
+if(TARGET korvanes_python)
+  math(EXPR _next_minor "${KORVANES_PYTHON_MINOR} + 1")
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3 (>= 3.${KORVANES_PYTHON_MINOR}), python3 (<< 3.${_next_minor}), python3-pandas")
+endif()
 include(CPack)

@@ -28,6 +28,7 @@
 #include "magic/MagicTable.h"
 #include "results/Batch.h"
 #include "results/ResultNotes.h"
+#include "results/TextSpool.h"
 #include "text/TextEncoding.h"
 
 namespace korvanes::cli {
@@ -139,11 +140,11 @@ constexpr char kPartSeparator = '\x1e';
 
 struct SetTally {
     std::size_t pass = 0;
-    std::vector<std::string> lines;  // one per specimen with a result
+    TextSpool lines;  // one per specimen with a result
 };
 
 void PrintSummary(const BatchSummary& s, const BatchArguments& args, std::size_t rows, const StatisticCriteriaSet* set,
-                  const SetTally& tally)
+                  SetTally& tally)
 {
     std::cout << "Specimens read: " << s.specimensRead << '\n'
               << "  class A: " << s.gradedA << '\n'
@@ -156,9 +157,10 @@ void PrintSummary(const BatchSummary& s, const BatchArguments& args, std::size_t
     }
     if (set != nullptr) {
         std::cout << "Criteria set " << Printable(set->name) << ": " << tally.pass << " pass, "
-                  << tally.lines.size() - tally.pass << " fail\n";
-        for (const std::string& line : tally.lines) {
-            std::cout << "  " << Printable(line) << '\n';
+                  << tally.lines.Count() - tally.pass << " fail\n";
+        tally.lines.Rewind();
+        while (const std::optional<std::string> line = tally.lines.Next()) {
+            std::cout << "  " << Printable(*line) << '\n';
         }
     }
     std::cout << "Results file: " << Printable(args.resultsPath) << '\n';
@@ -201,7 +203,10 @@ int RunBatchCommand(const BatchArguments& args)
     }
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
     const char* clear = terminal ? "\r\033[K" : "";
-    std::vector<std::string> rows;
+    // The rows and the verdicts come one per specimen: beyond a few
+    // megabytes they wait in a temporary file, so that a run of any length
+    // holds little of them in memory.
+    TextSpool rows;
     const std::string criteriaName = CriteriaName(args.options);
 
     BatchSetup setup;
@@ -269,11 +274,10 @@ int RunBatchCommand(const BatchArguments& args)
             const std::string row = description.substr(cut + 1);
             if (!verdict.empty()) {
                 tally.pass += verdict.rfind("pass", 0) == 0 ? 1 : 0;
-                tally.lines.push_back(verdict.substr(0, 4) + "  " + Printable(label) +
-                                      verdict.substr(4));
+                tally.lines.Add(verdict.substr(0, 4) + "  " + Printable(label) + verdict.substr(4));
             }
             if (!row.empty()) {
-                rows.push_back(row);
+                rows.Add(row);
             }
         };
     }
@@ -288,10 +292,11 @@ int RunBatchCommand(const BatchArguments& args)
         return kExitUnreadable;
     }
     std::optional<std::string> magicFailure;
-    if (!args.magicSpecimensPath.empty() && !rows.empty()) {
-        magicFailure = magic::AppendSpecimenLines(args.magicSpecimensPath, rows);
+    if (!args.magicSpecimensPath.empty() && rows.Count() > 0) {
+        rows.Rewind();
+        magicFailure = magic::AppendSpecimenLines(args.magicSpecimensPath, [&rows] { return rows.Next(); });
     }
-    PrintSummary(summary, args, magicFailure ? 0 : rows.size(), setUsed, tally);
+    PrintSummary(summary, args, magicFailure ? 0 : rows.Count(), setUsed, tally);
     std::cout.flush();
     if (!summary.results.ok()) {
         std::cerr << "korvanes batch: " << Printable(summary.results.message) << '\n';

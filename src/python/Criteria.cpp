@@ -75,12 +75,13 @@ void DefineCriteria(py::module_& m)
                 const std::string file = PathOf(path);
                 const CriteriaWriteStatus written = WriteCriteria(file, c);
                 if (!written.ok) {
-                    RaiseFailure(Failure{{report::FailureKind::kUnreadable, Printable(written.message)}, file, {}});
+                    PyErr_SetString(PyExc_OSError, Printable(written.message).c_str());
+                    throw py::error_already_set();
                 }
             },
             py::arg("path"),
             "Writes the criteria file (.cri); an existing file is replaced only by a complete one.\n"
-            "DataFileError when it cannot be written.")
+            "OSError when it cannot be written.")
         .def("copy", [](const CCriteriaSet& c) { return c; })
         .def("__repr__", [](const CCriteriaSet& c) {
             return StringPrintf("<korvanes.Criteria A: N>=%d f>=%g q>=%d; B: N>=%d f>=%g q>=%d; maximize_q=%s>",

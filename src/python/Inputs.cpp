@@ -205,7 +205,7 @@ std::shared_ptr<const report::PreparedAnalysis> PrepareFromKeywords(const py::kw
 }
 
 std::variant<Result, Failure> AnalyseSource(const std::shared_ptr<const report::PreparedAnalysis>& prepared,
-                                            const Source& source)
+                                            const Source& source, bool standardLater)
 {
     auto analysis = std::make_shared<report::SpecimenAnalysis>();
     const report::MagicInputOptions& magicOptions = prepared->request.magic;
@@ -239,8 +239,14 @@ std::variant<Result, Failure> AnalyseSource(const std::shared_ptr<const report::
         }
         analysis->warnings = std::move(status.warnings);
     }
-    report::AnalyseOpenedSpecimen(*prepared, *analysis);
+    report::AnalyseOpenedSpecimen(*prepared, *analysis, standardLater);
     return Result{prepared, std::move(analysis)};
+}
+
+const report::SpecimenAnalysis& Complete(const Result& result)
+{
+    report::CompleteStandardStatistics(*result.prepared, *result.analysis);
+    return *result.analysis;
 }
 
 void RaiseFailure(const Failure& failure)

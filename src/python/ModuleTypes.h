@@ -32,11 +32,16 @@ struct DataText {
 // What one analysis reads: a path, a data file's text or an imported specimen.
 using Source = std::variant<std::string, DataText, Specimen>;
 
-// One analysed specimen, shared with the request it was made under.
+// One analysed specimen, shared with the request it was made under. Its
+// standard statistics may still be missing: Complete makes them.
 struct Result {
     std::shared_ptr<const report::PreparedAnalysis> prepared;
-    std::shared_ptr<const report::SpecimenAnalysis> analysis;
+    std::shared_ptr<report::SpecimenAnalysis> analysis;
 };
+
+// The analysis with its standard statistics made (with the GIL held, which
+// keeps two threads from making them at once).
+const report::SpecimenAnalysis& Complete(const Result& result);
 
 // An analysis that could not be made, with the warnings of the reader.
 struct Failure {
@@ -45,9 +50,10 @@ struct Failure {
     std::vector<ReadWarning> warnings;
 };
 
-// Opens and analyses one source (no Python object touched: safe without the GIL).
+// Opens and analyses one source (no Python object touched: safe without the
+// GIL). The standard statistics wait for Complete when `standardLater`.
 std::variant<Result, Failure> AnalyseSource(const std::shared_ptr<const report::PreparedAnalysis>& prepared,
-                                            const Source& source);
+                                            const Source& source, bool standardLater = false);
 
 // Raises the failure as Python exception: ValueError for a request that is
 // wrong, korvanes.DataFileError for what cannot be read.

@@ -22,7 +22,9 @@ Result AnalyseOne(const py::handle& source, const py::kwargs& options, bool rang
     const auto prepared = PrepareFromKeywords(options, rangeMap);
     std::variant<Result, Failure> outcome = [&] {
         py::gil_scoped_release released;
-        return AnalyseSource(prepared, input);
+        // Most scripts read a few values; the standard statistics are made
+        // when the dict or they themselves are asked for.
+        return AnalyseSource(prepared, input, true);
     }();
     if (auto* failure = std::get_if<Failure>(&outcome)) {
         RaiseFailure(*failure);
@@ -94,10 +96,10 @@ void DefineResults(py::module_& m)
                        "One analysed specimen. to_dict() is the JSON of `korvanes analyze --json`; the\n"
                        "attributes give its common values. In a notebook it shows its Arai diagram.")
         .def("to_dict",
-             [](const Result& r) { return JsonToPython(report::SpecimenAnalysisToJson(*r.prepared, *r.analysis)); },
+             [](const Result& r) { return JsonToPython(report::SpecimenAnalysisToJson(*r.prepared, Complete(r))); },
              "The whole analysis as `korvanes analyze --json` writes it, as dicts and lists.")
         .def("to_json",
-             [](const Result& r) { return report::DumpJson(report::SpecimenAnalysisToJson(*r.prepared, *r.analysis)); },
+             [](const Result& r) { return report::DumpJson(report::SpecimenAnalysisToJson(*r.prepared, Complete(r))); },
              "The JSON text `korvanes analyze --json` prints (without its final line end).")
         .def_property_readonly("file", [](const Result& r) { return ToUtf8(r.analysis->file); },
                                "The path analysed (a MagIC specimen: its measurements file; text: \"\").")
@@ -131,7 +133,7 @@ void DefineResults(py::module_& m)
                                "The reader's warnings as (line, text) pairs.")
         .def_property_readonly(
             "standard_statistics",
-            [](const Result& r) { return JsonToPython(report::StandardStatisticsToJson(r.analysis->standard)); },
+            [](const Result& r) { return JsonToPython(report::StandardStatisticsToJson(Complete(r).standard)); },
             "The standard paleointensity statistics of the result's range, by key.")
         .def("__repr__",
              [](const Result& r) {
@@ -161,7 +163,7 @@ void DefineResults(py::module_& m)
         [](const py::handle& source, const py::kwargs& options) {
             const Result r = AnalyseOne(source, options, true);
             report::Json json = report::RangeMapToJson(*r.analysis->map);
-            report::AddStandardToRangeMapJson(json, *r.analysis->map, r.analysis->standardInput,
+            report::AddStandardToRangeMapJson(json, *r.analysis->map, Complete(r).standardInput,
                                               r.prepared->request.standard,
                                               r.prepared->criteriaSet ? &*r.prepared->criteriaSet : nullptr);
             return JsonToPython(json);

@@ -10,7 +10,7 @@ namespace korvanes::report {
 bool IsMagicFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    char head[4096];
+    char head[kMagicHeadBytes];
     in.read(head, sizeof head);
     return magic::LooksLikeMagicText(std::string_view(head, static_cast<std::size_t>(in.gcount())));
 }

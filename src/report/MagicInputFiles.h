@@ -3,6 +3,7 @@
 // importing it with its samples and sites tables, and the line that names a
 // specimen the import could not write.
 
+#include <cstddef>
 #include <string>
 
 #include "magic/MagicImport.h"
@@ -15,7 +16,11 @@ struct MagicInputOptions {
     std::string sites;     // sites table (bedding the samples lack)
 };
 
-// Whether the file at `path` begins like a MagIC table. False when it cannot
+// How many of a file's first bytes tell whether it is a MagIC table.
+inline constexpr std::size_t kMagicHeadBytes = 4096;
+
+// Whether the file at `path` begins like a MagIC table (its first
+// kMagicHeadBytes). False when it cannot
 // be read: the data-file reader then reports why.
 bool IsMagicFile(const std::string& path);
 

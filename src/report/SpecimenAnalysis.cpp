@@ -2,6 +2,7 @@
 
 #include "StandardOutput.h"
 #include "analysis/AnalysisRun.h"
+#include "document/DataFileReader.h"
 #include "magic/MagicFiles.h"
 #include "text/TextEncoding.h"
 
@@ -104,8 +105,14 @@ std::optional<AnalysisFailure> OpenSpecimenFile(const PreparedAnalysis& prepared
     const MagicInputOptions& magicOptions = prepared.request.magic;
     analysis.file = file;
     analysis.doc = CKorvanesToolDoc(prepared.criteria);
-    OpenStatus status;
-    if (IsMagicFile(file)) {
+    // The file is read once: its first bytes tell a MagIC table (which the
+    // import reads itself, also one too large for a data file).
+    std::string bytes;
+    OpenStatus status = ReadDataFileBytes(file, bytes);
+    const bool magicFile = status.readable
+                               ? magic::LooksLikeMagicText(std::string_view(bytes).substr(0, kMagicHeadBytes))
+                               : IsMagicFile(file);
+    if (magicFile) {
         if (auto failed = OpenMagicSpecimen(prepared, file, analysis, status)) {
             return failed;
         }
@@ -113,8 +120,13 @@ std::optional<AnalysisFailure> OpenSpecimenFile(const PreparedAnalysis& prepared
         return AnalysisFailure{FailureKind::kUsage, prepared.request.magicOptions +
                                                         " apply to MagIC measurement files, and " + Printable(file) +
                                                         " is none"};
-    } else {
-        status = analysis.doc.Open(file);
+    } else if (status.readable) {
+        // As CKorvanesToolDoc::Open, on the bytes already read.
+        analysis.doc.m_options.m_pathName = file;
+        status = analysis.doc.OpenData(bytes);
+        if (!status.readable) {
+            status.error = "cannot analyse '" + file + "': " + status.error;
+        }
     }
     if (!status.readable) {
         return AnalysisFailure{FailureKind::kUnreadable, Printable(status.error)};
@@ -123,7 +135,7 @@ std::optional<AnalysisFailure> OpenSpecimenFile(const PreparedAnalysis& prepared
     return std::nullopt;
 }
 
-void AnalyseOpenedSpecimen(const PreparedAnalysis& prepared, SpecimenAnalysis& analysis)
+void AnalyseOpenedSpecimen(const PreparedAnalysis& prepared, SpecimenAnalysis& analysis, bool standardLater)
 {
     CKorvanesToolDoc& doc = analysis.doc;
     ApplyAnalysisSettings(prepared.request.settings, prepared.criteria, doc);
@@ -142,6 +154,19 @@ void AnalyseOpenedSpecimen(const PreparedAnalysis& prepared, SpecimenAnalysis& a
     if (prepared.request.rangeMap) {
         analysis.map = ComputeRangeMap(doc);
     }
+    if (!standardLater) {
+        CompleteStandardStatistics(prepared, analysis);
+    }
+}
+
+void CompleteStandardStatistics(const PreparedAnalysis& prepared, SpecimenAnalysis& analysis)
+{
+    if (analysis.standardMade) {
+        return;
+    }
+    const CKorvanesToolDoc& doc = analysis.doc;
+    const auto& searchSet = prepared.searchSet;
+    analysis.standardMade = true;
     analysis.standardInput = PrepareStandardStatistics(doc);
     const auto& criteriaSet = prepared.criteriaSet;
     const StatisticCriteriaSet* setForScat = criteriaSet ? &*criteriaSet : (searchSet ? &*searchSet : nullptr);

@@ -81,6 +81,9 @@ struct SpecimenAnalysis {
     std::optional<MagicSpecimenNotes> magic;
     std::optional<CriteriaSetSearch> setSearch;
     std::optional<RangeMap> map;
+    // The standard statistics: made by AnalyseOpenedSpecimen, or later by
+    // CompleteStandardStatistics (the Python module makes them when asked).
+    bool standardMade = false;
     StandardStatisticsInput standardInput;
     StandardStatistics standard;  // of the result's range; empty without a result
     // What the analysis has to say beside its result (a search set that no
@@ -95,12 +98,17 @@ std::optional<AnalysisFailure> OpenSpecimenFile(const PreparedAnalysis& prepared
                                                 SpecimenAnalysis& analysis);
 
 // Analyses the opened document under the request: options, analysis, the
-// criteria-set search, the range map and the standard statistics.
-void AnalyseOpenedSpecimen(const PreparedAnalysis& prepared, SpecimenAnalysis& analysis);
+// criteria-set search, the range map and (unless `standardLater`) the
+// standard statistics.
+void AnalyseOpenedSpecimen(const PreparedAnalysis& prepared, SpecimenAnalysis& analysis, bool standardLater = false);
+
+// Makes the standard statistics of an analysis that does not have them yet.
+void CompleteStandardStatistics(const PreparedAnalysis& prepared, SpecimenAnalysis& analysis);
 
 // The document's JSON (DocumentToJson) with the standard statistics, the
 // criteria set's verdict, the search, the MagIC specimen and the range map:
-// what `korvanes analyze --json` prints.
+// what `korvanes analyze --json` prints. The standard statistics must have
+// been made.
 Json SpecimenAnalysisToJson(const PreparedAnalysis& prepared, const SpecimenAnalysis& analysis);
 
 }  // namespace korvanes::report

@@ -82,7 +82,7 @@ class Errors(unittest.TestCase):
 
     def test_docstrings(self):
         for function in (korvanes.analyze, korvanes.batch, korvanes.range_map, korvanes.import_magic,
-                         korvanes.read_criteria, korvanes.to_dataframe):
+                         korvanes.read_criteria, korvanes.to_dataframe, korvanes.plot):
             with self.subTest(function=function.__name__):
                 self.assertIn(function.__name__ + "(", function.__doc__)
         stub = os.path.join(os.path.dirname(korvanes.__file__), "korvanes.pyi")

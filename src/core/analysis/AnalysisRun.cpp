@@ -32,13 +32,7 @@ void BuildCorrectedLists(CKorvanesToolDoc& doc)
 }
 
 // Class A first; when nothing qualifies, class A or B.
-void Search(CKorvanesToolDoc& doc)
-{
-    SearchRange(doc, kClassA);
-    if (doc.m_result.paleointensity == 0.0) {
-        SearchRange(doc, kClassB);
-    }
-}
+void Search(CKorvanesToolDoc& doc) { SearchClassAThenB(doc); }
 
 double QualityValue(const CKorvanesToolDoc& doc)
 {

@@ -555,7 +555,6 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     perUpperEnd(m_additivityMax, doc.m_additivityResults, false, true);
     perUpperEnd(m_tailMax, doc.m_tailCheckStats, true, false);
     m_hasTails = !doc.m_tailCheckStats.empty();
-    m_fixedTStar = doc.m_result.dTStar;
 
     // What the quick bound adds for the terms of the running sums' error that
     // do not depend on the range (a bound for all of them at once).
@@ -595,6 +594,20 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
         m_inverse[static_cast<std::size_t>(n)] = n > 0 ? 1.0 / n : 0.0;
     }
 
+    Retarget(doc, classes);
+
+    double total = 0.0;
+    for (const RunningSum* sum : {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_cxx, &m_dxx, &m_dyy, &m_dxy}) {
+        total += sum->absTotal;
+    }
+    return std::isfinite(total * 4.0) && std::isfinite(doc.m_plotBounds.maxNrm * doc.m_plotBounds.maxTailTStar);
+}
+
+void RangeScreen::Retarget(const CKorvanesToolDoc& doc, unsigned classes)
+{
+    m_doc = &doc;
+    m_fixedTStar = doc.m_result.dTStar;
+    const int points = static_cast<int>(m_x.size());
     m_classes = 0;
     if ((classes & kMayBeClassA) != 0 && !NeverMet(doc.m_criteria.classA, points)) {
         m_classes |= kMayBeClassA;
@@ -602,12 +615,6 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     if ((classes & kMayBeClassB) != 0 && !NeverMet(doc.m_criteria.classB, points)) {
         m_classes |= kMayBeClassB;
     }
-
-    double total = 0.0;
-    for (const RunningSum* sum : {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_cxx, &m_dxx, &m_dyy, &m_dxy}) {
-        total += sum->absTotal;
-    }
-    return std::isfinite(total * 4.0) && std::isfinite(doc.m_plotBounds.maxNrm * doc.m_plotBounds.maxTailTStar);
 }
 
 bool RangeScreen::LineFit(int first, int last, Fit& fit) const

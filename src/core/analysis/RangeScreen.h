@@ -40,6 +40,12 @@ public:
     bool Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain, const AraiPairing& corrected,
                  unsigned classes);
 
+    // For another search over the same lists, just after the search that a
+    // successful Prepare served (the lists unchanged since, the result
+    // perhaps changed): takes `classes` and what the bounds read of the
+    // result anew, and keeps everything made from the lists.
+    void Retarget(const CKorvanesToolDoc& doc, unsigned classes);
+
     // The classes that no range can ever take under these criteria (a
     // negative upper limit of a statistic that is never negative, a minimum
     // N above the number of steps) are left out of the mask from the start.

@@ -345,25 +345,34 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
             break;
         }
         after = top[topCount - 1];
+        // The candidates are tried by their finer bound, highest first (the
+        // earlier on equal bounds), each worked out only when it may come
+        // next: once the highest finer bound so far is at least the quick
+        // bound of the next candidate (which the finer one rarely exceeds),
+        // that one is tried without the others'. Most searches find their
+        // best in the first candidate tried.
         double finer[kMostCandidates];
-        int byFiner[kMostCandidates];
-        for (int k = 0; k < topCount; ++k) {
-            const RangeScreen::LineBound line = screen.Line(top[k].i, top[k].j);
-            finer[k] = line.classes == 0 ? -1.0 : line.valueSq;
-            byFiner[k] = k;
-        }
-        // By insertion: stable, and no buffer to allocate.
-        for (int k = 1; k < topCount; ++k) {
-            const int moving = byFiner[k];
-            int slot = k;
-            for (; slot > 0 && finer[byFiner[slot - 1]] < finer[moving]; --slot) {
-                byFiner[slot] = byFiner[slot - 1];
+        bool tried[kMostCandidates] = {};
+        int computed = 0;
+        while (!best.found) {
+            int next = -1;
+            for (int k = 0; k < computed; ++k) {
+                if (!tried[k] && finer[k] > 0.0 && (next < 0 || finer[k] > finer[next])) {
+                    next = k;
+                }
             }
-            byFiner[slot] = moving;
-        }
-        for (int k = 0; k < topCount && !best.found && finer[byFiner[k]] > 0.0; ++k) {
-            const Candidate& c = top[byFiner[k]];
-            tryPair(c.i, c.j, c.order, true);
+            const bool settled = computed == topCount ||
+                                 (next >= 0 && top[computed].key > 0.0f && finer[next] >= 0.5 / top[computed].key);
+            if (!settled) {
+                const RangeScreen::LineBound line = screen.Line(top[computed].i, top[computed].j);
+                finer[computed++] = line.classes == 0 ? -1.0 : line.valueSq;
+                continue;
+            }
+            if (next < 0) {
+                break;
+            }
+            tried[next] = true;
+            tryPair(top[next].i, top[next].j, top[next].order, true);
         }
     }
 
@@ -402,18 +411,30 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     }
 }
 
-void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit, SearchMethod method)
+// How a search finds the thread's screen: to be prepared, prepared for these
+// lists by the search just before, or not to be used for them.
+enum class ScreenState { kToPrepare, kPrepared, kUnusable };
+
+// The automatic search; `screen` says how it finds the thread's screen, and
+// is left saying how the next search over the same lists finds it.
+void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit, SearchMethod method, const SearchPairings& pairings,
+                          ScreenState& screen)
 {
     const ClassThresholds& limits = classLimit == kClassA ? doc.m_criteria.classA : doc.m_criteria.classB;
     // A minimum N below 1 would start the inner loop before the first step.
     const int minN = std::max(limits.minN, 1);
     const int count = static_cast<int>(doc.m_zeroFieldSteps.size());
 
-    const SearchPairings pairings(doc);
     Best best;
     ScreenedSearchStore& store = ThreadStore();
     const unsigned classes = classLimit >= kClassB ? kMayBeClassA | kMayBeClassB : kMayBeClassA;
-    if (method == SearchMethod::kScreened && store.screen.Prepare(doc, pairings.plain, pairings.corrected, classes)) {
+    if (method == SearchMethod::kScreened && screen == ScreenState::kToPrepare) {
+        const bool prepared = store.screen.Prepare(doc, pairings.plain, pairings.corrected, classes);
+        screen = prepared ? ScreenState::kPrepared : ScreenState::kUnusable;
+    } else if (method == SearchMethod::kScreened && screen == ScreenState::kPrepared) {
+        store.screen.Retarget(doc, classes);
+    }
+    if (method == SearchMethod::kScreened && screen == ScreenState::kPrepared) {
         SearchScreened(doc, classLimit, minN, pairings, store, best);
     } else {
         ForEachPair(doc.m_zeroFieldSteps, minN, [&](int i, int j, long long order) {
@@ -465,7 +486,27 @@ void SearchRange(CKorvanesToolDoc& doc, int classLimit, SearchMethod method)
     if (doc.m_options.m_rangeMode == kSelectedRange) {
         SearchSelectedRange(doc);
     } else {
-        SearchAutomaticRange(doc, classLimit, method);
+        ScreenState screen = ScreenState::kToPrepare;
+        SearchAutomaticRange(doc, classLimit, method, SearchPairings(doc), screen);
+    }
+}
+
+void SearchClassAThenB(CKorvanesToolDoc& doc)
+{
+    if (doc.m_options.m_rangeMode == kSelectedRange) {
+        SearchRange(doc, kClassA);
+        if (doc.m_result.paleointensity == 0.0) {
+            SearchRange(doc, kClassB);
+        }
+        return;
+    }
+    // The searches change the result alone: the pairs and the screen made
+    // from the lists serve both.
+    const SearchPairings pairings(doc);
+    ScreenState screen = ScreenState::kToPrepare;
+    SearchAutomaticRange(doc, kClassA, SearchMethod::kScreened, pairings, screen);
+    if (doc.m_result.paleointensity == 0.0) {
+        SearchAutomaticRange(doc, kClassB, SearchMethod::kScreened, pairings, screen);
     }
 }
 

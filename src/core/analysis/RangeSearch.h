@@ -53,6 +53,11 @@ enum class SearchMethod { kScreened, kExhaustive };
 // nothing.
 void SearchRange(CKorvanesToolDoc& doc, int classLimit, SearchMethod method = SearchMethod::kScreened);
 
+// The search that the analysis runs: class A first and, when no range meets
+// it, class A or B; the outcome of SearchRange with each in turn, the pairs
+// and bounds of the automatic search prepared once for both.
+void SearchClassAThenB(CKorvanesToolDoc& doc);
+
 // Manual mode for many ranges of one document: each range evaluated exactly
 // as SearchRange in manual mode evaluates it (the d(pal) fit, the line fit,
 // the directional fits and the checks), with the Arai points paired once

@@ -862,7 +862,9 @@ StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, 
         st[S::kMeanDratPrime] = percent(Ratio(sumAbs, nPtrm * lineLength));
 
         // δpal: the pTRM vectors corrected by the cumulative vector
-        // differences of the checks at the temperatures before them.
+        // differences of the checks at the temperatures before them: every
+        // check to a temperature up to the upper end, also one made after a
+        // heating above it (as the definitions' published values count).
         Vector3 cumulative;
         double xStarStack[kStackPoints];
         std::vector<double> xStarHeap;
@@ -878,7 +880,7 @@ StandardStatistics ComputeStandardStatistics(const StandardStatisticsInput& in, 
                 xStar[k++] = in.onlyZ ? std::fabs(corrected.z) : Length(corrected);
             }
             for (const auto& c : in.ptrmChecks) {
-                if (c.point == i && c.ownTemperature <= tMax && c.referenceTemperature <= tMax) {
+                if (c.point == i && c.ownTemperature <= tMax) {
                     cumulative = Plus(cumulative, Minus(c.vector, P(i).ptrm));
                     break;  // the first check of the temperature
                 }

@@ -53,4 +53,24 @@ std::array<NamedStepList, 11> CKorvanesToolDoc::DerivedLists() const
     }};
 }
 
+void CKorvanesToolDoc::TakeListStorage(CKorvanesToolDoc& other)
+{
+    auto take = [](auto& mine, auto& theirs) {
+        theirs.clear();
+        mine.swap(theirs);
+    };
+    take(m_measurements, other.m_measurements);
+    take(m_steps, other.m_steps);
+    take(m_zeroFieldSteps, other.m_zeroFieldSteps);
+    take(m_ptrmGained, other.m_ptrmGained);
+    take(m_ptrmChecks, other.m_ptrmChecks);
+    take(m_tailChecks, other.m_tailChecks);
+    take(m_additivityChecks, other.m_additivityChecks);
+    take(m_tailCheckStats, other.m_tailCheckStats);
+    take(m_ptrmCheckDiffs, other.m_ptrmCheckDiffs);
+    take(m_correctedPtrm, other.m_correctedPtrm);
+    take(m_correctedChecks, other.m_correctedChecks);
+    take(m_additivityResults, other.m_additivityResults);
+}
+
 }  // namespace korvanes

@@ -56,6 +56,13 @@ public:
     // without the m_ prefix ("steps", "zeroFieldSteps", ...).
     std::array<NamedStepList, 11> DerivedLists() const;
 
+    // Gives this document's lists (the measurements and the derived lists)
+    // the room of `other`'s, which are emptied and get this document's in
+    // exchange: what this document held goes to `other`. A run over many
+    // files that makes a new document for each reuses the room of the one
+    // before instead of allocating it again.
+    void TakeListStorage(CKorvanesToolDoc& other);
+
     // Input, in file order.
     std::vector<CMeasurement> m_measurements;
 

@@ -11,7 +11,8 @@
 namespace korvanes {
 
 // Plain descriptor calls: one open, one fstat and as a rule one read for a
-// file of a few kilobytes (a batch reads thousands of them).
+// file of a few kilobytes (a batch reads thousands of them); a regular file
+// read whole at its size needs no second read for its end.
 FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes)
 {
     FileBytes file;
@@ -65,6 +66,11 @@ FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes)
             break;
         }
         size += static_cast<std::size_t>(n);
+        // A regular file that gave fewer bytes than asked, ending at the size
+        // fstat gave, is at its end: no further read to find that out.
+        if (S_ISREG(info.st_mode) && size < file.bytes.size() && size == static_cast<std::size_t>(info.st_size)) {
+            break;
+        }
     }
     file.bytes.resize(size);
     if (size > maxBytes) {

@@ -1,12 +1,16 @@
 #include "magic/MagicSpecimens.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <filesystem>
 
 #include "analysis/StandardStatistics.h"
 #include "io/FileRead.h"
-#include "io/FileReplace.h"
+#include "io/FileCreate.h"
 #include "magic/MagicImport.h"
 #include "magic/MagicOrigin.h"
 #include "magic/MagicTable.h"
@@ -300,26 +304,19 @@ std::string SpecimenLine(const std::vector<std::string>& cells)
 
 std::optional<std::string> CheckSpecimensFile(const std::string& path) { return ReadExisting(path).refusal; }
 
-std::optional<std::string> AppendSpecimenLines(const std::string& path, const std::vector<std::string>& lines)
+std::optional<std::string> AppendSpecimenLines(const std::string& path,
+                                               const std::function<std::optional<std::string>()>& next)
 {
     const ExistingFile existing = ReadExisting(path);
     if (existing.refusal) {
         return existing.refusal;
     }
-    std::string bytes = existing.bytes;
-    if (IsBlankText(bytes)) {
-        bytes = SpecimensTableHead();
-    } else if (bytes.back() != '\n') {
-        bytes += '\n';
-    }
     std::vector<std::size_t> positions;
     const bool project = !existing.columns.empty() && PositionsOf(existing.columns, positions) &&
                          positions.size() != SpecimenColumns().size();
-    for (const std::string& line : lines) {
-        if (!project) {
-            bytes += line;
-            continue;
-        }
+    // A table of an earlier version keeps its own columns: each line is cut
+    // to them.
+    auto projected = [&positions](const std::string& line) {
         std::vector<std::string> cells;
         std::size_t start = 0;
         const std::string body = line.substr(0, line.size() - (line.empty() || line.back() != '\n' ? 0 : 1));
@@ -331,16 +328,64 @@ std::optional<std::string> AppendSpecimenLines(const std::string& path, const st
             }
             start = tab + 1;
         }
-        std::vector<std::string> projected;
+        std::vector<std::string> kept;
         for (const std::size_t p : positions) {
-            projected.push_back(p < cells.size() ? cells[p] : std::string());
+            kept.push_back(p < cells.size() ? cells[p] : std::string());
         }
-        bytes += SpecimenLine(projected);
+        return SpecimenLine(kept);
+    };
+
+    // The old bytes and the new lines go to a new file that replaces the old
+    // one once complete: the table is either whole or as before. The lines
+    // are written a piece at a time, so that they need not all be held.
+    auto failed = [&path](const char* what, int error) {
+        return "cannot write '" + path + "': " + what + ": " + (error != 0 ? std::strerror(error) : "incomplete write");
+    };
+    NewFile file(path);
+    if (file.Fd() < 0) {
+        return failed("cannot create a file in its folder", file.OpenError());
     }
-    if (const std::optional<std::string> failure = ReplaceFileContents(path, bytes)) {
-        return "cannot write '" + path + "': " + *failure;
+    std::string buffer;
+    if (IsBlankText(existing.bytes)) {
+        buffer = SpecimensTableHead();
+    } else {
+        buffer = existing.bytes;
+        if (buffer.back() != '\n') {
+            buffer += '\n';
+        }
+    }
+    int error = 0;
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    while (std::optional<std::string> line = next()) {
+        buffer += project ? projected(*line) : *line;
+        if (buffer.size() >= kPiece) {
+            if ((error = file.Write(buffer)) != 0) {
+                break;
+            }
+            buffer.clear();
+        }
+    }
+    if (error == 0) {
+        error = file.Write(buffer);
+    }
+    if (error == 0 && ::fsync(file.Fd()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        return failed("writing failed", error);
+    }
+    if (const int renameError = file.RenameOver(path)) {
+        return "cannot write '" + path + "': " + std::strerror(renameError);
     }
     return std::nullopt;
+}
+
+std::optional<std::string> AppendSpecimenLines(const std::string& path, const std::vector<std::string>& lines)
+{
+    std::size_t next = 0;
+    return AppendSpecimenLines(path, [&lines, &next]() -> std::optional<std::string> {
+        return next < lines.size() ? std::optional<std::string>(lines[next++]) : std::nullopt;
+    });
 }
 
 }  // namespace korvanes::magic

@@ -4,6 +4,7 @@
 // One row per specimen with a result; every value in the unit the data
 // model gives its column.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,5 +65,10 @@ std::optional<std::string> CheckSpecimensFile(const std::string& path);
 // head first when it is new), so it is either complete or as before. Returns
 // why it failed, or nothing.
 std::optional<std::string> AppendSpecimenLines(const std::string& path, const std::vector<std::string>& lines);
+// The same with the lines taken one at a time from `next` (nothing after the
+// last) and written a piece at a time: the memory holds the old bytes and a
+// piece, however many lines there are.
+std::optional<std::string> AppendSpecimenLines(const std::string& path,
+                                               const std::function<std::optional<std::string>()>& next);
 
 }  // namespace korvanes::magic

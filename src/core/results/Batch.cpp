@@ -87,7 +87,9 @@ FileOutcome AnalyseFile(const std::string& path, const BatchSetup& setup)
         std::string bytes;
         const OpenStatus read = ReadDataFileBytes(path, bytes);
         if (setup.readOther) {
-            const std::string head = read.readable ? bytes.substr(0, kHeadBytes) : ReadHead(path);
+            const std::string unreadHead = read.readable ? std::string() : ReadHead(path);
+            const std::string_view head =
+                read.readable ? std::string_view(bytes).substr(0, kHeadBytes) : std::string_view(unreadHead);
             if (std::optional<OtherInput> other = setup.readOther(path, head)) {
                 outcome.other = true;
                 outcome.unreadable = other->unreadable;
@@ -103,7 +105,11 @@ FileOutcome AnalyseFile(const std::string& path, const BatchSetup& setup)
             }
         }
         SpecimenOutcome& s = outcome.specimens.emplace_back();
+        // A new document for each file, with the room of the lists of the
+        // one before on this thread.
+        static thread_local CKorvanesToolDoc spare;
         CKorvanesToolDoc doc(setup.criteria);
+        doc.TakeListStorage(spare);
         OpenStatus opened = read;
         if (read.readable) {
             // What CKorvanesToolDoc::Open does after its read.
@@ -114,6 +120,7 @@ FileOutcome AnalyseFile(const std::string& path, const BatchSetup& setup)
             }
         }
         Analyse(doc, opened, setup, s);
+        spare.TakeListStorage(doc);
     } catch (...) {
         outcome.failure = std::current_exception();
     }

@@ -124,6 +124,22 @@ TEST(StandardStatistics, CheckFamiliesByHand)
     for (S s : {S::kDck, S::kDrat, S::kDpal, S::kDtr, S::kDac, S::kDtStar}) {
         EXPECT_FALSE(upTo200[s].has_value()) << InfoOf(s).key;
     }
+    // δpal takes a check to a temperature of the range also when it was made
+    // after heating above the range (as the definitions' published values
+    // do), while n_pTRM and the other check statistics leave it out: the
+    // check to 100 counts everywhere, the one to 200 made after 400 only in
+    // δpal, where it adds 1 to the pTRM of 300: slope of (0,10) (2,8) (5,6).
+    StandardStatisticsInput late;
+    late.points = {{100, 0.0, 10.0, {10, 0, 0}, {0, 0, 0}, true},
+                   {200, 2.0, 8.0, {8, 0, 0}, {0, 0, 2}, true},
+                   {300, 4.0, 6.0, {6, 0, 0}, {0, 0, 4}, true},
+                   {400, 6.0, 4.0, {4, 0, 0}, {0, 0, 6}, true}};
+    late.steps = {2, 2, 2, 4};
+    late.vds = 10;
+    late.ptrmChecks = {{100, 200, 0, 0.0, {0, 0, 0}}, {200, 400, 1, 3.0, {0, 0, 3}}};
+    ExpectValues(ComputeStandardStatistics(late, 100, 300),
+                 {{S::kNPtrm, 1}, {S::kDck, 0}, {S::kDpal, (1.0 - std::sqrt(8.0 / (114.0 / 9.0))) * 100.0}},
+                 "late check");
     // The check triangle at (4.4, 6) lies outside a narrow SCAT box.
     EXPECT_EQ(ComputeStandardStatistics(in, 20, 400, 0.1)[S::kScat], 1.0);
     EXPECT_EQ(ComputeStandardStatistics(in, 20, 400, 0.01)[S::kScat], 0.0);
