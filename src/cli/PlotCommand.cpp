@@ -143,9 +143,8 @@ int RunPlot(const PlotArguments& args)
     }
     std::optional<Study> study;
     if (type->type == kSiteDiagram) {
-        const bool studyFile = args.file.size() > 5 && args.file.compare(args.file.size() - 5, 5, ".json") == 0;
         StudyInputs inputs;
-        (studyFile ? inputs.study : inputs.inputs.emplace_back()) = args.file;
+        inputs.inputs.push_back(args.file);
         study = OpenStudyInputs(inputs, criteria, "korvanes plot: ");
         if (!study) {
             return kExitUnreadable;

@@ -322,7 +322,8 @@ void RegisterSitesCommand(CLI::App& app, int& status)
     auto* cmd = app.add_subcommand("sites", "Sample and site means of a study, their acceptance and virtual dipole "
                                             "moments; MagIC samples and sites tables");
     auto args = std::make_shared<SitesArguments>();
-    cmd->add_option("INPUTS", args->inputs, "Data files (.kvd), folders of them, or one MagIC measurements file");
+    cmd->add_option("INPUTS", args->inputs,
+                    "Data files (.kvd), folders of them, one MagIC measurements file, or a study file (.json)");
     cmd->add_option("--study", args->study,
                     "A study file: its specimens with the interpretations kept in it (data files given too are "
                     "added)");

@@ -28,10 +28,13 @@ std::optional<Study> OpenStudyInputs(const StudyInputs& args, const CCriteriaSet
     std::vector<std::string> dataFiles;
     std::string magicFile;
     std::string folder;
+    std::string studyFile = args.study;
     for (const std::string& input : args.inputs) {
         std::error_code error;
         const std::string path = Absolute(input);
-        if (fs::is_directory(path, error)) {
+        if (studyFile.empty() && fs::path(path).extension() == ".json") {
+            studyFile = path;  // a study file given as an input
+        } else if (fs::is_directory(path, error)) {
             for (const std::string& name : DataFilesInFolder(path)) {
                 dataFiles.push_back((fs::path(path) / name).string());
             }
@@ -51,15 +54,15 @@ std::optional<Study> OpenStudyInputs(const StudyInputs& args, const CCriteriaSet
             dataFiles.push_back(path);
         }
     }
-    if (!magicFile.empty() && (!dataFiles.empty() || !args.study.empty())) {
+    if (!magicFile.empty() && (!dataFiles.empty() || !studyFile.empty())) {
         std::cerr << prefix << "a MagIC file goes alone (without data files, folders or --study)\n";
         return std::nullopt;
     }
     std::string error;
-    if (!args.study.empty()) {
-        StudyFileRead read = ReadStudyFile(args.study);
+    if (!studyFile.empty()) {
+        StudyFileRead read = ReadStudyFile(studyFile);
         if (!read.ok) {
-            std::cerr << prefix << Printable(args.study) << (read.line > 0 ? ":" + std::to_string(read.line) : "")
+            std::cerr << prefix << Printable(studyFile) << (read.line > 0 ? ":" + std::to_string(read.line) : "")
                       << ": " << Printable(read.reason) << '\n';
             return std::nullopt;
         }

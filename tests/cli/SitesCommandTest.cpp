@@ -35,11 +35,13 @@ TEST(SitesCommand, SummaryTablesAndSitesTable)
     EXPECT_EQ(ReadAll(dir / "sites.magic").rfind("tab\tsites\nsite\tsamples\t", 0), 0u);
     EXPECT_EQ(ReadAll(dir / "samples.magic").rfind("tab\tsamples\nsample\tsite\t", 0), 0u);
 
-    // The site diagram of the same study as a picture.
+    // The site diagram of the same study as a picture (where the build has picture export).
     r = RunProgram({"plot", magic + "/zi-tails-magic_measurements.txt", "--type", "site", "--out",
                     (dir / "sites.png").string()});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadAll(dir / "sites.png").substr(0, 8), std::string("\x89PNG\r\n\x1A\n", 8));
+    if (r.err.find("built without Qt") == std::string::npos) {
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(ReadAll(dir / "sites.png").substr(0, 8), std::string("\x89PNG\r\n\x1A\n", 8));
+    }
 
     // A line it cannot use stops the command, naming the file and the line.
     args = input;

@@ -65,6 +65,7 @@ TEST(SiteTree, TheSiteRowAndDiagramFollowARejection)
     session->UndoStack().undo();
     QTRY_COMPARE(model->index(0, SiteTreeModel::kN).data().toInt(), 3);
     EXPECT_TRUE(session->Sites().Summary().sites.front().accepted);
+    dock->GroupBySite()->setChecked(false);  // the choice is remembered: leave the table for the next tests
 }
 
 }  // namespace
