@@ -20,6 +20,7 @@
 #include "AnalysisOptions.h"
 #include "Commands.h"
 #include "plots/PaintSequence.h"
+#include "plots/PlotTypeNames.h"
 #include "text/TextEncoding.h"
 
 #ifdef KORVANES_WITH_QT
@@ -38,34 +39,6 @@
 
 namespace korvanes::cli {
 namespace {
-
-struct PlotTypeName {
-    const char* name;
-    PlotType type;
-};
-
-// The site diagram is drawn from a whole study, not from one document.
-constexpr PlotType kSiteDiagram = static_cast<PlotType>(-1);
-
-constexpr std::array<PlotTypeName, 7> kPlotTypes{{
-    {"arai", kAraiPlot},
-    {"zijderveld", kZijderveldPlot},
-    {"decay", kDecayPlot},
-    {"additional", kAdditionalPlots},
-    {"all", kAllPlots},
-    {"rangemap", kRangeMapPlot},
-    {"site", kSiteDiagram},
-}};
-
-const PlotTypeName* FindPlotType(const std::string& name)
-{
-    for (const PlotTypeName& entry : kPlotTypes) {
-        if (name == entry.name) {
-            return &entry;
-        }
-    }
-    return nullptr;
-}
 
 #ifdef KORVANES_WITH_QT
 // How many sites the study's specimens lie in.
@@ -122,8 +95,10 @@ std::unique_ptr<QGuiApplication> MakeGuiApplication()
 
 int RunPlot(const PlotArguments& args)
 {
-    const PlotTypeName* type = FindPlotType(args.type);
-    if (type == nullptr) {
+    // The site diagram is drawn from a whole study, not from one document.
+    const bool site = args.type == "site";
+    const std::optional<PlotType> type = PlotTypeNamed(args.type);
+    if (!site && !type) {
         std::cerr << "korvanes plot: unknown plot type '" << Printable(args.type)
                   << "' (use arai, zijderveld, decay, additional, all, rangemap or site)\n";
         return kExitUsage;
@@ -142,7 +117,7 @@ int RunPlot(const PlotArguments& args)
         return kExitUnreadable;
     }
     std::optional<Study> study;
-    if (type->type == kSiteDiagram) {
+    if (site) {
         StudyInputs inputs;
         inputs.inputs.push_back(args.file);
         study = OpenStudyInputs(inputs, criteria, "korvanes plot: ");
@@ -151,7 +126,7 @@ int RunPlot(const PlotArguments& args)
         }
     }
     const ClientSize defaultSize =
-        study ? DefaultSiteDiagramSize(SiteNamesOf(*study)) : DefaultPictureSize(type->type);
+        study ? DefaultSiteDiagramSize(SiteNamesOf(*study)) : DefaultPictureSize(*type);
     PictureSize size{defaultSize.width, defaultSize.height};
     if (!args.size.empty()) {
         const auto parsed = ParseSize(args.size);
@@ -185,7 +160,7 @@ int RunPlot(const PlotArguments& args)
         return kExitUnreadable;
     }
     ApplyAnalysisOptions(args.analysis, criteria, doc);
-    doc.m_options.m_plotType = type->type;
+    doc.m_options.m_plotType = *type;
 
     const std::unique_ptr<QGuiApplication> application = MakeGuiApplication();
     if (!ExportPicture(doc, *format, args.out, size, error)) {

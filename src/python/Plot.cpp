@@ -7,6 +7,7 @@
 
 #include "ModuleTypes.h"
 #include "plots/PaintSequence.h"
+#include "plots/PlotTypeNames.h"
 #include "text/TextEncoding.h"
 
 #ifdef KORVANES_WITH_QT
@@ -18,26 +19,10 @@
 namespace korvanes::python {
 namespace {
 
-struct PlotTypeName {
-    const char* name;
-    PlotType type;
-};
-
-constexpr std::array<PlotTypeName, 6> kPlotTypes{{
-    {"arai", kAraiPlot},
-    {"zijderveld", kZijderveldPlot},
-    {"decay", kDecayPlot},
-    {"additional", kAdditionalPlots},
-    {"all", kAllPlots},
-    {"rangemap", kRangeMapPlot},
-}};
-
 PlotType PlotTypeOf(const std::string& kind)
 {
-    for (const PlotTypeName& entry : kPlotTypes) {
-        if (kind == entry.name) {
-            return entry.type;
-        }
+    if (const std::optional<PlotType> type = PlotTypeNamed(kind)) {
+        return *type;
     }
     throw py::value_error("unknown plot type '" + Printable(kind) +
                           "' (use arai, zijderveld, decay, additional, all or rangemap)");
