@@ -608,13 +608,11 @@ void RangeScreen::Retarget(const CKorvanesToolDoc& doc, unsigned classes)
     m_doc = &doc;
     m_fixedTStar = doc.m_result.dTStar;
     const int points = static_cast<int>(m_x.size());
-    m_classes = 0;
-    if ((classes & kMayBeClassA) != 0 && !NeverMet(doc.m_criteria.classA, points)) {
-        m_classes |= kMayBeClassA;
-    }
-    if ((classes & kMayBeClassB) != 0 && !NeverMet(doc.m_criteria.classB, points)) {
-        m_classes |= kMayBeClassB;
-    }
+    const unsigned possible = (NeverMet(doc.m_criteria.classA, points) ? 0u : kMayBeClassA) |
+                              (NeverMet(doc.m_criteria.classB, points) ? 0u : kMayBeClassB);
+    m_classes = classes & possible;
+    m_classesAOrB = possible;
+    m_directionLimitsReady = false;
 }
 
 bool RangeScreen::LineFit(int first, int last, Fit& fit) const
@@ -795,7 +793,7 @@ unsigned RangeScreen::LineClasses(const Fit& fit) const
     return classes;
 }
 
-void RangeScreen::QuickRow(int i, int jFirst, float* keys) const
+void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
 {
     const int count = static_cast<int>(m_lastOf.size());
     const int jCount = count - jFirst;
@@ -826,7 +824,8 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys) const
     const CCriteriaSet& criteria = m_doc->m_criteria;
     for (std::size_t c = 0; c < 2; ++c) {
         const ClassThresholds& t = c == 0 ? criteria.classA : criteria.classB;
-        in.minN[c] = (m_classes & (c == 0 ? kMayBeClassA : kMayBeClassB)) != 0 ? t.minN : kInfinity;
+        const unsigned wanted = asAOrB ? m_classesAOrB : m_classes;
+        in.minN[c] = (wanted & (c == 0 ? kMayBeClassA : kMayBeClassB)) != 0 ? t.minN : kInfinity;
         in.rel[c] = t.maxSlopeRelStd * t.maxSlopeRelStd;
         in.q[c] = t.minQ > 0 ? static_cast<double>(t.minQ) * t.minQ : 0.0;
     }
@@ -859,6 +858,25 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys) const
     } else {
         QuickKeysByW(in, jCount, keys);
     }
+}
+
+const std::array<RangeScreen::DirectionLimits, 2>& RangeScreen::Limits() const
+{
+    if (!m_directionLimitsReady) {
+        for (std::size_t c = 0; c < 2; ++c) {
+            const ClassThresholds& t = c == 0 ? m_doc->m_criteria.classA : m_doc->m_criteria.classB;
+            DirectionLimits& limits = m_directionLimits[c];
+            limits.alphaTested = t.maxAlpha < 180;
+            const double alpha = t.maxAlpha * kDegToRad;
+            limits.cosAlpha = std::cos(alpha);
+            limits.sinAlpha = std::sin(alpha);
+            limits.madTested = t.maxMad < 90;
+            const double tangent = std::tan(t.maxMad * kDegToRad);
+            limits.tanMadSq = tangent * tangent * (1.0 + 1e-6) + 1e-300;
+        }
+        m_directionLimitsReady = true;
+    }
+    return m_directionLimits;
 }
 
 void RangeScreen::PrepareMoments() const
@@ -948,13 +966,11 @@ void RangeScreen::DirectionRow(int i, int jFirst, float* keys) const
     in.z0 = p.z;
     in.tiny = m_vxx.tinyError + m_vyy.tinyError + m_vzz.tinyError + m_vx.tinyError + m_vy.tinyError + m_vz.tinyError;
     for (std::size_t c = 0; c < 2; ++c) {
-        const ClassThresholds& t = c == 0 ? m_doc->m_criteria.classA : m_doc->m_criteria.classB;
+        const DirectionLimits& limits = Limits()[c];
         in.out[c] = (m_classes & (c == 0 ? kMayBeClassA : kMayBeClassB)) == 0 ? 1.0 : 0.0;
-        const double alpha = t.maxAlpha * kDegToRad;
-        in.cosAlpha[c] = t.maxAlpha < 180 ? std::cos(alpha) : -1.25;  // -1.25: alpha cannot fail
-        in.sinAlpha[c] = t.maxAlpha < 180 ? std::sin(alpha) : 0.0;
-        const double tangent = std::tan(t.maxMad * kDegToRad);
-        in.tanMadSq[c] = t.maxMad < 90 ? tangent * tangent * (1.0 + 1e-6) + 1e-300 : 1e300;  // 1e300: cannot fail
+        in.cosAlpha[c] = limits.alphaTested ? limits.cosAlpha : -1.25;  // -1.25: alpha cannot fail
+        in.sinAlpha[c] = limits.alphaTested ? limits.sinAlpha : 0.0;
+        in.tanMadSq[c] = limits.madTested ? limits.tanMadSq : 1e300;  // 1e300: cannot fail
     }
     double* failing = m_rowExtremes.data();
     DirectionKeys(in, count - jFirst, failing);
@@ -1221,10 +1237,9 @@ unsigned RangeScreen::MadClasses(int first, int last, unsigned classes) const
     double limitSq[2] = {kInfinity, kInfinity};
     bool any = false;
     for (const unsigned c : {kMayBeClassA, kMayBeClassB}) {
-        const ClassThresholds& t = c == kMayBeClassA ? m_doc->m_criteria.classA : m_doc->m_criteria.classB;
-        if ((classes & c) != 0 && t.maxMad < 90) {
-            const double tangent = std::tan(t.maxMad * kDegToRad);
-            limitSq[c == kMayBeClassA ? 0 : 1] = tangent * tangent * (1.0 + 1e-6) + 1e-300;
+        const DirectionLimits& limits = Limits()[c == kMayBeClassA ? 0 : 1];
+        if ((classes & c) != 0 && limits.madTested) {
+            limitSq[c == kMayBeClassA ? 0 : 1] = limits.tanMadSq;
             any = true;
         }
     }
