@@ -81,32 +81,32 @@ static_assert((kMaxFitPoints + 8) * kU < kExact, "the fits take too many points 
 // branch and no call, so that the pairs overlap in the processor and go two
 // (with AVX2 four) at a time.
 template <bool byQ>
-inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, int count, float* keys)
+inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, int count, double* __restrict keys)
 {
     // Plain locals, so that the compiler keeps them out of the loop.
-    const double* const endN = in.endN;
-    const double* const endX = in.endX;
-    const double* const endY = in.endY;
-    const double* const innerMaxY = in.innerMaxY;
-    const double* const innerMinY = in.innerMinY;
-    const double* const innerMaxX = in.innerMaxX;
-    const double* const innerMinX = in.innerMinX;
-    const double* const hi0 = in.endHi[0];
-    const double* const hi1 = in.endHi[1];
-    const double* const hi2 = in.endHi[2];
-    const double* const hi3 = in.endHi[3];
-    const double* const hi4 = in.endHi[4];
-    const double* const hi5 = in.endHi[5];
-    const double* const hi6 = in.endHi[6];
-    const double* const hi7 = in.endHi[7];
-    const double* const lo0 = in.endLo[0];
-    const double* const lo1 = in.endLo[1];
-    const double* const lo2 = in.endLo[2];
-    const double* const lo3 = in.endLo[3];
-    const double* const lo4 = in.endLo[4];
-    const double* const lo5 = in.endLo[5];
-    const double* const lo6 = in.endLo[6];
-    const double* const lo7 = in.endLo[7];
+    const double* __restrict const endN = in.endN;
+    const double* __restrict const endX = in.endX;
+    const double* __restrict const endY = in.endY;
+    const double* __restrict const innerMaxY = in.innerMaxY;
+    const double* __restrict const innerMinY = in.innerMinY;
+    const double* __restrict const innerMaxX = in.innerMaxX;
+    const double* __restrict const innerMinX = in.innerMinX;
+    const double* __restrict const hi0 = in.endHi[0];
+    const double* __restrict const hi1 = in.endHi[1];
+    const double* __restrict const hi2 = in.endHi[2];
+    const double* __restrict const hi3 = in.endHi[3];
+    const double* __restrict const hi4 = in.endHi[4];
+    const double* __restrict const hi5 = in.endHi[5];
+    const double* __restrict const hi6 = in.endHi[6];
+    const double* __restrict const hi7 = in.endHi[7];
+    const double* __restrict const lo0 = in.endLo[0];
+    const double* __restrict const lo1 = in.endLo[1];
+    const double* __restrict const lo2 = in.endLo[2];
+    const double* __restrict const lo3 = in.endLo[3];
+    const double* __restrict const lo4 = in.endLo[4];
+    const double* __restrict const lo5 = in.endLo[5];
+    const double* __restrict const lo6 = in.endLo[6];
+    const double* __restrict const lo7 = in.endLo[7];
     const double s0 = in.start[0], s1 = in.start[1], s2 = in.start[2], s3 = in.start[3];
     const double s4 = in.start[4], s5 = in.start[5], s6 = in.start[6], s7 = in.start[7];
     const double l0 = in.startLo[0], l1 = in.startLo[1], l2 = in.startLo[2], l3 = in.startLo[3];
@@ -184,7 +184,7 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, in
         // (A bound of 0 for f g: the value is 0 and the pair cannot count.)
         const double key = Down(dLb / std::max(byQ ? m * fgSq : fgSq, 1e-300));
         const double stored = ((n < 3.0) | !(mayA | mayB)) ? kInfinity : ((known & (key > 1e-30)) ? key : 0.0);
-        keys[k] = static_cast<float>(stored * (1.0 - 0x1p-20));
+        keys[k] = stored * (1.0 - 0x1p-20);
     }
 }
 
@@ -195,12 +195,12 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, in
 #define KORVANES_VECTOR_CLONES
 #endif
 
-KORVANES_VECTOR_CLONES void QuickKeysByW(const QuickInputs& in, int count, float* keys)
+KORVANES_VECTOR_CLONES void QuickKeysByW(const QuickInputs& in, int count, double* __restrict keys)
 {
     QuickKeysOf<false>(in, count, keys);
 }
 
-KORVANES_VECTOR_CLONES void QuickKeysByQ(const QuickInputs& in, int count, float* keys)
+KORVANES_VECTOR_CLONES void QuickKeysByQ(const QuickInputs& in, int count, double* __restrict keys)
 {
     QuickKeysOf<true>(in, count, keys);
 }
@@ -391,10 +391,23 @@ struct RangeScreen::Fit {
 
 void RangeScreen::RunningSum::Reset(int terms)
 {
-    hi.assign(static_cast<std::size_t>(terms) + 1, 0.0);
-    lo.assign(static_cast<std::size_t>(terms) + 1, 0.0);
+    // Every entry past the first is written by Add.
+    hi.resize(static_cast<std::size_t>(terms) + 1);
+    lo.resize(static_cast<std::size_t>(terms) + 1);
+    hi[0] = 0.0;
+    lo[0] = 0.0;
     absTotal = 0.0;
     tinyError = 0.0;
+}
+
+void RangeScreen::RunningSum::Finish()
+{
+    // Each step of a double-double sum errs by a few u² of the running
+    // magnitude.
+    const std::size_t terms = hi.size() - 1;
+    if (terms > 0) {
+        tinyError = 16.0 * (static_cast<double>(terms - 1) + 4.0) * kU * kU * absTotal;
+    }
 }
 
 void RangeScreen::RunningSum::Add(int k, double term)
@@ -409,9 +422,6 @@ void RangeScreen::RunningSum::Add(int k, double term)
     hi[i + 1] = s + low;
     lo[i + 1] = low - (hi[i + 1] - s);
     absTotal += std::fabs(term);
-    // Each step of a double-double sum errs by a few u² of the running
-    // magnitude.
-    tinyError = 16.0 * (static_cast<double>(k) + 4.0) * kU * kU * absTotal;
 }
 
 void RangeScreen::SparseExtremes::Build(const std::vector<double>& values)
@@ -523,6 +533,9 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
             m_dxy.Add(k, dx * dy);
         }
     }
+    for (RunningSum* sum : {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_cx, &m_cxx, &m_dxx, &m_dyy, &m_dxy}) {
+        sum->Finish();
+    }
     m_xExtremes.Build(m_x);
     m_yExtremes.Build(m_y);
     m_xMax = points > 0 ? *std::max_element(m_x.begin(), m_x.end()) : 0.0;
@@ -562,18 +575,21 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
                          m_dxy.tinyError + (m_sx.tinyError + m_sy.tinyError) * (m_xMax + m_yMax + 1.0));
 
     // The running sums at each upper end (the last point of the block of its
-    // temperature), for QuickRow.
-    m_endN.resize(static_cast<std::size_t>(count));
-    m_endX.resize(static_cast<std::size_t>(count));
-    m_endY.resize(static_cast<std::size_t>(count));
+    // temperature), for QuickRow; the last end repeated kQuickPad times, so
+    // that every row is worked out in whole vectors.
+    const std::size_t padded = static_cast<std::size_t>(count + kQuickPad);
+    m_endN.resize(padded);
+    m_endX.resize(padded);
+    m_endY.resize(padded);
     const RunningSum* ends[8] = {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_dxx, &m_dyy, &m_dxy};
     for (int s = 0; s < 8; ++s) {
-        m_endHi[static_cast<std::size_t>(s)].resize(static_cast<std::size_t>(count));
-        m_endLo[static_cast<std::size_t>(s)].resize(static_cast<std::size_t>(count));
+        m_endHi[static_cast<std::size_t>(s)].resize(padded);
+        m_endLo[static_cast<std::size_t>(s)].resize(padded);
     }
-    for (int j = 0; j < count; ++j) {
-        const int end = m_pointsBefore[static_cast<std::size_t>(m_lastOf[static_cast<std::size_t>(j)]) + 1];
+    for (int j = 0; j < count + kQuickPad; ++j) {
         const std::size_t sj = static_cast<std::size_t>(j);
+        const int end =
+            m_pointsBefore[static_cast<std::size_t>(m_lastOf[static_cast<std::size_t>(std::min(j, count - 1))]) + 1];
         const std::size_t last = static_cast<std::size_t>(std::max(end - 1, 0));
         m_endN[sj] = end;
         m_endX[sj] = points > 0 ? m_x[last] : 0.0;
@@ -588,7 +604,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
 
     m_directionRowsReady = false;
 
-    m_rowExtremes.resize(4 * static_cast<std::size_t>(count));
+    m_rowExtremes.resize(5 * padded);
     m_inverse.resize(static_cast<std::size_t>(points) + 1);
     for (int n = 0; n <= points; ++n) {
         m_inverse[static_cast<std::size_t>(n)] = n > 0 ? 1.0 / n : 0.0;
@@ -796,7 +812,7 @@ unsigned RangeScreen::LineClasses(const Fit& fit) const
 void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
 {
     const int count = static_cast<int>(m_lastOf.size());
-    const int jCount = count - jFirst;
+    const int jCount = (count - jFirst + kQuickPad) & ~kQuickPad;  // whole vectors of four
     const int c0 = m_pointsBefore[static_cast<std::size_t>(m_firstOf[static_cast<std::size_t>(i)])];
     if (c0 + 3 > static_cast<int>(m_x.size())) {
         std::fill(keys, keys + jCount, std::numeric_limits<float>::infinity());  // fewer than 3 points
@@ -853,10 +869,15 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
         extremes[2 * jCount + k] = maxX;
         extremes[3 * jCount + k] = minX;
     }
+    // In doubles, so that the vectors hold four pairs throughout.
+    double* rowKeys = extremes + 4 * jCount;
     if (m_maximizeQ) {
-        QuickKeysByQ(in, jCount, keys);
+        QuickKeysByQ(in, jCount, rowKeys);
     } else {
-        QuickKeysByW(in, jCount, keys);
+        QuickKeysByW(in, jCount, rowKeys);
+    }
+    for (int k = 0; k < jCount; ++k) {
+        keys[k] = static_cast<float>(rowKeys[k]);
     }
 }
 
@@ -899,6 +920,9 @@ void RangeScreen::PrepareMoments() const
         m_vyy.Add(k, v.y * v.y);
         m_vyz.Add(k, v.y * v.z);
         m_vzz.Add(k, v.z * v.z);
+    }
+    for (RunningSum* sum : {&m_vx, &m_vy, &m_vz, &m_vxx, &m_vxy, &m_vxz, &m_vyy, &m_vyz, &m_vzz}) {
+        sum->Finish();
     }
 
     m_momentsReady = true;

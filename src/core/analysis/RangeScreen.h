@@ -71,7 +71,10 @@ public:
     // infinity for a pair that cannot qualify on its line fit (or whose
     // value is 0), 0 where nothing can be said. With `asAOrB`, the keys
     // that the row gets once the screen is retargeted to class A or B, bit
-    // for bit (valid for a class-A search too, only looser).
+    // for bit (valid for a class-A search too, only looser). Works in
+    // vectors of four: it may write up to kQuickPad keys beyond the row,
+    // which `keys` must have room for.
+    static constexpr int kQuickPad = 3;
     void QuickRow(int i, int jFirst, float* keys, bool asAOrB = false) const;
 
     // Sets keys[j - jFirst] of QuickRow to infinity for the pairs whose
@@ -112,6 +115,7 @@ private:
         double absTotal = 0.0;
         void Reset(int terms);
         void Add(int k, double term);  // the term k (0-based), in order
+        void Finish();                 // once every term is added: sets tinyError
         double Sum(int k0, int k1) const { return (hi[k1] - hi[k0]) + (lo[k1] - lo[k0]); }
         // Bound on the error of Sum beyond 4 units of its own magnitude.
         double tinyError = 0.0;

@@ -287,15 +287,21 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         // pairs that only class B may take (the exact bounds leave those out),
         // and the same as those of the class-B search that may follow.
         const bool alsoAOrB = classLimit == kClassA && (classes & kMayBeClassB) == 0;
-        store.keys.clear();
+        std::size_t pairs = 0;
+        for (int i = 0; i < count; ++i) {
+            pairs += static_cast<std::size_t>(std::max(count - firstPartner(i), 0));
+        }
+        // Room for the vectors that run past the last row.
+        store.keys.resize(pairs + RangeScreen::kQuickPad);
+        std::size_t offset = 0;
         for (int i = 0; i < count; ++i) {
             const int j0 = firstPartner(i);
             if (j0 < count) {
-                const std::size_t offset = store.keys.size();
-                store.keys.resize(offset + static_cast<std::size_t>(count - j0));
                 screen.QuickRow(i, j0, store.keys.data() + offset, alsoAOrB);
+                offset += static_cast<std::size_t>(count - j0);
             }
         }
+        store.keys.resize(pairs);
         if (alsoAOrB) {
             store.keysAOrB = store.keys;
         }
