@@ -820,7 +820,7 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
     }
     const std::size_t s0 = static_cast<std::size_t>(c0);
     const std::size_t jf = static_cast<std::size_t>(jFirst);
-    QuickInputs in{};
+    QuickInputs in;  // every field is set below
     in.endN = m_endN.data() + jf;
     in.endX = m_endX.data() + jf;
     in.endY = m_endY.data() + jf;
@@ -935,20 +935,22 @@ void RangeScreen::PrepareDirectionRows() const
     }
     // The running moments at each upper end, for DirectionRow: made on its
     // first use in a search (most searches never need it).
+    // As for QuickRow, the last end repeated kQuickPad times.
     const std::vector<CStepVector>& zeroField = m_doc->m_zeroFieldSteps;
     const int count = static_cast<int>(zeroField.size());
-    m_dirEndCount.resize(static_cast<std::size_t>(count));
-    m_dirEndX.resize(static_cast<std::size_t>(count));
-    m_dirEndY.resize(static_cast<std::size_t>(count));
-    m_dirEndZ.resize(static_cast<std::size_t>(count));
+    const std::size_t padded = static_cast<std::size_t>(count + kQuickPad);
+    m_dirEndCount.resize(padded);
+    m_dirEndX.resize(padded);
+    m_dirEndY.resize(padded);
+    m_dirEndZ.resize(padded);
     const RunningSum* moments[9] = {&m_vx, &m_vy, &m_vz, &m_vxx, &m_vxy, &m_vxz, &m_vyy, &m_vyz, &m_vzz};
     for (std::size_t s = 0; s < 9; ++s) {
-        m_dirEndHi[s].resize(static_cast<std::size_t>(count));
-        m_dirEndLo[s].resize(static_cast<std::size_t>(count));
+        m_dirEndHi[s].resize(padded);
+        m_dirEndLo[s].resize(padded);
     }
-    for (int j = 0; j < count; ++j) {
+    for (int j = 0; j < count + kQuickPad; ++j) {
         const std::size_t sj = static_cast<std::size_t>(j);
-        const std::size_t last = static_cast<std::size_t>(m_lastOf[sj]);
+        const std::size_t last = static_cast<std::size_t>(m_lastOf[static_cast<std::size_t>(std::min(j, count - 1))]);
         m_dirEndCount[sj] = static_cast<double>(last + 1);
         m_dirEndX[sj] = zeroField[last].x;
         m_dirEndY[sj] = zeroField[last].y;
@@ -971,7 +973,7 @@ void RangeScreen::DirectionRow(int i, int jFirst, float* keys) const
     const int first = m_firstOf[static_cast<std::size_t>(i)];
     const std::size_t f = static_cast<std::size_t>(first);
     const std::size_t jf = static_cast<std::size_t>(jFirst);
-    DirectionInputs in{};
+    DirectionInputs in;  // every field is set below
     in.endCount = m_dirEndCount.data() + jf;
     in.endX = m_dirEndX.data() + jf;
     in.endY = m_dirEndY.data() + jf;
@@ -997,7 +999,7 @@ void RangeScreen::DirectionRow(int i, int jFirst, float* keys) const
         in.tanMadSq[c] = limits.madTested ? limits.tanMadSq : 1e300;  // 1e300: cannot fail
     }
     double* failing = m_rowExtremes.data();
-    DirectionKeys(in, count - jFirst, failing);
+    DirectionKeys(in, (count - jFirst + kQuickPad) & ~kQuickPad, failing);  // whole vectors of four
     for (int k = 0; k < count - jFirst; ++k) {
         if (failing[k] != 0.0) {
             keys[k] = std::numeric_limits<float>::infinity();

@@ -320,7 +320,10 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // Seeds: the pairs with the lowest keys (the highest quick bounds), a
     // round of them at a time, each round by its finer bound; the first pair
     // that qualifies becomes the best, a floor for all the others. More
-    // candidates the more pairs there are (a few for a short specimen).
+    // candidates the more pairs there are (a few for a short specimen). A
+    // pair's place in the order is also that of its key; a candidate found
+    // unable to qualify gets the key of no chance.
+    constexpr float kNoChance = std::numeric_limits<float>::infinity();
     struct Candidate {
         float key;
         int i;
@@ -389,6 +392,10 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
                                  (next >= 0 && top[computed].key > 0.0f && finer[next] >= 0.5 / top[computed].key);
             if (!settled) {
                 const RangeScreen::LineBound line = screen.Line(top[computed].i, top[computed].j);
+                if (line.classes == 0) {
+                    // Its full bound says the same: the pass below skips it.
+                    store.keys[static_cast<std::size_t>(top[computed].order)] = kNoChance;
+                }
                 finer[computed++] = line.classes == 0 ? -1.0 : line.valueSq;
                 continue;
             }
@@ -397,6 +404,9 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
             }
             tried[next] = true;
             tryPair(top[next].i, top[next].j, top[next].order, true);
+            if (!best.found) {
+                store.keys[static_cast<std::size_t>(top[next].order)] = kNoChance;  // it cannot qualify
+            }
         }
     }
 
