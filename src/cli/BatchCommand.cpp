@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -236,7 +237,15 @@ int RunBatchCommand(const BatchArguments& args)
         std::cout << "No result: " << Printable(label) << ": " << Printable(reason) << '\n';
     };
     if (terminal) {
-        setup.progress = [](std::size_t done, std::size_t total, const std::string& path) {
+        // At most about twenty times a second: a terminal takes a line far
+        // more slowly than a file is analysed.
+        setup.progress = [shown = std::chrono::steady_clock::time_point()](
+                             std::size_t done, std::size_t total, const std::string& path) mutable {
+            const auto now = std::chrono::steady_clock::now();
+            if (now - shown < std::chrono::milliseconds(50) && done != total) {
+                return;
+            }
+            shown = now;
             std::cerr << "\r\033[K[" << done;
             if (total > 0) {
                 std::cerr << '/' << total;

@@ -382,6 +382,21 @@ OpenStatus ReadDataFileBytes(const std::string& path, std::string& bytes)
     return status;
 }
 
+OpenStatus ReadDataFileInto(const std::string& path, std::string& room, std::string_view& bytes)
+{
+    OpenStatus status;
+    FileView file = ReadFileInto(path, kMaxDataFileBytes, room);
+    bytes = file.bytes;
+    if (file.tooLarge) {
+        file.error = "cannot analyse '" + path + "': " + DataFileTooLarge();
+    }
+    if (!file.ok()) {
+        status.readable = false;
+        status.error = std::move(file.error);
+    }
+    return status;
+}
+
 OpenStatus ParseDataFile(std::string_view bytes, CKorvanesToolDoc& doc)
 {
     OpenStatus status;

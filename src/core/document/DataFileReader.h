@@ -35,6 +35,10 @@ std::string DataFileTooLarge();
 // kMaxDataFileBytes; `error` then names the file and the reason.
 OpenStatus ReadDataFileBytes(const std::string& path, std::string& bytes);
 
+// The same into `room`, which keeps its size from call to call (see
+// io/FileRead.h, ReadFileInto): `bytes` views the file's bytes in it.
+OpenStatus ReadDataFileInto(const std::string& path, std::string& room, std::string_view& bytes);
+
 // Parses file bytes into `doc` (binary; lines end at '\n', a CR before it is
 // dropped): appends to m_measurements and sets the header values and
 // m_specimenName. The warnings are those of ParseDataLines.

@@ -80,4 +80,64 @@ FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes)
     return file;
 }
 
+FileView ReadFileInto(const std::string& path, std::size_t maxBytes, std::string& room)
+{
+    FileView file;
+    auto fail = [&file, &path](const char* verb, const std::string& reason) {
+        file.bytes = {};
+        file.error = std::string("cannot ") + verb + " '" + path + "': " + reason;
+        return file;
+    };
+    auto reason = [](int error) { return std::generic_category().message(error); };
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return fail("open", reason(errno));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    // One byte more than allowed tells a file that is too large.
+    const std::size_t limit = maxBytes == std::numeric_limits<std::size_t>::max() ? maxBytes : maxBytes + 1;
+    // Positioned reads at the bytes read so far: a regular file stops at
+    // the first that falls short. One that is refused as unseekable (a
+    // pipe) and any read after it read on to the end (0 bytes).
+    bool positioned = true;
+    std::size_t size = 0;
+    for (;;) {
+        if (size == room.size()) {
+            if (size >= limit) {
+                break;
+            }
+            room.resize(std::min(limit, std::max<std::size_t>(2 * size, std::size_t{1} << 16)));
+        }
+        const std::size_t wanted = std::min(room.size(), limit) - size;
+        const ssize_t n = positioned ? ::pread(fd, room.data() + size, wanted, static_cast<off_t>(size))
+                                     : ::read(fd, room.data() + size, wanted);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno == ESPIPE && positioned) {
+                positioned = false;
+                continue;
+            }
+            return fail("read", reason(errno));
+        }
+        size += static_cast<std::size_t>(n);
+        if (n == 0 || (positioned && static_cast<std::size_t>(n) < wanted) || size >= limit) {
+            break;
+        }
+    }
+    if (size > maxBytes) {
+        file.tooLarge = true;
+        return fail("read", "the file is larger than " + std::to_string(maxBytes) + " bytes");
+    }
+    file.bytes = std::string_view(room.data(), size);
+    return file;
+}
+
 }  // namespace korvanes

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace korvanes {
 
@@ -21,5 +22,23 @@ struct FileBytes {
 // error, with `tooLarge` set.
 FileBytes ReadFileBytes(const std::string& path,
                         std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
+
+// What ReadFileInto read: a view of the bytes in the caller's room.
+struct FileView {
+    std::string_view bytes;
+    std::string error;      // as FileBytes::error
+    bool tooLarge = false;  // as FileBytes::tooLarge
+
+    bool ok() const { return error.empty(); }
+};
+
+// Reads the file at `path` as ReadFileBytes does, with the same errors, into
+// `room`: its size is the room available, kept from call to call (grown as
+// needed, never zero-filled again), so that a run over many small files
+// reads each in one open, one read and one close, allocating nothing. A
+// regular file gives every byte asked for up to its end, so a read that
+// gives fewer is its end; a pipe or a terminal (which take no positioned
+// read) is read to its end.
+FileView ReadFileInto(const std::string& path, std::size_t maxBytes, std::string& room);
 
 }  // namespace korvanes

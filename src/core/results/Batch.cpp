@@ -20,6 +20,8 @@ using Clock = std::chrono::steady_clock;
 
 // How much of a file the look at its kind takes.
 constexpr std::size_t kHeadBytes = 4096;
+// The room for a file's bytes that a thread keeps for the next file.
+constexpr std::size_t kKeptRoom = std::size_t{1} << 20;
 
 // What the analysis of one specimen gives the results file.
 struct SpecimenOutcome {
@@ -84,12 +86,23 @@ FileOutcome AnalyseFile(const std::string& path, const BatchSetup& setup)
 {
     FileOutcome outcome;
     try {
-        std::string bytes;
-        const OpenStatus read = ReadDataFileBytes(path, bytes);
+        // The bytes in room kept on this thread from file to file; the room
+        // of a large file is given back after it.
+        static thread_local std::string room;
+        struct RoomKeeper {
+            ~RoomKeeper()
+            {
+                if (room.size() > kKeptRoom) {
+                    room = std::string();
+                }
+            }
+        } keeper;
+        std::string_view bytes;
+        const OpenStatus read = ReadDataFileInto(path, room, bytes);
         if (setup.readOther) {
             const std::string unreadHead = read.readable ? std::string() : ReadHead(path);
             const std::string_view head =
-                read.readable ? std::string_view(bytes).substr(0, kHeadBytes) : std::string_view(unreadHead);
+                read.readable ? bytes.substr(0, kHeadBytes) : std::string_view(unreadHead);
             if (std::optional<OtherInput> other = setup.readOther(path, head)) {
                 outcome.other = true;
                 outcome.unreadable = other->unreadable;
@@ -135,7 +148,7 @@ FileOutcome AnalyseFile(const std::string& path, const BatchSetup& setup)
 class ParallelAnalysis {
 public:
     ParallelAnalysis(const PathSource& next, const BatchSetup& setup, unsigned jobs)
-        : m_next(next), m_setup(setup), m_ring(std::max<std::size_t>(64, 16 * static_cast<std::size_t>(jobs)))
+        : m_next(next), m_setup(setup), m_ring(std::max<std::size_t>(4 * kGroup, kGroup * static_cast<std::size_t>(jobs)))
     {
         for (unsigned k = 0; k < jobs; ++k) {
             m_threads.emplace_back([this] { Work(); });
@@ -159,7 +172,7 @@ public:
 
     // Files the calling thread takes at one waking, at most (a quarter of
     // the smallest ring).
-    static constexpr std::size_t kGroup = 16;
+    static constexpr std::size_t kGroup = 64;
 
     struct Slot {
         std::string path;

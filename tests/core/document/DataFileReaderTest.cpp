@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <random>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace korvanes {
 namespace {
@@ -360,6 +365,51 @@ TEST(DataFileReader, UnreadablePathsSayWhy)
     EXPECT_FALSE(directory.readable);
     EXPECT_NE(directory.error.find("Is a directory"), std::string::npos);
     EXPECT_NE(directory.error.find(dir), std::string::npos);
+}
+
+// Reading into a room kept from file to file gives what a fresh read gives:
+// the bytes of a small file after a larger one, the limit to the byte, a
+// pipe whose writer sends in pieces read to its end, and the same errors.
+TEST(DataFileReader, ReadIntoKeptRoomGivesWhatAFreshReadGives)
+{
+    const auto folder = std::filesystem::temp_directory_path() / ("korvanes_reader_room_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const auto write = [&folder](const std::string& name, std::size_t size) {
+        std::string text(size, 'x');
+        for (std::size_t i = 0; i < size; i += 7) {
+            text[i] = static_cast<char>('a' + i % 26);
+        }
+        std::ofstream((folder / name).string(), std::ios::binary) << text;
+        return (folder / name).string();
+    };
+    const std::string fifo = (folder / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string piece = "AB12a\t20.00\t5.3\t12.5\t45.1\n";
+    std::thread writer([&fifo, &piece] {
+        std::FILE* out = std::fopen(fifo.c_str(), "wb");
+        for (int k = 0; out != nullptr && k < 3; ++k) {
+            std::fputs(piece.c_str(), out);
+            std::fflush(out);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        if (out != nullptr) {
+            std::fclose(out);
+        }
+    });
+    std::string room;
+    for (const std::string& path : {write("large", 200000), write("small", 100), write("empty", 0),
+                                    write("limit", kMaxDataFileBytes), write("over", kMaxDataFileBytes + 1),
+                                    write("small2", 30), fifo, folder.string(), (folder / "missing").string()}) {
+        std::string_view bytes;
+        const OpenStatus read = ReadDataFileInto(path, room, bytes);
+        std::string fresh = piece + piece + piece;  // the pipe can be read only once
+        const OpenStatus freshRead = path == fifo ? OpenStatus{} : ReadDataFileBytes(path, fresh);
+        EXPECT_EQ(read.readable, freshRead.readable) << path;
+        EXPECT_EQ(read.error, freshRead.error) << path;
+        EXPECT_EQ(std::string(bytes), read.readable ? fresh : std::string()) << path;
+    }
+    writer.join();
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
