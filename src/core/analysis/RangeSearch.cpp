@@ -408,6 +408,13 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
                 store.keys[static_cast<std::size_t>(top[next].order)] = kNoChance;  // it cannot qualify
             }
         }
+        // A candidate whose finer bound is no more than the best's value
+        // cannot beat it (its full bound, from the same fit, says so too).
+        for (int k = 0; best.found && k < computed; ++k) {
+            if (!tried[k] && finer[k] <= best.value * best.value) {
+                store.keys[static_cast<std::size_t>(top[k].order)] = kNoChance;
+            }
+        }
     }
 
     // No seed qualified (every pair that may qualify must be looked at), or
