@@ -581,11 +581,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     m_endN.resize(padded);
     m_endX.resize(padded);
     m_endY.resize(padded);
-    const RunningSum* ends[8] = {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_dxx, &m_dyy, &m_dxy};
-    for (int s = 0; s < 8; ++s) {
-        m_endHi[static_cast<std::size_t>(s)].resize(padded);
-        m_endLo[static_cast<std::size_t>(s)].resize(padded);
-    }
+    RunningSum* ends[8] = {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_dxx, &m_dyy, &m_dxy};
     for (int j = 0; j < count + kQuickPad; ++j) {
         const std::size_t sj = static_cast<std::size_t>(j);
         const int end =
@@ -594,12 +590,37 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
         m_endN[sj] = end;
         m_endX[sj] = points > 0 ? m_x[last] : 0.0;
         m_endY[sj] = points > 0 ? m_y[last] : 0.0;
-        for (int s = 0; s < 8; ++s) {
-            // The step sums run over steps 0..end-2: their running sum at end - 1.
-            const std::size_t at = s < 5 ? static_cast<std::size_t>(end) : last;
-            m_endHi[static_cast<std::size_t>(s)][sj] = ends[s]->hi[std::min(at, ends[s]->hi.size() - 1)];
-            m_endLo[static_cast<std::size_t>(s)][sj] = ends[s]->lo[std::min(at, ends[s]->lo.size() - 1)];
+    }
+    // Where every step is a point of its own temperature (as in nearly
+    // every experiment), the running sums at the ends are the running sums
+    // themselves, continued kQuickPad times; otherwise they are gathered.
+    bool ownBlocks = points == count;
+    for (int k = 0; ownBlocks && k < count; ++k) {
+        ownBlocks = m_firstOf[static_cast<std::size_t>(k)] == k && m_lastOf[static_cast<std::size_t>(k)] == k;
+    }
+    for (int s = 0; s < 8; ++s) {
+        RunningSum& sum = *ends[s];
+        const std::size_t us = static_cast<std::size_t>(s);
+        // The step sums run over steps 0..end-2: their running sum at end - 1.
+        const std::size_t shift = s < 5 ? 1 : 0;
+        if (ownBlocks) {
+            sum.hi.resize(sum.hi.size() + kQuickPad, sum.hi.back());
+            sum.lo.resize(sum.lo.size() + kQuickPad, sum.lo.back());
+            m_endHiAt[us] = sum.hi.data() + shift;
+            m_endLoAt[us] = sum.lo.data() + shift;
+            continue;
         }
+        m_endHi[us].resize(padded);
+        m_endLo[us].resize(padded);
+        for (std::size_t j = 0; j < padded; ++j) {
+            const int end = static_cast<int>(m_endN[j]);
+            const std::size_t at =
+                std::min(static_cast<std::size_t>(shift == 1 ? end : std::max(end - 1, 0)), sum.hi.size() - 1);
+            m_endHi[us][j] = sum.hi[at];
+            m_endLo[us][j] = sum.lo[at];
+        }
+        m_endHiAt[us] = m_endHi[us].data();
+        m_endLoAt[us] = m_endLo[us].data();
     }
 
     m_directionRowsReady = false;
@@ -826,8 +847,8 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
     in.endY = m_endY.data() + jf;
     const RunningSum* sums[8] = {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_dxx, &m_dyy, &m_dxy};
     for (std::size_t k = 0; k < 8; ++k) {
-        in.endHi[k] = m_endHi[k].data() + jf;
-        in.endLo[k] = m_endLo[k].data() + jf;
+        in.endHi[k] = m_endHiAt[k] + jf;
+        in.endLo[k] = m_endLoAt[k] + jf;
         in.start[k] = sums[k]->hi[s0];
         in.startLo[k] = sums[k]->lo[s0];
     }

@@ -169,7 +169,8 @@ private:
     // The running sums at each list position as a range's upper end
     // (x, y, xx, yy, xy, and the step sums dxx, dyy, dxy), the number of
     // points up to it and its last point.
-    std::array<std::vector<double>, 8> m_endHi, m_endLo;
+    std::array<std::vector<double>, 8> m_endHi, m_endLo;  // where gathered
+    std::array<const double*, 8> m_endHiAt{}, m_endLoAt{};  // the first end of each
     std::vector<double> m_endN, m_endX, m_endY;
 
     void PrepareDirectionRows() const;
