@@ -649,6 +649,16 @@ void RangeScreen::Retarget(const CKorvanesToolDoc& doc, unsigned classes)
                               (NeverMet(doc.m_criteria.classB, points) ? 0u : kMayBeClassB);
     m_classes = classes & possible;
     m_classesAOrB = possible;
+    for (std::size_t variant = 0; variant < 2; ++variant) {
+        const unsigned wanted = variant == 0 ? m_classes : m_classesAOrB;
+        for (std::size_t c = 0; c < 2; ++c) {
+            const ClassThresholds& t = c == 0 ? doc.m_criteria.classA : doc.m_criteria.classB;
+            QuickLimits& limits = m_quickLimits[variant];
+            limits.minN[c] = (wanted & (c == 0 ? kMayBeClassA : kMayBeClassB)) != 0 ? t.minN : kInfinity;
+            limits.rel[c] = t.maxSlopeRelStd * t.maxSlopeRelStd;
+            limits.q[c] = t.minQ > 0 ? static_cast<double>(t.minQ) * t.minQ : 0.0;
+        }
+    }
     m_directionLimitsReady = false;
 }
 
@@ -858,13 +868,11 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
     in.tiny = m_quickTiny;
     in.xMax = m_xMax;
     in.yMax = m_yMax;
-    const CCriteriaSet& criteria = m_doc->m_criteria;
+    const QuickLimits& limits = m_quickLimits[asAOrB ? 1 : 0];
     for (std::size_t c = 0; c < 2; ++c) {
-        const ClassThresholds& t = c == 0 ? criteria.classA : criteria.classB;
-        const unsigned wanted = asAOrB ? m_classesAOrB : m_classes;
-        in.minN[c] = (wanted & (c == 0 ? kMayBeClassA : kMayBeClassB)) != 0 ? t.minN : kInfinity;
-        in.rel[c] = t.maxSlopeRelStd * t.maxSlopeRelStd;
-        in.q[c] = t.minQ > 0 ? static_cast<double>(t.minQ) * t.minQ : 0.0;
+        in.minN[c] = limits.minN[c];
+        in.rel[c] = limits.rel[c];
+        in.q[c] = limits.q[c];
     }
 
     // The extremes of the points between the ends, c0 + 1 .. c1 - 2, for
@@ -876,14 +884,15 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
     in.innerMinX = extremes + 3 * jCount;
     double maxY = -kInfinity, minY = kInfinity, maxX = -kInfinity, minX = kInfinity;
     int next = c0 + 1;
+    const double* const x = m_x.data();
+    const double* const y = m_y.data();
     for (int k = 0; k < jCount; ++k) {
         const int endInner = static_cast<int>(in.endN[k]) - 2;
         for (; next <= endInner; ++next) {
-            const std::size_t p = static_cast<std::size_t>(next);
-            maxY = std::max(maxY, m_y[p]);
-            minY = std::min(minY, m_y[p]);
-            maxX = std::max(maxX, m_x[p]);
-            minX = std::min(minX, m_x[p]);
+            maxY = std::max(maxY, y[next]);
+            minY = std::min(minY, y[next]);
+            maxX = std::max(maxX, x[next]);
+            minX = std::min(minX, x[next]);
         }
         extremes[k] = maxY;
         extremes[jCount + k] = minY;

@@ -192,6 +192,15 @@ private:
     mutable std::array<DirectionLimits, 2> m_directionLimits{};
     mutable bool m_directionLimitsReady = false;
 
+    // The line-fit limits of class A and B as the quick bounds take them,
+    // for the classes of the search and for class A or B.
+    struct QuickLimits {
+        double minN[2];  // infinity for a class not in question
+        double rel[2];   // slopeRelStd²
+        double q[2];     // q²
+    };
+    std::array<QuickLimits, 2> m_quickLimits{};
+
     std::vector<double> m_inverse;  // 1 / n
     double m_quickTiny = 0.0;
 };
