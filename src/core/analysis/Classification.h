@@ -31,6 +31,13 @@ double DifferenceMagnitude(double x, double y, double z, bool onlyZ);
 // 1 (temperature 0 or negative) and non-finite codes are zero-field steps.
 int ClassifyTreatmentCode(float treatmentCode, int previousType);
 
+// ClassifyTreatmentCode and TemperatureOfCode of one code at once.
+struct StepCode {
+    int type = 0;
+    std::int32_t temperature = 0;
+};
+StepCode ReadTreatmentCode(float treatmentCode, int previousType);
+
 // Fills m_steps (one vector per measurement, chosen coordinates, full
 // length as magnitude) and the result's methodType ("MT0".."MT4"). With
 // pTRM checks as the highest type, MT2 when the second code exceeds the
