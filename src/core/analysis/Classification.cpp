@@ -45,11 +45,6 @@ double SignedHorizontal(const CStepVector& s)
 
 }  // namespace
 
-double DifferenceMagnitude(double x, double y, double z, bool onlyZ)
-{
-    return onlyZ ? std::fabs(z) : Length(x, y, z);
-}
-
 namespace {
 
 // floor(code) of a finite code read as a float, but +0 for -0 (which the
@@ -104,13 +99,53 @@ inline StepCode SplitCode(float treatmentCode, int previousType)
     return {type, temperature};
 }
 
+// The type and temperature of the codes last read on this thread, by their
+// bits: the files of a collection repeat the same few codes (the same
+// temperatures and kinds of step), so most codes are worked out once. A
+// type that follows the step before is kept as such.
+class CodeMemo {
+public:
+    constexpr CodeMemo()
+    {
+        // A quiet NaN, with what SplitCode gives for it: every entry holds
+        // the reading of its bits from the start.
+        for (Entry& e : m_entries) {
+            e = {0x7FC00000u, kZeroField, 0};
+        }
+    }
+
+    StepCode Read(float treatmentCode, int previousType)
+    {
+        std::uint32_t bits;
+        std::memcpy(&bits, &treatmentCode, sizeof bits);
+        Entry& e = m_entries[(bits * 0x9E3779B1u) >> (32 - kBits)];
+        if (e.bits != bits) {
+            const StepCode code = SplitCode(treatmentCode, kAsBefore);
+            e = {bits, code.type, code.temperature};
+        }
+        return {e.type == kAsBefore ? previousType : e.type, e.temperature};
+    }
+
+private:
+    static constexpr int kAsBefore = -1;
+    static constexpr int kBits = 8;
+    struct Entry {
+        std::uint32_t bits = 0;
+        int type = 0;
+        std::int32_t temperature = 0;
+    };
+    Entry m_entries[1 << kBits];
+};
+
+thread_local CodeMemo codeMemo;
+
 }  // namespace
 
 std::int32_t TemperatureOfCode(float treatmentCode) { return SplitCode(treatmentCode, kZeroField).temperature; }
 
 int ClassifyTreatmentCode(float treatmentCode, int previousType) { return SplitCode(treatmentCode, previousType).type; }
 
-StepCode ReadTreatmentCode(float treatmentCode, int previousType) { return SplitCode(treatmentCode, previousType); }
+StepCode ReadTreatmentCode(float treatmentCode, int previousType) { return codeMemo.Read(treatmentCode, previousType); }
 
 namespace {
 
@@ -178,12 +213,13 @@ void BuildSteps(CKorvanesToolDoc& doc)
     memo.Begin(doc);
     doc.m_steps.clear();
     doc.m_steps.reserve(doc.m_measurements.size());
+    CodeMemo& codes = codeMemo;
     int g = -1;
     int previousType = kZeroField;
     for (std::size_t i = 0; i < doc.m_measurements.size(); ++i) {
         const CMeasurement& m = doc.m_measurements[i];
         const Vector3 v = memo.Of(i, m, doc.m_header);
-        const auto [type, t] = SplitCode(m.treatmentCode, previousType);
+        const auto [type, t] = codes.Read(m.treatmentCode, previousType);
         doc.m_steps.push_back({v.x, v.y, v.z, Length(v.x, v.y, v.z), type, t, t});
         g = std::max(g, type);
         previousType = type;
