@@ -14,17 +14,27 @@ namespace korvanes {
 
 inline bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// Both searches on copies of an analysed document, for class A and for
-// class A or B: what differs between them (empty when every value of the
-// result agrees bit for bit). `found` receives the screened result of the
-// class A or B search.
+// Both searches on copies of an analysed document, for class A, for class
+// A or B, and as the analysis runs them (class A, then A or B when nothing
+// meets A, with what the first search prepared kept for the second): what
+// differs between them (empty when every value of the result agrees bit for
+// bit). `found` receives the screened result of the class A or B search.
 inline std::string SearchDifference(const CKorvanesToolDoc& analysed, CSpecimenResult* found = nullptr)
 {
-    for (const int classLimit : {kClassA, kClassB}) {
+    constexpr int kAThenB = 2;
+    for (const int classLimit : {static_cast<int>(kClassA), static_cast<int>(kClassB), kAThenB}) {
         CKorvanesToolDoc screened = analysed;
         CKorvanesToolDoc exhaustive = analysed;
-        SearchRange(screened, classLimit, SearchMethod::kScreened);
-        SearchRange(exhaustive, classLimit, SearchMethod::kExhaustive);
+        if (classLimit == kAThenB) {
+            SearchClassAThenB(screened);
+            SearchRange(exhaustive, kClassA, SearchMethod::kExhaustive);
+            if (exhaustive.m_result.paleointensity == 0.0) {
+                SearchRange(exhaustive, kClassB, SearchMethod::kExhaustive);
+            }
+        } else {
+            SearchRange(screened, classLimit, SearchMethod::kScreened);
+            SearchRange(exhaustive, classLimit, SearchMethod::kExhaustive);
+        }
         const CSpecimenResult& a = screened.m_result;
         const CSpecimenResult& b = exhaustive.m_result;
         const std::string where = "class limit " + std::to_string(classLimit) + ": ";
@@ -47,7 +57,7 @@ inline std::string SearchDifference(const CKorvanesToolDoc& analysed, CSpecimenR
                        std::to_string(vb[k]);
             }
         }
-        if (found != nullptr) {
+        if (found != nullptr && classLimit == kClassB) {
             *found = a;
         }
     }

@@ -60,10 +60,12 @@ void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& 
     if (pairing.paired && pairing.count == static_cast<int>(zeroField.size())) {
         const std::int32_t* first = pairing.sortedTemperatures;
         const std::int32_t* last = first + pairing.count;
+        // Whether an end is measured is whether the first temperature not
+        // below it equals it (only whether it is counted matters below).
         belowMin = static_cast<std::size_t>(std::lower_bound(first, last, tMin) - first);
-        atMin = static_cast<std::size_t>(std::upper_bound(first, last, tMin) - first) - belowMin;
+        atMin = belowMin < zeroField.size() && first[belowMin] == tMin ? 1 : 0;
         belowMax = static_cast<std::size_t>(std::lower_bound(first, last, tMax) - first);
-        atMax = static_cast<std::size_t>(std::upper_bound(first, last, tMax) - first) - belowMax;
+        atMax = belowMax < zeroField.size() && first[belowMax] == tMax ? 1 : 0;
     } else {
         for (const CStepVector& item : zeroField) {
             belowMin += item.temperature < tMin ? 1 : 0;
@@ -194,12 +196,21 @@ void PairAraiPoints(const std::vector<CStepVector>& zeroField, const std::vector
         return a.temperature < b.temperature;
     });
     pairing.ascending = true;
+    // With both lists ascending the first pTRM item above each step only
+    // moves forward: one merged pass finds them all.
+    std::size_t above = 0;
     for (std::size_t k = 0; k < zeroField.size(); ++k) {
         const int t = zeroField[k].temperature;
         double x = 0.0;
         bool measured = false;
         if (ptrmAscending) {
-            const std::size_t above = FirstAbove(ptrm, t);
+            if (k > 0 && t < zeroField[k - 1].temperature) {
+                above = FirstAbove(ptrm, t);
+            } else {
+                while (above < ptrm.size() && ptrm[above].temperature <= t) {
+                    ++above;
+                }
+            }
             if (above > 0 && ptrm[above - 1].temperature == t) {
                 x = ptrm[above - 1].magnitude;
                 measured = true;

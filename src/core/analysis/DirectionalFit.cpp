@@ -22,18 +22,73 @@ inline void Rotate(double& a, double& b, double s, double tau)
 
 }  // namespace
 
+namespace {
+
+// The Jacobi step of the element (P, Q) of the upper triangle, the indices
+// fixed at compile time so that the three pairs of a sweep run as straight
+// code with the work arrays in registers. The arithmetic and its order are
+// those of the method as usually written (indices 1..3 there, 0..2 here).
+template <int P, int Q>
+inline void JacobiStep(double (&a)[kDim][kDim], double (&v)[kDim][kDim], double (&d)[kDim], double (&z)[kDim],
+                       int sweep, double tresh, int& rotations)
+{
+    const double g = 100.0 * std::fabs(a[P][Q]);
+    if (sweep > 4 && std::fabs(d[P]) + g == std::fabs(d[P]) && std::fabs(d[Q]) + g == std::fabs(d[Q])) {
+        a[P][Q] = 0.0;
+        return;
+    }
+    if (!(std::fabs(a[P][Q]) > tresh)) {
+        return;
+    }
+    double h = d[Q] - d[P];
+    double tangent;
+    if (std::fabs(h) + g == std::fabs(h)) {
+        tangent = a[P][Q] / h;
+    } else {
+        const double theta = 0.5 * h / a[P][Q];
+        tangent = 1.0 / (std::fabs(theta) + std::sqrt(1.0 + theta * theta));
+        if (theta < 0.0) {
+            tangent = -tangent;
+        }
+    }
+    const double c = 1.0 / std::sqrt(1.0 + tangent * tangent);
+    const double s = tangent * c;
+    const double tau = s / (1.0 + c);
+    h = tangent * a[P][Q];
+    z[P] -= h;
+    z[Q] += h;
+    d[P] -= h;
+    d[Q] += h;
+    a[P][Q] = 0.0;
+    for (int j = 0; j < P; ++j) {
+        Rotate(a[j][P], a[j][Q], s, tau);
+    }
+    for (int j = P + 1; j < Q; ++j) {
+        Rotate(a[P][j], a[j][Q], s, tau);
+    }
+    for (int j = Q + 1; j < kDim; ++j) {
+        Rotate(a[P][j], a[Q][j], s, tau);
+    }
+    for (int j = 0; j < kDim; ++j) {
+        Rotate(v[j][P], v[j][Q], s, tau);
+    }
+    ++rotations;
+}
+
+}  // namespace
+
 int SymmetricEigen3(const double t[3][3], double eigenvalues[3], double vectors[3][3])
 {
-    // Work arrays with indices 1..3, as the method is usually written; the
-    // copy of the matrix keeps the caller's matrix intact.
-    double a[kDim + 1][kDim + 1] = {};
-    double v[kDim + 1][kDim + 1] = {};
-    double b[kDim + 1] = {};
-    double d[kDim + 1] = {};
-    double z[kDim + 1] = {};
-    for (int p = 1; p <= kDim; ++p) {
-        for (int q = 1; q <= kDim; ++q) {
-            a[p][q] = t[p - 1][q - 1];
+    // Work copies: the caller's matrix stays intact. Only the upper triangle
+    // of `a` is read and rotated.
+    double a[kDim][kDim];
+    double v[kDim][kDim];
+    double b[kDim];
+    double d[kDim];
+    double z[kDim];
+    for (int p = 0; p < kDim; ++p) {
+        for (int q = 0; q < kDim; ++q) {
+            a[p][q] = t[p][q];
             v[p][q] = p == q ? 1.0 : 0.0;
         }
         b[p] = d[p] = a[p][p];
@@ -42,70 +97,25 @@ int SymmetricEigen3(const double t[3][3], double eigenvalues[3], double vectors[
 
     int rotations = 0;
     for (int sweep = 1; sweep <= kMaxSweeps; ++sweep) {
-        double sm = 0.0;
-        for (int p = 1; p < kDim; ++p) {
-            for (int q = p + 1; q <= kDim; ++q) {
-                sm += std::fabs(a[p][q]);
-            }
-        }
+        const double sm = std::fabs(a[0][1]) + std::fabs(a[0][2]) + std::fabs(a[1][2]);
         if (sm == 0.0) {
             break;
         }
         const double tresh = sweep < 4 ? 0.2 * sm / (kDim * kDim) : 0.0;
-        for (int p = 1; p < kDim; ++p) {
-            for (int q = p + 1; q <= kDim; ++q) {
-                const double g = 100.0 * std::fabs(a[p][q]);
-                if (sweep > 4 && std::fabs(d[p]) + g == std::fabs(d[p]) &&
-                    std::fabs(d[q]) + g == std::fabs(d[q])) {
-                    a[p][q] = 0.0;
-                } else if (std::fabs(a[p][q]) > tresh) {
-                    double h = d[q] - d[p];
-                    double tangent;
-                    if (std::fabs(h) + g == std::fabs(h)) {
-                        tangent = a[p][q] / h;
-                    } else {
-                        const double theta = 0.5 * h / a[p][q];
-                        tangent = 1.0 / (std::fabs(theta) + std::sqrt(1.0 + theta * theta));
-                        if (theta < 0.0) {
-                            tangent = -tangent;
-                        }
-                    }
-                    const double c = 1.0 / std::sqrt(1.0 + tangent * tangent);
-                    const double s = tangent * c;
-                    const double tau = s / (1.0 + c);
-                    h = tangent * a[p][q];
-                    z[p] -= h;
-                    z[q] += h;
-                    d[p] -= h;
-                    d[q] += h;
-                    a[p][q] = 0.0;
-                    for (int j = 1; j <= p - 1; ++j) {
-                        Rotate(a[j][p], a[j][q], s, tau);
-                    }
-                    for (int j = p + 1; j <= q - 1; ++j) {
-                        Rotate(a[p][j], a[j][q], s, tau);
-                    }
-                    for (int j = q + 1; j <= kDim; ++j) {
-                        Rotate(a[p][j], a[q][j], s, tau);
-                    }
-                    for (int j = 1; j <= kDim; ++j) {
-                        Rotate(v[j][p], v[j][q], s, tau);
-                    }
-                    ++rotations;
-                }
-            }
-        }
-        for (int p = 1; p <= kDim; ++p) {
+        JacobiStep<0, 1>(a, v, d, z, sweep, tresh, rotations);
+        JacobiStep<0, 2>(a, v, d, z, sweep, tresh, rotations);
+        JacobiStep<1, 2>(a, v, d, z, sweep, tresh, rotations);
+        for (int p = 0; p < kDim; ++p) {
             b[p] += z[p];
             d[p] = b[p];
             z[p] = 0.0;
         }
     }
 
-    for (int p = 1; p <= kDim; ++p) {
-        eigenvalues[p - 1] = d[p];
-        for (int q = 1; q <= kDim; ++q) {
-            vectors[p - 1][q - 1] = v[p][q];
+    for (int p = 0; p < kDim; ++p) {
+        eigenvalues[p] = d[p];
+        for (int q = 0; q < kDim; ++q) {
+            vectors[p][q] = v[p][q];
         }
     }
     return rotations;
@@ -133,16 +143,70 @@ int CollectPoints(int tMin, int tMax, const std::vector<CStepVector>& points, do
     return n;
 }
 
-// The reference direction: first minus last point. A difference of two
-// points, so the same whether or not they are reduced to their centre of mass.
-Direction ReferenceDirection(const double* px, const double* py, const double* pz, int n)
+// The reference vector: first minus last point. A difference of two points,
+// so the same whether or not they are reduced to their centre of mass.
+Vector3 ReferenceVector(const double* px, const double* py, const double* pz, int n)
 {
-    return DirectionFromVector(px[0] - px[n - 1], py[0] - py[n - 1], pz[0] - pz[n - 1]);
+    return {px[0] - px[n - 1], py[0] - py[n - 1], pz[0] - pz[n - 1]};
+}
+
+// The reference direction, converted on first use: most fits decide their
+// sense without it (AgainstReference).
+class Reference {
+public:
+    explicit Reference(const Vector3& vector) : m_vector(vector) {}
+    const Vector3& Vector() const { return m_vector; }
+    const Direction& Angles()
+    {
+        if (!m_converted) {
+            m_angles = DirectionFromVector(m_vector.x, m_vector.y, m_vector.z);
+            m_converted = true;
+        }
+        return m_angles;
+    }
+
+private:
+    Vector3 m_vector;
+    Direction m_angles;
+    bool m_converted = false;
+};
+
+// Whether the direction `principal` (of the unit vector u) lies more than 90
+// degrees from the reference, as the angle between the two directions'
+// declinations and inclinations says. That angle's cosine differs from the
+// cosine of the two vectors by rounding alone (some units in 1e-15, for
+// vectors whose squares stay well within the range of doubles), so the
+// vectors decide unless their cosine lies within 1e-9 of 0; there (and for
+// vectors of extreme size, zero, or not finite) the angle is computed.
+bool AgainstReference(const Direction& principal, const Vector3& u, Reference& reference)
+{
+    const Vector3& r = reference.Vector();
+    const double uu = u.x * u.x + u.y * u.y + u.z * u.z;
+    const double rr = r.x * r.x + r.y * r.y + r.z * r.z;
+    if (uu > 1e-200 && uu < 1e200 && rr > 1e-200 && rr < 1e200) {
+        const double cosine = (u.x * r.x + u.y * r.y + u.z * r.z) / std::sqrt(uu * rr);
+        if (std::fabs(cosine) > 1e-9) {
+            return cosine < 0.0;
+        }
+    }
+    const Direction& angles = reference.Angles();
+    const double dp = principal.declination * kDegToRad;
+    const double ip = principal.inclination * kDegToRad;
+    const double dr = angles.declination * kDegToRad;
+    const double ir = angles.inclination * kDegToRad;
+    double cosPsi = std::cos(dp - dr) * std::cos(ip) * std::cos(ir) + std::sin(ip) * std::sin(ir);
+    if (cosPsi > 1.0) {
+        cosPsi = 1.0;
+    } else if (cosPsi < -1.0) {
+        cosPsi = -1.0;
+    }
+    const double psi = std::acos(cosPsi) * kRadToDeg;
+    return psi > 90.0;
 }
 
 // One fit of the n > 0 collected points; a free fit reduces them to their
 // centre of mass in place.
-DirectionFit FitCollected(double* px, double* py, double* pz, int n, const Direction& reference, FitMode mode)
+DirectionFit FitCollected(double* px, double* py, double* pz, int n, Reference& reference, FitMode mode)
 {
     if (mode == FitMode::kFree) {
         double cx = 0.0;
@@ -217,18 +281,7 @@ DirectionFit FitCollected(double* px, double* py, double* pz, int n, const Direc
         fit.mad = std::atan(std::sqrt((tauMin + tauInt) / tauMax)) * kRadToDeg;
     }
 
-    const double dp = principal.declination * kDegToRad;
-    const double ip = principal.inclination * kDegToRad;
-    const double dr = reference.declination * kDegToRad;
-    const double ir = reference.inclination * kDegToRad;
-    double cosPsi = std::cos(dp - dr) * std::cos(ip) * std::cos(ir) + std::sin(ip) * std::sin(ir);
-    if (cosPsi > 1.0) {
-        cosPsi = 1.0;
-    } else if (cosPsi < -1.0) {
-        cosPsi = -1.0;
-    }
-    const double psi = std::acos(cosPsi) * kRadToDeg;
-    if (psi > 90.0) {
+    if (AgainstReference(principal, {v[0][largest], v[1][largest], v[2][largest]}, reference)) {
         fit.declination = principal.declination + 180.0;
         fit.inclination = -principal.inclination;
     } else {
@@ -254,7 +307,8 @@ DirectionFit FitDirection(int tMin, int tMax, const std::vector<CStepVector>& po
     if (n <= 0) {
         return {};
     }
-    return FitCollected(px, py, pz, n, ReferenceDirection(px, py, pz, n), mode);
+    Reference reference(ReferenceVector(px, py, pz, n));
+    return FitCollected(px, py, pz, n, reference, mode);
 }
 
 void FitDirections(int tMin, int tMax, const std::vector<CStepVector>& points, DirectionFit& freeFit,
@@ -269,7 +323,7 @@ void FitDirections(int tMin, int tMax, const std::vector<CStepVector>& points, D
         anchoredFit = {};
         return;
     }
-    const Direction reference = ReferenceDirection(px, py, pz, n);
+    Reference reference(ReferenceVector(px, py, pz, n));
     // The anchored fit first: the free fit moves the points.
     anchoredFit = FitCollected(px, py, pz, n, reference, FitMode::kAnchored);
     freeFit = FitCollected(px, py, pz, n, reference, FitMode::kFree);

@@ -81,32 +81,32 @@ static_assert((kMaxFitPoints + 8) * kU < kExact, "the fits take too many points 
 // branch and no call, so that the pairs overlap in the processor and go two
 // (with AVX2 four) at a time.
 template <bool byQ>
-inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, int count, float* keys)
+inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, int count, double* __restrict keys)
 {
     // Plain locals, so that the compiler keeps them out of the loop.
-    const double* const endN = in.endN;
-    const double* const endX = in.endX;
-    const double* const endY = in.endY;
-    const double* const innerMaxY = in.innerMaxY;
-    const double* const innerMinY = in.innerMinY;
-    const double* const innerMaxX = in.innerMaxX;
-    const double* const innerMinX = in.innerMinX;
-    const double* const hi0 = in.endHi[0];
-    const double* const hi1 = in.endHi[1];
-    const double* const hi2 = in.endHi[2];
-    const double* const hi3 = in.endHi[3];
-    const double* const hi4 = in.endHi[4];
-    const double* const hi5 = in.endHi[5];
-    const double* const hi6 = in.endHi[6];
-    const double* const hi7 = in.endHi[7];
-    const double* const lo0 = in.endLo[0];
-    const double* const lo1 = in.endLo[1];
-    const double* const lo2 = in.endLo[2];
-    const double* const lo3 = in.endLo[3];
-    const double* const lo4 = in.endLo[4];
-    const double* const lo5 = in.endLo[5];
-    const double* const lo6 = in.endLo[6];
-    const double* const lo7 = in.endLo[7];
+    const double* __restrict const endN = in.endN;
+    const double* __restrict const endX = in.endX;
+    const double* __restrict const endY = in.endY;
+    const double* __restrict const innerMaxY = in.innerMaxY;
+    const double* __restrict const innerMinY = in.innerMinY;
+    const double* __restrict const innerMaxX = in.innerMaxX;
+    const double* __restrict const innerMinX = in.innerMinX;
+    const double* __restrict const hi0 = in.endHi[0];
+    const double* __restrict const hi1 = in.endHi[1];
+    const double* __restrict const hi2 = in.endHi[2];
+    const double* __restrict const hi3 = in.endHi[3];
+    const double* __restrict const hi4 = in.endHi[4];
+    const double* __restrict const hi5 = in.endHi[5];
+    const double* __restrict const hi6 = in.endHi[6];
+    const double* __restrict const hi7 = in.endHi[7];
+    const double* __restrict const lo0 = in.endLo[0];
+    const double* __restrict const lo1 = in.endLo[1];
+    const double* __restrict const lo2 = in.endLo[2];
+    const double* __restrict const lo3 = in.endLo[3];
+    const double* __restrict const lo4 = in.endLo[4];
+    const double* __restrict const lo5 = in.endLo[5];
+    const double* __restrict const lo6 = in.endLo[6];
+    const double* __restrict const lo7 = in.endLo[7];
     const double s0 = in.start[0], s1 = in.start[1], s2 = in.start[2], s3 = in.start[3];
     const double s4 = in.start[4], s5 = in.start[5], s6 = in.start[6], s7 = in.start[7];
     const double l0 = in.startLo[0], l1 = in.startLo[1], l2 = in.startLo[2], l3 = in.startLo[3];
@@ -184,7 +184,7 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, in
         // (A bound of 0 for f g: the value is 0 and the pair cannot count.)
         const double key = Down(dLb / std::max(byQ ? m * fgSq : fgSq, 1e-300));
         const double stored = ((n < 3.0) | !(mayA | mayB)) ? kInfinity : ((known & (key > 1e-30)) ? key : 0.0);
-        keys[k] = static_cast<float>(stored * (1.0 - 0x1p-20));
+        keys[k] = stored * (1.0 - 0x1p-20);
     }
 }
 
@@ -195,12 +195,12 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, in
 #define KORVANES_VECTOR_CLONES
 #endif
 
-KORVANES_VECTOR_CLONES void QuickKeysByW(const QuickInputs& in, int count, float* keys)
+KORVANES_VECTOR_CLONES void QuickKeysByW(const QuickInputs& in, int count, double* __restrict keys)
 {
     QuickKeysOf<false>(in, count, keys);
 }
 
-KORVANES_VECTOR_CLONES void QuickKeysByQ(const QuickInputs& in, int count, float* keys)
+KORVANES_VECTOR_CLONES void QuickKeysByQ(const QuickInputs& in, int count, double* __restrict keys)
 {
     QuickKeysOf<true>(in, count, keys);
 }
@@ -391,10 +391,23 @@ struct RangeScreen::Fit {
 
 void RangeScreen::RunningSum::Reset(int terms)
 {
-    hi.assign(static_cast<std::size_t>(terms) + 1, 0.0);
-    lo.assign(static_cast<std::size_t>(terms) + 1, 0.0);
+    // Every entry past the first is written by Add.
+    hi.resize(static_cast<std::size_t>(terms) + 1);
+    lo.resize(static_cast<std::size_t>(terms) + 1);
+    hi[0] = 0.0;
+    lo[0] = 0.0;
     absTotal = 0.0;
     tinyError = 0.0;
+}
+
+void RangeScreen::RunningSum::Finish()
+{
+    // Each step of a double-double sum errs by a few u² of the running
+    // magnitude.
+    const std::size_t terms = hi.size() - 1;
+    if (terms > 0) {
+        tinyError = 16.0 * (static_cast<double>(terms - 1) + 4.0) * kU * kU * absTotal;
+    }
 }
 
 void RangeScreen::RunningSum::Add(int k, double term)
@@ -409,9 +422,6 @@ void RangeScreen::RunningSum::Add(int k, double term)
     hi[i + 1] = s + low;
     lo[i + 1] = low - (hi[i + 1] - s);
     absTotal += std::fabs(term);
-    // Each step of a double-double sum errs by a few u² of the running
-    // magnitude.
-    tinyError = 16.0 * (static_cast<double>(k) + 4.0) * kU * kU * absTotal;
 }
 
 void RangeScreen::SparseExtremes::Build(const std::vector<double>& values)
@@ -523,6 +533,9 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
             m_dxy.Add(k, dx * dy);
         }
     }
+    for (RunningSum* sum : {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_cx, &m_cxx, &m_dxx, &m_dyy, &m_dxy}) {
+        sum->Finish();
+    }
     m_xExtremes.Build(m_x);
     m_yExtremes.Build(m_y);
     m_xMax = points > 0 ? *std::max_element(m_x.begin(), m_x.end()) : 0.0;
@@ -562,18 +575,21 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
                          m_dxy.tinyError + (m_sx.tinyError + m_sy.tinyError) * (m_xMax + m_yMax + 1.0));
 
     // The running sums at each upper end (the last point of the block of its
-    // temperature), for QuickRow.
-    m_endN.resize(static_cast<std::size_t>(count));
-    m_endX.resize(static_cast<std::size_t>(count));
-    m_endY.resize(static_cast<std::size_t>(count));
+    // temperature), for QuickRow; the last end repeated kQuickPad times, so
+    // that every row is worked out in whole vectors.
+    const std::size_t padded = static_cast<std::size_t>(count + kQuickPad);
+    m_endN.resize(padded);
+    m_endX.resize(padded);
+    m_endY.resize(padded);
     const RunningSum* ends[8] = {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_dxx, &m_dyy, &m_dxy};
     for (int s = 0; s < 8; ++s) {
-        m_endHi[static_cast<std::size_t>(s)].resize(static_cast<std::size_t>(count));
-        m_endLo[static_cast<std::size_t>(s)].resize(static_cast<std::size_t>(count));
+        m_endHi[static_cast<std::size_t>(s)].resize(padded);
+        m_endLo[static_cast<std::size_t>(s)].resize(padded);
     }
-    for (int j = 0; j < count; ++j) {
-        const int end = m_pointsBefore[static_cast<std::size_t>(m_lastOf[static_cast<std::size_t>(j)]) + 1];
+    for (int j = 0; j < count + kQuickPad; ++j) {
         const std::size_t sj = static_cast<std::size_t>(j);
+        const int end =
+            m_pointsBefore[static_cast<std::size_t>(m_lastOf[static_cast<std::size_t>(std::min(j, count - 1))]) + 1];
         const std::size_t last = static_cast<std::size_t>(std::max(end - 1, 0));
         m_endN[sj] = end;
         m_endX[sj] = points > 0 ? m_x[last] : 0.0;
@@ -588,7 +604,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
 
     m_directionRowsReady = false;
 
-    m_rowExtremes.resize(4 * static_cast<std::size_t>(count));
+    m_rowExtremes.resize(5 * padded);
     m_inverse.resize(static_cast<std::size_t>(points) + 1);
     for (int n = 0; n <= points; ++n) {
         m_inverse[static_cast<std::size_t>(n)] = n > 0 ? 1.0 / n : 0.0;
@@ -608,13 +624,11 @@ void RangeScreen::Retarget(const CKorvanesToolDoc& doc, unsigned classes)
     m_doc = &doc;
     m_fixedTStar = doc.m_result.dTStar;
     const int points = static_cast<int>(m_x.size());
-    m_classes = 0;
-    if ((classes & kMayBeClassA) != 0 && !NeverMet(doc.m_criteria.classA, points)) {
-        m_classes |= kMayBeClassA;
-    }
-    if ((classes & kMayBeClassB) != 0 && !NeverMet(doc.m_criteria.classB, points)) {
-        m_classes |= kMayBeClassB;
-    }
+    const unsigned possible = (NeverMet(doc.m_criteria.classA, points) ? 0u : kMayBeClassA) |
+                              (NeverMet(doc.m_criteria.classB, points) ? 0u : kMayBeClassB);
+    m_classes = classes & possible;
+    m_classesAOrB = possible;
+    m_directionLimitsReady = false;
 }
 
 bool RangeScreen::LineFit(int first, int last, Fit& fit) const
@@ -795,10 +809,10 @@ unsigned RangeScreen::LineClasses(const Fit& fit) const
     return classes;
 }
 
-void RangeScreen::QuickRow(int i, int jFirst, float* keys) const
+void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
 {
     const int count = static_cast<int>(m_lastOf.size());
-    const int jCount = count - jFirst;
+    const int jCount = (count - jFirst + kQuickPad) & ~kQuickPad;  // whole vectors of four
     const int c0 = m_pointsBefore[static_cast<std::size_t>(m_firstOf[static_cast<std::size_t>(i)])];
     if (c0 + 3 > static_cast<int>(m_x.size())) {
         std::fill(keys, keys + jCount, std::numeric_limits<float>::infinity());  // fewer than 3 points
@@ -806,7 +820,7 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys) const
     }
     const std::size_t s0 = static_cast<std::size_t>(c0);
     const std::size_t jf = static_cast<std::size_t>(jFirst);
-    QuickInputs in{};
+    QuickInputs in;  // every field is set below
     in.endN = m_endN.data() + jf;
     in.endX = m_endX.data() + jf;
     in.endY = m_endY.data() + jf;
@@ -826,7 +840,8 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys) const
     const CCriteriaSet& criteria = m_doc->m_criteria;
     for (std::size_t c = 0; c < 2; ++c) {
         const ClassThresholds& t = c == 0 ? criteria.classA : criteria.classB;
-        in.minN[c] = (m_classes & (c == 0 ? kMayBeClassA : kMayBeClassB)) != 0 ? t.minN : kInfinity;
+        const unsigned wanted = asAOrB ? m_classesAOrB : m_classes;
+        in.minN[c] = (wanted & (c == 0 ? kMayBeClassA : kMayBeClassB)) != 0 ? t.minN : kInfinity;
         in.rel[c] = t.maxSlopeRelStd * t.maxSlopeRelStd;
         in.q[c] = t.minQ > 0 ? static_cast<double>(t.minQ) * t.minQ : 0.0;
     }
@@ -854,11 +869,35 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys) const
         extremes[2 * jCount + k] = maxX;
         extremes[3 * jCount + k] = minX;
     }
+    // In doubles, so that the vectors hold four pairs throughout.
+    double* rowKeys = extremes + 4 * jCount;
     if (m_maximizeQ) {
-        QuickKeysByQ(in, jCount, keys);
+        QuickKeysByQ(in, jCount, rowKeys);
     } else {
-        QuickKeysByW(in, jCount, keys);
+        QuickKeysByW(in, jCount, rowKeys);
     }
+    for (int k = 0; k < jCount; ++k) {
+        keys[k] = static_cast<float>(rowKeys[k]);
+    }
+}
+
+const std::array<RangeScreen::DirectionLimits, 2>& RangeScreen::Limits() const
+{
+    if (!m_directionLimitsReady) {
+        for (std::size_t c = 0; c < 2; ++c) {
+            const ClassThresholds& t = c == 0 ? m_doc->m_criteria.classA : m_doc->m_criteria.classB;
+            DirectionLimits& limits = m_directionLimits[c];
+            limits.alphaTested = t.maxAlpha < 180;
+            const double alpha = t.maxAlpha * kDegToRad;
+            limits.cosAlpha = std::cos(alpha);
+            limits.sinAlpha = std::sin(alpha);
+            limits.madTested = t.maxMad < 90;
+            const double tangent = std::tan(t.maxMad * kDegToRad);
+            limits.tanMadSq = tangent * tangent * (1.0 + 1e-6) + 1e-300;
+        }
+        m_directionLimitsReady = true;
+    }
+    return m_directionLimits;
 }
 
 void RangeScreen::PrepareMoments() const
@@ -882,6 +921,9 @@ void RangeScreen::PrepareMoments() const
         m_vyz.Add(k, v.y * v.z);
         m_vzz.Add(k, v.z * v.z);
     }
+    for (RunningSum* sum : {&m_vx, &m_vy, &m_vz, &m_vxx, &m_vxy, &m_vxz, &m_vyy, &m_vyz, &m_vzz}) {
+        sum->Finish();
+    }
 
     m_momentsReady = true;
 }
@@ -893,20 +935,22 @@ void RangeScreen::PrepareDirectionRows() const
     }
     // The running moments at each upper end, for DirectionRow: made on its
     // first use in a search (most searches never need it).
+    // As for QuickRow, the last end repeated kQuickPad times.
     const std::vector<CStepVector>& zeroField = m_doc->m_zeroFieldSteps;
     const int count = static_cast<int>(zeroField.size());
-    m_dirEndCount.resize(static_cast<std::size_t>(count));
-    m_dirEndX.resize(static_cast<std::size_t>(count));
-    m_dirEndY.resize(static_cast<std::size_t>(count));
-    m_dirEndZ.resize(static_cast<std::size_t>(count));
+    const std::size_t padded = static_cast<std::size_t>(count + kQuickPad);
+    m_dirEndCount.resize(padded);
+    m_dirEndX.resize(padded);
+    m_dirEndY.resize(padded);
+    m_dirEndZ.resize(padded);
     const RunningSum* moments[9] = {&m_vx, &m_vy, &m_vz, &m_vxx, &m_vxy, &m_vxz, &m_vyy, &m_vyz, &m_vzz};
     for (std::size_t s = 0; s < 9; ++s) {
-        m_dirEndHi[s].resize(static_cast<std::size_t>(count));
-        m_dirEndLo[s].resize(static_cast<std::size_t>(count));
+        m_dirEndHi[s].resize(padded);
+        m_dirEndLo[s].resize(padded);
     }
-    for (int j = 0; j < count; ++j) {
+    for (int j = 0; j < count + kQuickPad; ++j) {
         const std::size_t sj = static_cast<std::size_t>(j);
-        const std::size_t last = static_cast<std::size_t>(m_lastOf[sj]);
+        const std::size_t last = static_cast<std::size_t>(m_lastOf[static_cast<std::size_t>(std::min(j, count - 1))]);
         m_dirEndCount[sj] = static_cast<double>(last + 1);
         m_dirEndX[sj] = zeroField[last].x;
         m_dirEndY[sj] = zeroField[last].y;
@@ -929,7 +973,7 @@ void RangeScreen::DirectionRow(int i, int jFirst, float* keys) const
     const int first = m_firstOf[static_cast<std::size_t>(i)];
     const std::size_t f = static_cast<std::size_t>(first);
     const std::size_t jf = static_cast<std::size_t>(jFirst);
-    DirectionInputs in{};
+    DirectionInputs in;  // every field is set below
     in.endCount = m_dirEndCount.data() + jf;
     in.endX = m_dirEndX.data() + jf;
     in.endY = m_dirEndY.data() + jf;
@@ -948,16 +992,14 @@ void RangeScreen::DirectionRow(int i, int jFirst, float* keys) const
     in.z0 = p.z;
     in.tiny = m_vxx.tinyError + m_vyy.tinyError + m_vzz.tinyError + m_vx.tinyError + m_vy.tinyError + m_vz.tinyError;
     for (std::size_t c = 0; c < 2; ++c) {
-        const ClassThresholds& t = c == 0 ? m_doc->m_criteria.classA : m_doc->m_criteria.classB;
+        const DirectionLimits& limits = Limits()[c];
         in.out[c] = (m_classes & (c == 0 ? kMayBeClassA : kMayBeClassB)) == 0 ? 1.0 : 0.0;
-        const double alpha = t.maxAlpha * kDegToRad;
-        in.cosAlpha[c] = t.maxAlpha < 180 ? std::cos(alpha) : -1.25;  // -1.25: alpha cannot fail
-        in.sinAlpha[c] = t.maxAlpha < 180 ? std::sin(alpha) : 0.0;
-        const double tangent = std::tan(t.maxMad * kDegToRad);
-        in.tanMadSq[c] = t.maxMad < 90 ? tangent * tangent * (1.0 + 1e-6) + 1e-300 : 1e300;  // 1e300: cannot fail
+        in.cosAlpha[c] = limits.alphaTested ? limits.cosAlpha : -1.25;  // -1.25: alpha cannot fail
+        in.sinAlpha[c] = limits.alphaTested ? limits.sinAlpha : 0.0;
+        in.tanMadSq[c] = limits.madTested ? limits.tanMadSq : 1e300;  // 1e300: cannot fail
     }
     double* failing = m_rowExtremes.data();
-    DirectionKeys(in, count - jFirst, failing);
+    DirectionKeys(in, (count - jFirst + kQuickPad) & ~kQuickPad, failing);  // whole vectors of four
     for (int k = 0; k < count - jFirst; ++k) {
         if (failing[k] != 0.0) {
             keys[k] = std::numeric_limits<float>::infinity();
@@ -1221,10 +1263,9 @@ unsigned RangeScreen::MadClasses(int first, int last, unsigned classes) const
     double limitSq[2] = {kInfinity, kInfinity};
     bool any = false;
     for (const unsigned c : {kMayBeClassA, kMayBeClassB}) {
-        const ClassThresholds& t = c == kMayBeClassA ? m_doc->m_criteria.classA : m_doc->m_criteria.classB;
-        if ((classes & c) != 0 && t.maxMad < 90) {
-            const double tangent = std::tan(t.maxMad * kDegToRad);
-            limitSq[c == kMayBeClassA ? 0 : 1] = tangent * tangent * (1.0 + 1e-6) + 1e-300;
+        const DirectionLimits& limits = Limits()[c == kMayBeClassA ? 0 : 1];
+        if ((classes & c) != 0 && limits.madTested) {
+            limitSq[c == kMayBeClassA ? 0 : 1] = limits.tanMadSq;
             any = true;
         }
     }

@@ -69,8 +69,13 @@ public:
     // projected points zigzag), for many pairs at once: keys[j - jFirst] is a key such
     // that the square of the pair's search value is below 0.5 / key;
     // infinity for a pair that cannot qualify on its line fit (or whose
-    // value is 0), 0 where nothing can be said.
-    void QuickRow(int i, int jFirst, float* keys) const;
+    // value is 0), 0 where nothing can be said. With `asAOrB`, the keys
+    // that the row gets once the screen is retargeted to class A or B, bit
+    // for bit (valid for a class-A search too, only looser). Works in
+    // vectors of four: it may write up to kQuickPad keys beyond the row,
+    // which `keys` must have room for.
+    static constexpr int kQuickPad = 3;
+    void QuickRow(int i, int jFirst, float* keys, bool asAOrB = false) const;
 
     // Sets keys[j - jFirst] of QuickRow to infinity for the pairs whose
     // directional fits fail every class in question (alpha or MAD above its
@@ -110,6 +115,7 @@ private:
         double absTotal = 0.0;
         void Reset(int terms);
         void Add(int k, double term);  // the term k (0-based), in order
+        void Finish();                 // once every term is added: sets tinyError
         double Sum(int k0, int k1) const { return (hi[k1] - hi[k0]) + (lo[k1] - lo[k0]); }
         // Bound on the error of Sum beyond 4 units of its own magnitude.
         double tinyError = 0.0;
@@ -127,6 +133,7 @@ private:
 
     const CKorvanesToolDoc* m_doc = nullptr;
     unsigned m_classes = 0;
+    unsigned m_classesAOrB = 0;  // m_classes once retargeted to class A or B
     bool m_maximizeQ = false;
     bool m_corrected = false;  // the check correction is applied: no d(CK), d(pal), DRAT
 
@@ -171,6 +178,18 @@ private:
     mutable std::vector<double> m_dirEndCount, m_dirEndX, m_dirEndY, m_dirEndZ;
 
     mutable std::vector<double> m_rowExtremes;  // scratch of QuickRow
+
+    // The alpha and MAD limits of class A and B as the direction bounds
+    // compare with them, worked out on first use in a search.
+    struct DirectionLimits {
+        bool alphaTested = false;  // a limit below 180°
+        double cosAlpha = 0.0, sinAlpha = 0.0;
+        bool madTested = false;  // a limit below 90°
+        double tanMadSq = 0.0;   // tan² of the limit, a hair wider
+    };
+    const std::array<DirectionLimits, 2>& Limits() const;
+    mutable std::array<DirectionLimits, 2> m_directionLimits{};
+    mutable bool m_directionLimitsReady = false;
 
     std::vector<double> m_inverse;  // 1 / n
     double m_quickTiny = 0.0;

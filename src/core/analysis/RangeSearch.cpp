@@ -246,6 +246,11 @@ struct ScreenedSearchStore {
     // Per pair in the search order, the key of RangeScreen::QuickRow: the
     // square of its value is below 0.5 / key.
     std::vector<float> keys;
+    // The keys that a class-A search took (those of class A or B), kept for
+    // the class-B search that follows when it finds nothing, and the minimum
+    // N whose pairs they are for; -1: none are kept.
+    std::vector<float> keysAOrB;
+    int keysAOrBMinN = -1;
 };
 
 ScreenedSearchStore& ThreadStore()
@@ -274,14 +279,33 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // so every later block lies above Ti), as ForEachPair visits them.
     auto firstPartner = [&screen, minN](int i) { return std::max({minN - 1, i + minN - 1, screen.FirstAbove(i)}); };
 
-    store.keys.clear();
-    for (int i = 0; i < count; ++i) {
-        const int j0 = firstPartner(i);
-        if (j0 < count) {
-            const std::size_t offset = store.keys.size();
-            store.keys.resize(offset + static_cast<std::size_t>(count - j0));
-            screen.QuickRow(i, j0, store.keys.data() + offset);
+    if (classLimit >= kClassB && store.keysAOrBMinN == minN) {
+        // The class-A search just before made them, for the same pairs.
+        store.keys = store.keysAOrB;
+    } else {
+        // A class-A search takes the keys of class A or B: looser by the
+        // pairs that only class B may take (the exact bounds leave those out),
+        // and the same as those of the class-B search that may follow.
+        const bool alsoAOrB = classLimit == kClassA && (classes & kMayBeClassB) == 0;
+        std::size_t pairs = 0;
+        for (int i = 0; i < count; ++i) {
+            pairs += static_cast<std::size_t>(std::max(count - firstPartner(i), 0));
         }
+        // Room for the vectors that run past the last row.
+        store.keys.resize(pairs + RangeScreen::kQuickPad);
+        std::size_t offset = 0;
+        for (int i = 0; i < count; ++i) {
+            const int j0 = firstPartner(i);
+            if (j0 < count) {
+                screen.QuickRow(i, j0, store.keys.data() + offset, alsoAOrB);
+                offset += static_cast<std::size_t>(count - j0);
+            }
+        }
+        store.keys.resize(pairs);
+        if (alsoAOrB) {
+            store.keysAOrB = store.keys;
+        }
+        store.keysAOrBMinN = alsoAOrB ? minN : -1;
     }
 
     // A seed goes to the exact evaluation without the bounds of its
@@ -296,7 +320,10 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // Seeds: the pairs with the lowest keys (the highest quick bounds), a
     // round of them at a time, each round by its finer bound; the first pair
     // that qualifies becomes the best, a floor for all the others. More
-    // candidates the more pairs there are (a few for a short specimen).
+    // candidates the more pairs there are (a few for a short specimen). A
+    // pair's place in the order is also that of its key; a candidate found
+    // unable to qualify gets the key of no chance.
+    constexpr float kNoChance = std::numeric_limits<float>::infinity();
     struct Candidate {
         float key;
         int i;
@@ -365,6 +392,10 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
                                  (next >= 0 && top[computed].key > 0.0f && finer[next] >= 0.5 / top[computed].key);
             if (!settled) {
                 const RangeScreen::LineBound line = screen.Line(top[computed].i, top[computed].j);
+                if (line.classes == 0) {
+                    // Its full bound says the same: the pass below skips it.
+                    store.keys[static_cast<std::size_t>(top[computed].order)] = kNoChance;
+                }
                 finer[computed++] = line.classes == 0 ? -1.0 : line.valueSq;
                 continue;
             }
@@ -373,6 +404,9 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
             }
             tried[next] = true;
             tryPair(top[next].i, top[next].j, top[next].order, true);
+            if (!best.found) {
+                store.keys[static_cast<std::size_t>(top[next].order)] = kNoChance;  // it cannot qualify
+            }
         }
     }
 
@@ -429,6 +463,7 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit, SearchMethod me
     ScreenedSearchStore& store = ThreadStore();
     const unsigned classes = classLimit >= kClassB ? kMayBeClassA | kMayBeClassB : kMayBeClassA;
     if (method == SearchMethod::kScreened && screen == ScreenState::kToPrepare) {
+        store.keysAOrBMinN = -1;
         const bool prepared = store.screen.Prepare(doc, pairings.plain, pairings.corrected, classes);
         screen = prepared ? ScreenState::kPrepared : ScreenState::kUnusable;
     } else if (method == SearchMethod::kScreened && screen == ScreenState::kPrepared) {

@@ -69,24 +69,28 @@ void BuildTailCheckStatsFrom(CKorvanesToolDoc& doc, const CKorvanesToolDoc& spec
             if (k.temperature != n.temperature) {
                 continue;
             }
-            const Direction nDir = DirectionFromVector(n.x, n.y, n.z);
+            const double nInclination = InclinationFromVector(n.x, n.y, n.z);
             const CStepVector& nShown = shown.m_zeroFieldSteps[i];
             const CStepVector& kShown = shown.m_tailChecks[j];
-            const double dInc = DirectionFromVector(nShown.x, nShown.y, nShown.z).inclination -
-                                DirectionFromVector(kShown.x, kShown.y, kShown.z).inclination;
+            const double nShownInclination =
+                &shown == &specimen ? nInclination : InclinationFromVector(nShown.x, nShown.y, nShown.z);
+            const double dInc = nShownInclination - InclinationFromVector(kShown.x, kShown.y, kShown.z);
             const double dTR = Quotient((n.magnitude - k.magnitude) * 100.0, extents.maxNrm);
             const double dH = std::sqrt(n.x * n.x + n.y * n.y) - std::sqrt(k.x * k.x + k.y * k.y);
             const double dZ = n.z - k.z;
 
+            // t* of the last pTRM item of the temperature (each one found
+            // would replace the one before).
             double theta = 0.0;
             double tStar = 0.0;
-            for (const CStepVector& p : specimen.m_ptrmGained) {
-                if (p.temperature != n.temperature) {
-                    continue;
+            const std::vector<CStepVector>& ptrm = specimen.m_ptrmGained;
+            for (std::size_t m = ptrm.size(); m-- > 0;) {
+                const CStepVector& p = ptrm[m];
+                if (p.temperature == n.temperature) {
+                    tStar = TailTStar(nInclination, InclinationFromVector(p.x, p.y, p.z), dH, dZ, extents.maxNrm,
+                                      extents.maxPtrm, theta);
+                    break;
                 }
-                const Direction pDir = DirectionFromVector(p.x, p.y, p.z);
-                tStar = TailTStar(nDir.inclination, pDir.inclination, dH, dZ, extents.maxNrm, extents.maxPtrm,
-                                  theta);
             }
 
             CStepVector record;

@@ -63,12 +63,16 @@ Direction DirectionFromVector(double x, double y, double z)
     } else {
         d.declination = y > 0.0 ? 90.0 : 270.0;
     }
-    if (x == 0.0 && y == 0.0) {
-        d.inclination = z > 0.0 ? 90.0 : -90.0;
-    } else {
-        d.inclination = std::atan(z / std::sqrt(x * x + y * y)) * kRadToDeg;
-    }
+    d.inclination = InclinationFromVector(x, y, z);
     return d;
+}
+
+double InclinationFromVector(double x, double y, double z)
+{
+    if (x == 0.0 && y == 0.0) {
+        return z > 0.0 ? 90.0 : -90.0;
+    }
+    return std::atan(z / std::sqrt(x * x + y * y)) * kRadToDeg;
 }
 
 double AngleBetweenDirections(double dec1, double inc1, double dec2, double inc2)

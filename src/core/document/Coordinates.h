@@ -34,6 +34,8 @@ Vector3 SpecimenToCoordinates(const Vector3& specimen, const CSpecimenHeader& he
 Vector3 VectorInCoordinates(const CMeasurement& m, const CSpecimenHeader& header, int coordinates);
 
 Direction DirectionFromVector(double x, double y, double z);
+// DirectionFromVector(x, y, z).inclination, without the declination.
+double InclinationFromVector(double x, double y, double z);
 // Angle between two directions in degrees, in [0, 180]; rounding past ±1 is clamped.
 double AngleBetweenDirections(double dec1, double inc1, double dec2, double inc2);
 
