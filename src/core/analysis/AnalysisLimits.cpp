@@ -134,8 +134,9 @@ std::optional<std::string> AnalysisLimitExceeded(const std::vector<CMeasurement>
     int previousType = kZeroField;
     for (const CMeasurement& m : measurements) {
         CStepVector& step = scratch.m_steps.emplace_back();
-        step.stepType = ClassifyTreatmentCode(m.treatmentCode, previousType);
-        step.temperature = step.stepTemperature = TemperatureOfCode(m.treatmentCode);
+        const StepCode code = ReadTreatmentCode(m.treatmentCode, previousType);
+        step.stepType = code.type;
+        step.temperature = step.stepTemperature = code.temperature;
         step.x = step.magnitude = static_cast<double>(scratch.m_steps.size());
         previousType = step.stepType;
     }

@@ -84,6 +84,24 @@ void ClampAndSnap(const std::vector<CStepVector>& zeroField, const CPlotBounds& 
     }
 }
 
+// The Arai points of the range among the items [first, last) of a list
+// paired in advance, in list order.
+int GatherBlock(const std::vector<CStepVector>& zeroField, const AraiPairing& pairing, std::size_t first,
+                std::size_t last, int tMin, int tMax, double* xs, double* ys)
+{
+    // Written whatever the item, counted only for an Arai point of the
+    // range: no branch on data that may come in any order. There are at
+    // most count <= kMaxFitPoints items, so the arrays always have room.
+    int n = 0;
+    for (std::size_t k = first; k < last; ++k) {
+        const CStepVector& item = zeroField[k];
+        xs[n] = pairing.x[k];
+        ys[n] = item.magnitude;
+        n += item.temperature >= tMin && item.temperature <= tMax && pairing.measured[k] ? 1 : 0;
+    }
+    return n;
+}
+
 // The Arai points of the range, paired by temperature, into xs and ys: the
 // zero-field items of the range that have a pTRM item, in list order. Their
 // number, or 0 for more than kMaxFitPoints (rejected).
@@ -98,16 +116,7 @@ int GatherPoints(const std::vector<CStepVector>& zeroField, const AraiPairing& p
             first = FirstAtOrAbove(zeroField, tMin);
             last = std::max(first, FirstAbove(zeroField, tMax));
         }
-        // Written whatever the item, counted only for an Arai point of the
-        // range: no branch on data that may come in any order. There are at
-        // most count <= kMaxFitPoints items, so the arrays always have room.
-        for (std::size_t k = first; k < last; ++k) {
-            const CStepVector& item = zeroField[k];
-            xs[n] = pairing.x[k];
-            ys[n] = item.magnitude;
-            n += item.temperature >= tMin && item.temperature <= tMax && pairing.measured[k] ? 1 : 0;
-        }
-        return n;
+        return GatherBlock(zeroField, pairing, first, last, tMin, tMax, xs, ys);
     }
     for (const CStepVector& item : zeroField) {
         if (item.temperature < tMin || item.temperature > tMax || pairing.ptrm == nullptr) {
@@ -132,6 +141,44 @@ int GatherPoints(const std::vector<CStepVector>& zeroField, const AraiPairing& p
         ++n;
     }
     return n;
+}
+
+// ClampAndSnap, then GatherPoints. For a list paired in advance whose
+// temperatures ascend, the searches that snap the range also give the
+// block of its items: the first item at or above the snapped start is the
+// one the start snapped to, and the items past the snapped end follow the
+// one it snapped to.
+int ClampSnapAndGather(const std::vector<CStepVector>& zeroField, const CPlotBounds& bounds,
+                       const AraiPairing& pairing, int& tMin, int& tMax, double* xs, double* ys)
+{
+    const std::size_t size = zeroField.size();
+    if (size == 0 || !pairing.paired || !pairing.ascending || pairing.count != static_cast<int>(size)) {
+        ClampAndSnap(zeroField, bounds, pairing, tMin, tMax);
+        return GatherPoints(zeroField, pairing, tMin, tMax, xs, ys);
+    }
+    if (bounds.maxTemperature < tMax) {
+        tMax = bounds.maxTemperature;
+    }
+    if (bounds.minTemperature > tMin) {
+        tMin = bounds.minTemperature;
+    }
+    // The temperatures of the list itself, as it ascends.
+    const std::int32_t* temperatures = pairing.sortedTemperatures;
+    const std::size_t belowMin =
+        static_cast<std::size_t>(std::lower_bound(temperatures, temperatures + size, tMin) - temperatures);
+    if (belowMin < size && temperatures[belowMin] != tMin) {
+        tMin = temperatures[belowMin];
+    }
+    const std::size_t belowMax =
+        static_cast<std::size_t>(std::lower_bound(temperatures, temperatures + size, tMax) - temperatures);
+    if (belowMax < size && temperatures[belowMax] != tMax) {
+        tMax = temperatures[belowMax];
+    }
+    std::size_t last = belowMax;
+    while (last < size && temperatures[last] <= tMax) {
+        ++last;
+    }
+    return GatherBlock(zeroField, pairing, belowMin, std::max(belowMin, last), tMin, tMax, xs, ys);
 }
 
 // Means and sums of squared deviations of the n points.
@@ -247,10 +294,9 @@ void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
 double PairedRangePaleointensity(const CKorvanesToolDoc& doc, int tMin, int tMax,
                                  const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
 {
-    ClampAndSnap(zeroField, doc.m_plotBounds, pairing, tMin, tMax);
     double xs[kMaxFitPoints];
     double ys[kMaxFitPoints];
-    const int n = GatherPoints(zeroField, pairing, tMin, tMax, xs, ys);
+    const int n = ClampSnapAndGather(zeroField, doc.m_plotBounds, pairing, tMin, tMax, xs, ys);
     return PaleointensityOf(SlopeOf(SumsOf(xs, ys, n)), doc);
 }
 
@@ -280,11 +326,9 @@ void EvaluatePairedLineFit(CKorvanesToolDoc& doc, int tMin, int tMax,
                            const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
 {
     CSpecimenResult& r = doc.m_result;
-    ClampAndSnap(zeroField, doc.m_plotBounds, pairing, tMin, tMax);
-
     double xs[kMaxFitPoints];
     double ys[kMaxFitPoints];
-    const int n = GatherPoints(zeroField, pairing, tMin, tMax, xs, ys);
+    const int n = ClampSnapAndGather(zeroField, doc.m_plotBounds, pairing, tMin, tMax, xs, ys);
     const LineSums sums = SumsOf(xs, ys, n);
     const double xMean = sums.xMean;
     const double yMean = sums.yMean;

@@ -43,50 +43,34 @@ double SignedHorizontal(const CStepVector& s)
     return s.x < 0.0 ? -h : h;
 }
 
-struct RunningRange {
-    double minimum = kStartMinimum;
-    double maximum = kStartMaximum;
-    bool started = false;
-
-    void Add(double v)
-    {
-        if (!started) {
-            minimum = maximum = v;
-            started = true;
-        } else {
-            minimum = std::min(minimum, v);
-            maximum = std::max(maximum, v);
-        }
-    }
-};
-
 }  // namespace
 
-double DifferenceMagnitude(double x, double y, double z, bool onlyZ)
+namespace {
+
+// floor(code) of a finite code read as a float, but +0 for -0 (which the
+// callers treat alike): a float of magnitude 2^23 or more is whole, a
+// smaller one goes through its integer part.
+inline double FloorOfCode(double code)
 {
-    return onlyZ ? std::fabs(z) : Length(x, y, z);
+    if (std::fabs(code) < 8388608.0) {
+        const double t = static_cast<double>(static_cast<std::int32_t>(code));
+        return t > code ? t - 1.0 : t;
+    }
+    return code;
 }
 
-std::int32_t TemperatureOfCode(float treatmentCode)
+// The type and temperature of a treatment code, from one floor of the code.
+inline StepCode SplitCode(float treatmentCode, int previousType)
 {
     const double code = treatmentCode;
     if (!std::isfinite(code)) {
-        return 0;
+        return {kZeroField, 0};
     }
-    const double t = std::clamp(std::floor(code), -static_cast<double>(kMaxTemperatureMagnitude),
-                                static_cast<double>(kMaxTemperatureMagnitude));
-    return static_cast<std::int32_t>(t);
-}
-
-int ClassifyTreatmentCode(float treatmentCode, int previousType)
-{
-    const double code = treatmentCode;
-    if (!std::isfinite(code)) {
-        return kZeroField;
-    }
-    const double t = std::floor(code);
+    const double t = FloorOfCode(code);
+    const auto temperature = static_cast<std::int32_t>(std::clamp(
+        t, -static_cast<double>(kMaxTemperatureMagnitude), static_cast<double>(kMaxTemperatureMagnitude)));
     if (t == 0.0) {
-        return kZeroField;
+        return {kZeroField, temperature};
     }
     // fmod(a, b) is a − n·b with n = trunc(a / b), exactly. For a code of a
     // positive temperature a lies in [b, 2b), where n = 1 and a − b is exact
@@ -94,32 +78,74 @@ int ClassifyTreatmentCode(float treatmentCode, int previousType)
     const double a = code * 1000.0;
     const double b = t * 1000.0;
     const double l = b > 0.0 && a >= b && a < 2.0 * b ? a - b : std::fmod(a, b);
+    int type = previousType;
     if (l < 99.0) {
-        return kZeroField;
+        type = kZeroField;
+    } else if (l < 111.0) {
+        type = kInField;
+    } else if (l < 121.0) {
+        type = kPtrmCheck;
+    } else if (l < 131.0) {
+        type = kTailCheck;
+    } else if (l < 141.0) {
+        type = kAdditivityCheck;
+    } else if (l < 210.0) {
+        type = kPtrmCheck;
+    } else if (l < 310.0) {
+        type = kTailCheck;
+    } else if (l < 410.0) {
+        type = kAdditivityCheck;
     }
-    if (l < 111.0) {
-        return kInField;
-    }
-    if (l < 121.0) {
-        return kPtrmCheck;
-    }
-    if (l < 131.0) {
-        return kTailCheck;
-    }
-    if (l < 141.0) {
-        return kAdditivityCheck;
-    }
-    if (l < 210.0) {
-        return kPtrmCheck;
-    }
-    if (l < 310.0) {
-        return kTailCheck;
-    }
-    if (l < 410.0) {
-        return kAdditivityCheck;
-    }
-    return previousType;
+    return {type, temperature};
 }
+
+// The type and temperature of the codes last read on this thread, by their
+// bits: the files of a collection repeat the same few codes (the same
+// temperatures and kinds of step), so most codes are worked out once. A
+// type that follows the step before is kept as such.
+class CodeMemo {
+public:
+    constexpr CodeMemo()
+    {
+        // A quiet NaN, with what SplitCode gives for it: every entry holds
+        // the reading of its bits from the start.
+        for (Entry& e : m_entries) {
+            e = {0x7FC00000u, kZeroField, 0};
+        }
+    }
+
+    StepCode Read(float treatmentCode, int previousType)
+    {
+        std::uint32_t bits;
+        std::memcpy(&bits, &treatmentCode, sizeof bits);
+        Entry& e = m_entries[(bits * 0x9E3779B1u) >> (32 - kBits)];
+        if (e.bits != bits) {
+            const StepCode code = SplitCode(treatmentCode, kAsBefore);
+            e = {bits, code.type, code.temperature};
+        }
+        return {e.type == kAsBefore ? previousType : e.type, e.temperature};
+    }
+
+private:
+    static constexpr int kAsBefore = -1;
+    static constexpr int kBits = 8;
+    struct Entry {
+        std::uint32_t bits = 0;
+        int type = 0;
+        std::int32_t temperature = 0;
+    };
+    Entry m_entries[1 << kBits];
+};
+
+thread_local CodeMemo codeMemo;
+
+}  // namespace
+
+std::int32_t TemperatureOfCode(float treatmentCode) { return SplitCode(treatmentCode, kZeroField).temperature; }
+
+int ClassifyTreatmentCode(float treatmentCode, int previousType) { return SplitCode(treatmentCode, previousType).type; }
+
+StepCode ReadTreatmentCode(float treatmentCode, int previousType) { return codeMemo.Read(treatmentCode, previousType); }
 
 namespace {
 
@@ -187,13 +213,13 @@ void BuildSteps(CKorvanesToolDoc& doc)
     memo.Begin(doc);
     doc.m_steps.clear();
     doc.m_steps.reserve(doc.m_measurements.size());
+    CodeMemo& codes = codeMemo;
     int g = -1;
     int previousType = kZeroField;
     for (std::size_t i = 0; i < doc.m_measurements.size(); ++i) {
         const CMeasurement& m = doc.m_measurements[i];
         const Vector3 v = memo.Of(i, m, doc.m_header);
-        const int type = ClassifyTreatmentCode(m.treatmentCode, previousType);
-        const std::int32_t t = TemperatureOfCode(m.treatmentCode);
+        const auto [type, t] = codes.Read(m.treatmentCode, previousType);
         doc.m_steps.push_back({v.x, v.y, v.z, Length(v.x, v.y, v.z), type, t, t});
         g = std::max(g, type);
         previousType = type;
@@ -213,44 +239,86 @@ void BuildSteps(CKorvanesToolDoc& doc)
 
 namespace {
 
-// A partner key: the temperature, then the step type, above the position
-// (file positions below 2^28; the limits allow far fewer lines).
-constexpr std::uint64_t kPositionMask = (std::uint64_t{1} << 28) - 1;
-
-std::uint64_t PartnerKey(int type, std::int32_t temperature)
-{
-    const std::uint64_t t = static_cast<std::uint32_t>(temperature) ^ 0x80000000u;  // ordered as unsigned
-    return (t << 31) | (static_cast<std::uint64_t>(static_cast<std::uint32_t>(type) & 7u) << 28);
-}
-
-// The steps ordered by temperature, type and position, as keys: every rule
-// below looks for the partners of one type at one temperature in file order,
-// which are then one run of this index. Kept per thread, so that a repeated
-// run allocates nothing.
-std::vector<std::uint64_t>& PartnerIndex(const std::vector<CStepVector>& steps)
-{
-    static thread_local std::vector<std::uint64_t> index;
-    index.clear();
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        index.push_back(PartnerKey(steps[i].stepType, steps[i].temperature) | i);
-    }
-    // Real files come nearly in order of temperature (checks step back a
-    // little): sorting by insertion is then about linear; anything else is
-    // sorted outright.
-    std::size_t moves = 0;
-    for (std::size_t i = 1; i < index.size() && moves <= 8 * index.size(); ++i) {
-        const std::uint64_t key = index[i];
-        std::size_t j = i;
-        for (; j > 0 && index[j - 1] > key; --j, ++moves) {
-            index[j] = index[j - 1];
+// The steps of each type at each temperature, in file order: every rule
+// below looks for the partners of one type at the temperature of a step it
+// has met (the step itself, or the last zero-field or in-field step). A hash
+// table of the temperatures gives each step the entry of its temperature as
+// it is built, so that a look-up is one read. Kept per thread, so that a
+// repeated run allocates nothing.
+class PartnerTable {
+public:
+    void Build(const std::vector<CStepVector>& steps)
+    {
+        const std::size_t n = steps.size();
+        std::size_t size = 16;
+        while (size < 2 * n) {
+            size *= 2;
         }
-        index[j] = key;
+        if (m_entries.size() < size) {
+            m_entries.assign(size, Entry{});
+            m_generation = 0;
+        }
+        if (++m_generation == 0) {  // wrapped: no entry may look current
+            for (Entry& e : m_entries) {
+                e.generation = 0;
+            }
+            m_generation = 1;
+        }
+        const std::size_t mask = m_entries.size() - 1;
+        m_next.resize(n);
+        m_entryOf.resize(n);
+        // Backwards, so that adding each step in front of its list leaves
+        // the list in file order.
+        for (std::size_t i = n; i-- > 0;) {
+            const std::int32_t t = steps[i].temperature;
+            std::size_t h = (static_cast<std::uint32_t>(t) * 0x9E3779B1u >> 16) & mask;
+            while (m_entries[h].generation == m_generation && m_entries[h].temperature != t) {
+                h = (h + 1) & mask;
+            }
+            Entry& e = m_entries[h];
+            if (e.generation != m_generation) {
+                e.generation = m_generation;
+                e.temperature = t;
+                for (int type = 0; type < kTypes; ++type) {
+                    e.first[type] = -1;
+                    e.count[type] = 0;
+                }
+            }
+            m_entryOf[i] = static_cast<std::uint32_t>(h);
+            const int type = steps[i].stepType;
+            if (type >= 0 && type < kTypes) {
+                m_next[i] = e.first[type];
+                e.first[type] = static_cast<std::int32_t>(i);
+                ++e.count[type];
+            }
+        }
     }
-    if (moves > 8 * index.size()) {
-        std::sort(index.begin(), index.end());
+
+    // The steps of `type` at the temperature of step `of`, in file order.
+    template <class Visit>
+    void ForEach(int type, std::size_t of, const std::vector<CStepVector>& steps, Visit&& visit) const
+    {
+        for (std::int32_t k = m_entries[m_entryOf[of]].first[type]; k >= 0; k = m_next[static_cast<std::size_t>(k)]) {
+            visit(steps[static_cast<std::size_t>(k)]);
+        }
     }
-    return index;
-}
+
+    // Their number.
+    std::size_t Count(int type, std::size_t of) const { return m_entries[m_entryOf[of]].count[type]; }
+
+private:
+    static constexpr int kTypes = kAdditivityCheck + 1;
+    struct Entry {
+        std::int32_t temperature = 0;
+        std::uint32_t generation = 0;
+        std::int32_t first[kTypes] = {};
+        std::uint32_t count[kTypes] = {};
+    };
+    std::vector<Entry> m_entries;
+    std::uint32_t m_generation = 0;
+    std::vector<std::int32_t> m_next;
+    std::vector<std::uint32_t> m_entryOf;
+};
 
 // The pairing rules, once, for building the lists and for counting their
 // items. `sink` receives, in order: checkMode(text) when a pTRM check sets
@@ -260,26 +328,18 @@ std::vector<std::uint64_t>& PartnerIndex(const std::vector<CStepVector>& steps)
 template <class Sink>
 void VisitPairs(const std::vector<CStepVector>& steps, Sink& sink)
 {
-    const std::vector<std::uint64_t>& index = PartnerIndex(steps);
-    auto forEachPartner = [&steps, &index](int type, int temperature, auto&& visit) {
-        const std::uint64_t key = PartnerKey(type, temperature);
-        for (auto it = std::lower_bound(index.begin(), index.end(), key);
-             it != index.end() && (*it & ~kPositionMask) == key; ++it) {
-            visit(steps[static_cast<std::size_t>(*it & kPositionMask)]);
-        }
+    static thread_local PartnerTable partners;
+    partners.Build(steps);
+    auto forEachPartner = [&steps](int type, std::size_t of, auto&& visit) {
+        partners.ForEach(type, of, steps, visit);
     };
     // A sink that only counts takes each step's partners as their number:
     // counting then takes no pass over the pairs themselves (steps repeated
     // at one temperature pair with each other, so there can be many).
-    auto partnerCount = [&index](int type, int temperature) {
-        const std::uint64_t key = PartnerKey(type, temperature);
-        const auto first = std::lower_bound(index.begin(), index.end(), key);
-        const auto last = std::lower_bound(first, index.end(), key + kPositionMask + 1);
-        return static_cast<std::size_t>(last - first);
-    };
+    auto partnerCount = [](int type, std::size_t of) { return partners.Count(type, of); };
 
     bool hasReference = false;  // no main step yet: a check refers to nothing
-    int reference = 0;
+    std::size_t reference = 0;  // the last zero-field or in-field step: its temperature
     int checkMode = 0;  // 0 unset, 1..5 as the step before the first check says
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const CStepVector& s = steps[i];
@@ -314,7 +374,7 @@ void VisitPairs(const std::vector<CStepVector>& steps, Sink& sink)
         if (e == kZeroField) {
             sink.zeroField(s);
             hasReference = true;
-            reference = s.temperature;
+            reference = i;
             continue;
         }
         if (e == kTailCheck) {
@@ -323,12 +383,12 @@ void VisitPairs(const std::vector<CStepVector>& steps, Sink& sink)
         }
         if (e == kInField) {
             if constexpr (Sink::kCountsOnly) {
-                sink.ptrms(s, partnerCount(kZeroField, s.temperature));
+                sink.ptrms(s, partnerCount(kZeroField, i));
             } else {
-                forEachPartner(kZeroField, s.temperature, [&](const CStepVector& p) { sink.ptrm(s, p); });
+                forEachPartner(kZeroField, i, [&](const CStepVector& p) { sink.ptrm(s, p); });
             }
             hasReference = true;
-            reference = s.temperature;
+            reference = i;
             continue;
         }
         if (!hasReference) {
@@ -511,32 +571,63 @@ PairCounts CountPairs(const std::vector<CStepVector>& steps)
 void ComputePlotBounds(CKorvanesToolDoc& doc)
 {
     CPlotBounds& b = doc.m_plotBounds;
-    RunningRange temperature, nrm, x, y, z, horizontal, ptrm;
-    for (const CStepVector& s : doc.m_zeroFieldSteps) {
-        temperature.Add(s.temperature);
-        nrm.Add(s.magnitude);
-        x.Add(s.x);
-        y.Add(s.y);
-        z.Add(s.z);
-        horizontal.Add(SignedHorizontal(s));
+    // Each extent starts from the first item (an empty list keeps the start
+    // values) and then takes std::min and std::max of the items in order.
+    double minTemperature = kStartMinimum, maxTemperature = kStartMaximum;
+    double minNrm = kStartMinimum, maxNrm = kStartMaximum;
+    double minX = kStartMinimum, maxX = kStartMaximum;
+    double minY = kStartMinimum, maxY = kStartMaximum;
+    double minZ = kStartMinimum, maxZ = kStartMaximum;
+    double minHorizontal = kStartMinimum, maxHorizontal = kStartMaximum;
+    const std::vector<CStepVector>& zeroField = doc.m_zeroFieldSteps;
+    if (!zeroField.empty()) {
+        const CStepVector& s = zeroField.front();
+        minTemperature = maxTemperature = s.temperature;
+        minNrm = maxNrm = s.magnitude;
+        minX = maxX = s.x;
+        minY = maxY = s.y;
+        minZ = maxZ = s.z;
+        minHorizontal = maxHorizontal = SignedHorizontal(s);
     }
-    for (const CStepVector& s : doc.m_ptrmGained) {
-        ptrm.Add(s.magnitude);
+    for (std::size_t k = 1; k < zeroField.size(); ++k) {
+        const CStepVector& s = zeroField[k];
+        const double temperature = s.temperature;
+        const double horizontal = SignedHorizontal(s);
+        minTemperature = std::min(minTemperature, temperature);
+        maxTemperature = std::max(maxTemperature, temperature);
+        minNrm = std::min(minNrm, s.magnitude);
+        maxNrm = std::max(maxNrm, s.magnitude);
+        minX = std::min(minX, s.x);
+        maxX = std::max(maxX, s.x);
+        minY = std::min(minY, s.y);
+        maxY = std::max(maxY, s.y);
+        minZ = std::min(minZ, s.z);
+        maxZ = std::max(maxZ, s.z);
+        minHorizontal = std::min(minHorizontal, horizontal);
+        maxHorizontal = std::max(maxHorizontal, horizontal);
+    }
+    double maxPtrm = kStartMaximum;
+    const std::vector<CStepVector>& ptrm = doc.m_ptrmGained;
+    if (!ptrm.empty()) {
+        maxPtrm = ptrm.front().magnitude;
+    }
+    for (std::size_t k = 1; k < ptrm.size(); ++k) {
+        maxPtrm = std::max(maxPtrm, ptrm[k].magnitude);
     }
     // Temperatures are clamped to ±10^9, so they convert back exactly.
-    b.minTemperature = static_cast<std::int32_t>(temperature.minimum);
-    b.maxTemperature = static_cast<std::int32_t>(temperature.maximum);
-    b.minNrm = nrm.minimum;
-    b.maxNrm = nrm.maximum;
-    b.maxPtrm = ptrm.maximum;
-    b.maxX = x.maximum;
-    b.maxY = y.maximum;
-    b.maxZ = z.maximum;
-    b.maxHorizontal = horizontal.maximum;
-    b.minX = x.minimum;
-    b.minY = y.minimum;
-    b.minZ = z.minimum;
-    b.minHorizontal = horizontal.minimum;
+    b.minTemperature = static_cast<std::int32_t>(minTemperature);
+    b.maxTemperature = static_cast<std::int32_t>(maxTemperature);
+    b.minNrm = minNrm;
+    b.maxNrm = maxNrm;
+    b.maxPtrm = maxPtrm;
+    b.maxX = maxX;
+    b.maxY = maxY;
+    b.maxZ = maxZ;
+    b.maxHorizontal = maxHorizontal;
+    b.minX = minX;
+    b.minY = minY;
+    b.minZ = minZ;
+    b.minHorizontal = minHorizontal;
 }
 
 }  // namespace korvanes

@@ -2,6 +2,7 @@
 // Step classification by treatment code, the method type, the pairing of
 // steps into Arai points and check difference vectors, and the plot extents.
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -20,7 +21,10 @@ std::int32_t TemperatureOfCode(float treatmentCode);
 
 // Magnitude of a pTRM or check difference vector: its length, or with the
 // only-z option the absolute z difference alone.
-double DifferenceMagnitude(double x, double y, double z, bool onlyZ);
+inline double DifferenceMagnitude(double x, double y, double z, bool onlyZ)
+{
+    return onlyZ ? std::fabs(z) : std::sqrt(x * x + y * y + z * z);
+}
 
 // Step type (0..4) of a treatment code, from its fractional part read as a
 // three-digit number L = fmod(code·1000, T·1000), computed in double:
@@ -30,6 +34,13 @@ double DifferenceMagnitude(double x, double y, double z, bool onlyZ);
 // measurement before; callers pass 0 for the first measurement). Codes below
 // 1 (temperature 0 or negative) and non-finite codes are zero-field steps.
 int ClassifyTreatmentCode(float treatmentCode, int previousType);
+
+// ClassifyTreatmentCode and TemperatureOfCode of one code at once.
+struct StepCode {
+    int type = 0;
+    std::int32_t temperature = 0;
+};
+StepCode ReadTreatmentCode(float treatmentCode, int previousType);
 
 // Fills m_steps (one vector per measurement, chosen coordinates, full
 // length as magnitude) and the result's methodType ("MT0".."MT4"). With

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace korvanes {
@@ -77,6 +79,28 @@ TEST(TreatmentCode, CodesBelowOneAndOddCodes)
     EXPECT_EQ(ClassifyTreatmentCode(1e20f, 3), kZeroField);
     EXPECT_EQ(ClassifyTreatmentCode(NAN, 3), kZeroField);
     EXPECT_EQ(TemperatureOfCode(INFINITY), 0);
+}
+
+TEST(TreatmentCode, ReadingBothAtOnceAgreesWithEachAlone)
+{
+    // Read twice with different types before (the second reading may be
+    // remembered), over nominal and odd codes and random bit patterns
+    // (among them NaNs and infinities) that evict each other.
+    std::vector<float> codes = {100.0f, 100.11f, 100.5f, 0.0f, -0.0f, -5.11f, 1e20f, NAN, -NAN, INFINITY};
+    std::uint32_t bits = 0x7FC00000u;
+    for (int k = 0; k < 5000; ++k) {
+        float code;
+        std::memcpy(&code, &bits, sizeof code);
+        codes.push_back(code);
+        bits = bits * 1664525u + 1013904223u;
+    }
+    for (const int previous : {kInField, kTailCheck}) {
+        for (const float code : codes) {
+            const StepCode read = ReadTreatmentCode(code, previous);
+            ASSERT_EQ(read.type, ClassifyTreatmentCode(code, previous)) << code;
+            ASSERT_EQ(read.temperature, TemperatureOfCode(code)) << code;
+        }
+    }
 }
 
 TEST(TreatmentCode, LargeFractionsTakeThePrecedingType)

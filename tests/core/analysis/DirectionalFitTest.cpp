@@ -262,6 +262,19 @@ TEST(FitDirection, SenseFollowsFirstMinusLastWhateverTheEigenvectorSign)
     }
 }
 
+TEST(FitDirection, ReferenceSquareToTheLineIsDecidedByTheAngles)
+{
+    // T = diag(8, 2, 0): the eigenvector is +x; first minus last is (0, ±2, 0),
+    // at 90 degrees to it, where the angle between the two directions as
+    // computed decides: 90 exactly towards +y, just above 90 towards -y.
+    for (const double y : {1.0, -1.0}) {
+        const std::vector<CStepVector> points = {Point(100, 2, y, 0), Point(200, 2, -y, 0)};
+        const DirectionFit fit = FitDirection(0, 1000, points, FitMode::kAnchored);
+        EXPECT_EQ(fit.declination, y > 0.0 ? 0.0 : 180.0) << y;
+        EXPECT_EQ(fit.inclination, 0.0) << y;
+    }
+}
+
 TEST(FitDirection, ReversedDeclinationIsReducedBelow360)
 {
     // Points along D = 70, I = -60, path towards the origin. The solver's
