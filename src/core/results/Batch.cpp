@@ -143,12 +143,15 @@ FileOutcome AnalyseFile(const std::string& path, const BatchSetup& setup)
 // The files analysed by `jobs` threads, which take the paths from the
 // source as they need them; each file's outcome is kept in a ring until the
 // calling thread takes it, in the order of the files. Threads run at most a
-// ring's length ahead of the calling thread, which bounds the memory
-// whatever the number of files.
+// ring's length ahead of the calling thread, and stop starting files while
+// the ring holds kHeldSpecimens specimens, which bounds the memory whatever
+// the number of files. The ring is long enough for the threads to go on
+// while the calling thread writes the results file (a first write waits
+// for the disk): thousands of files.
 class ParallelAnalysis {
 public:
     ParallelAnalysis(const PathSource& next, const BatchSetup& setup, unsigned jobs)
-        : m_next(next), m_setup(setup), m_ring(std::max<std::size_t>(4 * kGroup, kGroup * static_cast<std::size_t>(jobs)))
+        : m_next(next), m_setup(setup), m_ring(std::max<std::size_t>(kRingFiles, 4 * kGroup * static_cast<std::size_t>(jobs)))
     {
         for (unsigned k = 0; k < jobs; ++k) {
             m_threads.emplace_back([this] { Work(); });
@@ -170,9 +173,14 @@ public:
     ParallelAnalysis(const ParallelAnalysis&) = delete;
     ParallelAnalysis& operator=(const ParallelAnalysis&) = delete;
 
-    // Files the calling thread takes at one waking, at most (a quarter of
-    // the smallest ring).
+    // Files the calling thread waits for before it wakes (unless the ring
+    // is full): a group, not each file, so that it wakes rarely.
     static constexpr std::size_t kGroup = 64;
+    // The ring's length, at least.
+    static constexpr std::size_t kRingFiles = 4096;
+    // Specimens the ring holds, at most, before threads start no more files
+    // (a file of another kind may hold many).
+    static constexpr std::size_t kHeldSpecimens = 8192;
 
     struct Slot {
         std::string path;
@@ -192,7 +200,7 @@ public:
             m_first = first;
             m_last = first + kGroup - 1;
             const auto done = [&](std::size_t k) { return k >= m_end || m_ring[k % m_ring.size()].has_value(); };
-            const auto ready = [&] { return done(first) && done(m_last); };
+            const auto ready = [&] { return done(first) && (done(m_last) || m_held >= kHeldSpecimens); };
             if (deadline == Clock::time_point::max()) {
                 m_done.wait(lock, ready);
             } else {
@@ -204,6 +212,7 @@ public:
                 if (!slot) {
                     break;
                 }
+                m_held -= slot->outcome.specimens.size();
                 taken.push_back(std::move(*slot));
                 slot.reset();
             }
@@ -224,7 +233,9 @@ private:
             std::string path;
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
-                m_room.wait(lock, [&] { return m_stop || m_exhausted || m_started < m_taken + m_ring.size(); });
+                m_room.wait(lock, [&] {
+                    return m_stop || m_exhausted || (m_started < m_taken + m_ring.size() && m_held < kHeldSpecimens);
+                });
                 if (m_stop || m_exhausted) {
                     return;
                 }
@@ -244,8 +255,11 @@ private:
             bool awaited = false;
             {
                 const std::lock_guard<std::mutex> lock(m_mutex);
+                m_held += outcome.specimens.size();
                 m_ring[k % m_ring.size()] = Slot{std::move(path), std::move(outcome)};
-                awaited = k == m_first || k == m_last;
+                // The calling thread waits for this one, or no thread starts
+                // another file until it takes some.
+                awaited = k == m_first || k == m_last || m_held >= kHeldSpecimens;
             }
             if (awaited) {
                 m_done.notify_one();
@@ -261,6 +275,7 @@ private:
     std::condition_variable m_room;  // the calling thread took files: room in the ring
     std::size_t m_started = 0;       // files handed to a thread
     std::size_t m_taken = 0;         // files the calling thread took
+    std::size_t m_held = 0;          // specimens of the files in the ring
     // The first and the last file of the group the calling thread waits for.
     std::size_t m_first = static_cast<std::size_t>(-1);
     std::size_t m_last = static_cast<std::size_t>(-1);

@@ -105,8 +105,9 @@ using PathSource = std::function<std::optional<std::string>()>;
 // reported through setup.unreadable and skipped. A failed write stops the
 // run: the lines written before it stay, and the summary counts those.
 // Memory stays bounded however many files there are: the paths are taken
-// from `next` as the workers need them, and at most a few hundred files are
-// between being read and being written.
+// from `next` as the workers need them, and at most a few thousand files
+// (holding at most some thousands of specimens, and those of the files being
+// analysed) are between being read and being written.
 BatchSummary RunBatch(const PathSource& next, std::size_t total, const std::string& resultsPath,
                       const BatchSetup& setup);
 

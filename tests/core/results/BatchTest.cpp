@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/results/TempDir.h"
 
@@ -149,6 +151,40 @@ TEST(Batch, PathsFromASourceInFewWritesWithTheSpecimensWithoutResult)
     for (std::size_t at = ResultsHeaderLine().size(); at < text.size(); at = text.find("\r\n", at) + 2) {
         ++line;
         EXPECT_EQ(text.compare(at, 3, "S1\t") == 0, line % 100 == 0) << "line " << line;
+    }
+}
+
+// Files of another kind holding thousands of specimens each: threads start
+// no more files while the ring holds many specimens, and every line still
+// comes, in the order of the files.
+TEST(Batch, FilesOfManySpecimensComeInOrderWhileFewAreHeld)
+{
+    TempDir dir;
+    constexpr std::size_t kFilesOfMany = 4;
+    constexpr std::size_t kEach = 4000;
+    std::vector<std::string> files;
+    for (std::size_t f = 0; f < kFilesOfMany; ++f) {
+        files.push_back(dir.File("many" + std::to_string(f) + ".txt"));
+        WriteBytes(files.back(), "not a data file");
+    }
+    BatchSetup setup;
+    setup.jobs = 2;
+    setup.readOther = [](const std::string& path, std::string_view) {
+        OtherInput input;
+        for (std::size_t i = 0; i < kEach; ++i) {
+            input.specimens.push_back(
+                {path + ":" + std::to_string(i), [](CKorvanesToolDoc& doc) { return doc.OpenData(kSpecimen); }});
+        }
+        return std::optional<OtherInput>(std::move(input));
+    };
+    std::vector<std::string> labels;
+    setup.analysed = [&labels](const std::string& label, const std::string&) { labels.push_back(label); };
+    const BatchSummary summary = RunBatch(files, dir.File("out.krv"), setup);
+    ASSERT_TRUE(summary.results.ok()) << summary.results.message;
+    EXPECT_EQ(summary.specimensRead, kFilesOfMany * kEach);
+    ASSERT_EQ(labels.size(), kFilesOfMany * kEach);
+    for (std::size_t k = 0; k < labels.size(); k += 997) {
+        EXPECT_EQ(labels[k], files[k / kEach] + ":" + std::to_string(k % kEach));
     }
 }
 
