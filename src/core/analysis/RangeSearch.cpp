@@ -426,12 +426,15 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // No seed qualified (every pair that may qualify must be looked at), or
     // many pairs may beat the seed: the directional fits are what many fail
     // on, and their bounds take the fewest operations in bulk.
-    const std::size_t many = 8 * static_cast<std::size_t>(count);
+    // Without a best, every pair left is bounded in full (each costs about
+    // as much as the bulk bounds of a row): the bulk bounds pay once more
+    // pairs are left than there are steps.
+    const std::size_t many = (best.found ? 8 : 1) * static_cast<std::size_t>(count);
     std::size_t survivors = 0;
-    for (std::size_t k = 0; best.found && k < store.keys.size() && survivors <= many; ++k) {
+    for (std::size_t k = 0; k < store.keys.size() && survivors <= many; ++k) {
         survivors += store.keys[k] * (best.value * best.value) < 0.5 ? 1 : 0;
     }
-    if (!best.found || survivors > many) {
+    if (survivors > many) {
         std::size_t offset = 0;
         for (int i = 0; i < count; ++i) {
             const int j0 = firstPartner(i);
