@@ -267,27 +267,30 @@ public:
         const std::size_t mask = m_entries.size() - 1;
         m_next.resize(n);
         m_entryOf.resize(n);
+        // Plain pointers and a local generation: the stores below then
+        // cannot seem to change them.
+        Entry* const entries = m_entries.data();
+        std::int32_t* const next = m_next.data();
+        std::uint32_t* const entryOf = m_entryOf.data();
+        const std::uint32_t generation = m_generation;
         // Backwards, so that adding each step in front of its list leaves
         // the list in file order.
         for (std::size_t i = n; i-- > 0;) {
             const std::int32_t t = steps[i].temperature;
             std::size_t h = (static_cast<std::uint32_t>(t) * 0x9E3779B1u >> 16) & mask;
-            while (m_entries[h].generation == m_generation && m_entries[h].temperature != t) {
+            while (entries[h].generation == generation && entries[h].temperature != t) {
                 h = (h + 1) & mask;
             }
-            Entry& e = m_entries[h];
-            if (e.generation != m_generation) {
-                e.generation = m_generation;
+            Entry& e = entries[h];
+            if (e.generation != generation) {
+                e = kFresh;
+                e.generation = generation;
                 e.temperature = t;
-                for (int type = 0; type < kTypes; ++type) {
-                    e.first[type] = -1;
-                    e.count[type] = 0;
-                }
             }
-            m_entryOf[i] = static_cast<std::uint32_t>(h);
+            entryOf[i] = static_cast<std::uint32_t>(h);
             const int type = steps[i].stepType;
             if (type >= 0 && type < kTypes) {
-                m_next[i] = e.first[type];
+                next[i] = e.first[type];
                 e.first[type] = static_cast<std::int32_t>(i);
                 ++e.count[type];
             }
@@ -306,6 +309,10 @@ public:
     // Their number.
     std::size_t Count(int type, std::size_t of) const { return m_entries[m_entryOf[of]].count[type]; }
 
+    // A tally per temperature for the counting of the pairs, 0 after Build.
+    void AddCheckItems(std::size_t of, std::size_t items) { m_entries[m_entryOf[of]].checkItems += items; }
+    std::size_t CheckItems(std::size_t of) const { return m_entries[m_entryOf[of]].checkItems; }
+
 private:
     static constexpr int kTypes = kAdditivityCheck + 1;
     struct Entry {
@@ -313,12 +320,17 @@ private:
         std::uint32_t generation = 0;
         std::int32_t first[kTypes] = {};
         std::uint32_t count[kTypes] = {};
+        std::size_t checkItems = 0;
     };
+    static constexpr Entry kFresh{0, 0, {-1, -1, -1, -1, -1}, {}, 0};
     std::vector<Entry> m_entries;
     std::uint32_t m_generation = 0;
     std::vector<std::int32_t> m_next;
     std::vector<std::uint32_t> m_entryOf;
 };
+
+// The table of the last VisitPairs on this thread.
+thread_local PartnerTable partners;
 
 // The pairing rules, once, for building the lists and for counting their
 // items. `sink` receives, in order: checkMode(text) when a pTRM check sets
@@ -328,15 +340,15 @@ private:
 template <class Sink>
 void VisitPairs(const std::vector<CStepVector>& steps, Sink& sink)
 {
-    static thread_local PartnerTable partners;
-    partners.Build(steps);
-    auto forEachPartner = [&steps](int type, std::size_t of, auto&& visit) {
-        partners.ForEach(type, of, steps, visit);
+    PartnerTable& table = partners;
+    table.Build(steps);
+    auto forEachPartner = [&steps, &table](int type, std::size_t of, auto&& visit) {
+        table.ForEach(type, of, steps, visit);
     };
     // A sink that only counts takes each step's partners as their number:
     // counting then takes no pass over the pairs themselves (steps repeated
     // at one temperature pair with each other, so there can be many).
-    auto partnerCount = [](int type, std::size_t of) { return partners.Count(type, of); };
+    auto partnerCount = [&table](int type, std::size_t of) { return table.Count(type, of); };
 
     bool hasReference = false;  // no main step yet: a check refers to nothing
     std::size_t reference = 0;  // the last zero-field or in-field step: its temperature
@@ -409,7 +421,7 @@ void VisitPairs(const std::vector<CStepVector>& steps, Sink& sink)
                 continue;
             }
             if constexpr (Sink::kCountsOnly) {
-                sink.checks(s, partnerCount(partnerType, reference));
+                sink.checks(i, partnerCount(partnerType, reference));
             } else {
                 forEachPartner(partnerType, reference,
                                [&](const CStepVector& p) { sink.check(s, p, checkMinusPartner); });
@@ -456,48 +468,21 @@ struct ListSink {
     }
 };
 
-// Counts the items the lists would receive, keeping the temperatures of the
-// zero-field steps and tail checks for the tail statistics, and how many
-// pTRM items and checks each temperature gets for the corrected checks.
+// Counts the items the lists would receive, and tallies the pTRM-check
+// items of each check's own temperature in the partner table.
 struct CountSink {
     static constexpr bool kCountsOnly = true;
     PairCounts counts;
-    std::vector<std::int32_t> zeroFieldTemperatures;
-    std::vector<std::int32_t> tailTemperatures;
-    std::vector<std::pair<std::int32_t, std::size_t>> ptrmTemperatures;   // temperature, items
-    std::vector<std::pair<std::int32_t, std::size_t>> checkTemperatures;  // own temperature, items
-
-    // Empties the lists, keeping their storage.
-    void Clear()
-    {
-        counts = PairCounts{};
-        zeroFieldTemperatures.clear();
-        tailTemperatures.clear();
-        ptrmTemperatures.clear();
-        checkTemperatures.clear();
-    }
 
     void checkMode(const char*) {}
-    void origin(const CStepVector& s)
+    void origin(const CStepVector&) { ++counts.ptrmGained; }
+    void zeroField(const CStepVector&) { ++counts.zeroFieldSteps; }
+    void tail(const CStepVector&) {}
+    void ptrms(const CStepVector&, std::size_t partners) { counts.ptrmGained += partners; }
+    void checks(std::size_t check, std::size_t items)
     {
-        ++counts.ptrmGained;
-        ptrmTemperatures.emplace_back(s.temperature, 1);
-    }
-    void zeroField(const CStepVector& s)
-    {
-        ++counts.zeroFieldSteps;
-        zeroFieldTemperatures.push_back(s.temperature);
-    }
-    void tail(const CStepVector& s) { tailTemperatures.push_back(s.temperature); }
-    void ptrms(const CStepVector& s, std::size_t partners)
-    {
-        counts.ptrmGained += partners;
-        ptrmTemperatures.emplace_back(s.temperature, partners);  // partners have the step's temperature
-    }
-    void checks(const CStepVector& s, std::size_t partners)
-    {
-        counts.ptrmChecks += partners;
-        checkTemperatures.emplace_back(s.temperature, partners);
+        counts.ptrmChecks += items;
+        partners.AddCheckItems(check, items);
     }
     void additivities(const CStepVector&, std::size_t partners) { counts.additivityChecks += partners; }
 };
@@ -523,49 +508,45 @@ void PairSteps(CKorvanesToolDoc& doc)
 
 PairCounts CountPairs(const std::vector<CStepVector>& steps)
 {
-    // Kept per thread: a batch of files allocates nothing here.
-    static thread_local CountSink sink;
-    sink.Clear();
+    CountSink sink;
     VisitPairs(steps, sink);
-    // One tail statistic per zero-field step and tail check of one temperature.
-    std::vector<std::int32_t>& zeroField = sink.zeroFieldTemperatures;
-    std::sort(zeroField.begin(), zeroField.end());
-    for (std::size_t k = 0, run = 0; k < zeroField.size(); ++k) {
-        run = k > 0 && zeroField[k] == zeroField[k - 1] ? run + 1 : 1;
-        sink.counts.mostZeroFieldAtOneTemperature = std::max(sink.counts.mostZeroFieldAtOneTemperature, run);
-    }
-    for (const std::int32_t t : sink.tailTemperatures) {
-        const auto [first, last] =
-            std::equal_range(sink.zeroFieldTemperatures.begin(), sink.zeroFieldTemperatures.end(), t);
-        sink.counts.tailCheckStats += static_cast<std::size_t>(last - first);
-    }
-    // Every check of a pTRM item's temperature but the first, once for each
-    // pTRM item of that temperature (BuildPtrmCheckSeries).
-    auto& checksAt = sink.checkTemperatures;  // summed per temperature, in ascending order
-    std::sort(checksAt.begin(), checksAt.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::size_t merged = 0;
-    for (const auto& [t, items] : checksAt) {
-        if (merged > 0 && checksAt[merged - 1].first == t) {
-            checksAt[merged - 1].second += items;
-        } else {
-            checksAt[merged++] = {t, items};
+    PairCounts& counts = sink.counts;
+    // Per temperature, from the partner table: z zero-field steps and i
+    // in-field steps give i·z pTRM items (and the origin one more at its
+    // temperature); each tail check gives z tail statistics; every check of
+    // the temperature but the first is corrected once for each pTRM item of
+    // that temperature (BuildPtrmCheckSeries).
+    const PartnerTable& table = partners;
+    auto corrected = [&table](std::size_t of, std::size_t ptrmItems) {
+        const std::size_t checks = table.CheckItems(of);
+        return checks > 1 ? ptrmItems * (checks - 1) : 0;
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const std::size_t zeroField = table.Count(kZeroField, i);
+        switch (steps[i].stepType) {
+        case kZeroField:
+            counts.mostZeroFieldAtOneTemperature = std::max(counts.mostZeroFieldAtOneTemperature, zeroField);
+            break;
+        case kTailCheck:
+            counts.tailCheckStats += zeroField;
+            break;
+        case kInField: {
+            const std::size_t items = table.Count(kInField, i) * zeroField;
+            const std::size_t atTemperature = items + (steps[i].temperature == steps[0].temperature ? 1 : 0);
+            counts.mostPtrmAtOneTemperature = std::max(counts.mostPtrmAtOneTemperature, atTemperature);
+            counts.correctedChecks += corrected(i, zeroField);
+            break;
+        }
+        default:
+            break;
         }
     }
-    checksAt.resize(merged);
-    auto& ptrmAt = sink.ptrmTemperatures;
-    std::sort(ptrmAt.begin(), ptrmAt.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t k = 0, run = 0; k < ptrmAt.size(); ++k) {
-        run = (k > 0 && ptrmAt[k].first == ptrmAt[k - 1].first ? run : 0) + ptrmAt[k].second;
-        sink.counts.mostPtrmAtOneTemperature = std::max(sink.counts.mostPtrmAtOneTemperature, run);
+    if (!steps.empty()) {
+        const std::size_t atOrigin = 1 + table.Count(kInField, 0) * table.Count(kZeroField, 0);
+        counts.mostPtrmAtOneTemperature = std::max(counts.mostPtrmAtOneTemperature, atOrigin);
+        counts.correctedChecks += corrected(0, 1);
     }
-    for (const auto& [t, items] : sink.ptrmTemperatures) {
-        const auto found = std::lower_bound(checksAt.begin(), checksAt.end(), t,
-                                            [](const auto& entry, std::int32_t value) { return entry.first < value; });
-        if (found != checksAt.end() && found->first == t && found->second > 1) {
-            sink.counts.correctedChecks += items * (found->second - 1);
-        }
-    }
-    return sink.counts;
+    return counts;
 }
 
 void ComputePlotBounds(CKorvanesToolDoc& doc)
