@@ -581,11 +581,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     m_endN.resize(padded);
     m_endX.resize(padded);
     m_endY.resize(padded);
-    const RunningSum* ends[8] = {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_dxx, &m_dyy, &m_dxy};
-    for (int s = 0; s < 8; ++s) {
-        m_endHi[static_cast<std::size_t>(s)].resize(padded);
-        m_endLo[static_cast<std::size_t>(s)].resize(padded);
-    }
+    RunningSum* ends[8] = {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_dxx, &m_dyy, &m_dxy};
     for (int j = 0; j < count + kQuickPad; ++j) {
         const std::size_t sj = static_cast<std::size_t>(j);
         const int end =
@@ -594,12 +590,37 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
         m_endN[sj] = end;
         m_endX[sj] = points > 0 ? m_x[last] : 0.0;
         m_endY[sj] = points > 0 ? m_y[last] : 0.0;
-        for (int s = 0; s < 8; ++s) {
-            // The step sums run over steps 0..end-2: their running sum at end - 1.
-            const std::size_t at = s < 5 ? static_cast<std::size_t>(end) : last;
-            m_endHi[static_cast<std::size_t>(s)][sj] = ends[s]->hi[std::min(at, ends[s]->hi.size() - 1)];
-            m_endLo[static_cast<std::size_t>(s)][sj] = ends[s]->lo[std::min(at, ends[s]->lo.size() - 1)];
+    }
+    // Where every step is a point of its own temperature (as in nearly
+    // every experiment), the running sums at the ends are the running sums
+    // themselves, continued kQuickPad times; otherwise they are gathered.
+    bool ownBlocks = points == count;
+    for (int k = 0; ownBlocks && k < count; ++k) {
+        ownBlocks = m_firstOf[static_cast<std::size_t>(k)] == k && m_lastOf[static_cast<std::size_t>(k)] == k;
+    }
+    for (int s = 0; s < 8; ++s) {
+        RunningSum& sum = *ends[s];
+        const std::size_t us = static_cast<std::size_t>(s);
+        // The step sums run over steps 0..end-2: their running sum at end - 1.
+        const std::size_t shift = s < 5 ? 1 : 0;
+        if (ownBlocks) {
+            sum.hi.resize(sum.hi.size() + kQuickPad, sum.hi.back());
+            sum.lo.resize(sum.lo.size() + kQuickPad, sum.lo.back());
+            m_endHiAt[us] = sum.hi.data() + shift;
+            m_endLoAt[us] = sum.lo.data() + shift;
+            continue;
         }
+        m_endHi[us].resize(padded);
+        m_endLo[us].resize(padded);
+        for (std::size_t j = 0; j < padded; ++j) {
+            const int end = static_cast<int>(m_endN[j]);
+            const std::size_t at =
+                std::min(static_cast<std::size_t>(shift == 1 ? end : std::max(end - 1, 0)), sum.hi.size() - 1);
+            m_endHi[us][j] = sum.hi[at];
+            m_endLo[us][j] = sum.lo[at];
+        }
+        m_endHiAt[us] = m_endHi[us].data();
+        m_endLoAt[us] = m_endLo[us].data();
     }
 
     m_directionRowsReady = false;
@@ -628,6 +649,16 @@ void RangeScreen::Retarget(const CKorvanesToolDoc& doc, unsigned classes)
                               (NeverMet(doc.m_criteria.classB, points) ? 0u : kMayBeClassB);
     m_classes = classes & possible;
     m_classesAOrB = possible;
+    for (std::size_t variant = 0; variant < 2; ++variant) {
+        const unsigned wanted = variant == 0 ? m_classes : m_classesAOrB;
+        for (std::size_t c = 0; c < 2; ++c) {
+            const ClassThresholds& t = c == 0 ? doc.m_criteria.classA : doc.m_criteria.classB;
+            QuickLimits& limits = m_quickLimits[variant];
+            limits.minN[c] = (wanted & (c == 0 ? kMayBeClassA : kMayBeClassB)) != 0 ? t.minN : kInfinity;
+            limits.rel[c] = t.maxSlopeRelStd * t.maxSlopeRelStd;
+            limits.q[c] = t.minQ > 0 ? static_cast<double>(t.minQ) * t.minQ : 0.0;
+        }
+    }
     m_directionLimitsReady = false;
 }
 
@@ -826,8 +857,8 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
     in.endY = m_endY.data() + jf;
     const RunningSum* sums[8] = {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_dxx, &m_dyy, &m_dxy};
     for (std::size_t k = 0; k < 8; ++k) {
-        in.endHi[k] = m_endHi[k].data() + jf;
-        in.endLo[k] = m_endLo[k].data() + jf;
+        in.endHi[k] = m_endHiAt[k] + jf;
+        in.endLo[k] = m_endLoAt[k] + jf;
         in.start[k] = sums[k]->hi[s0];
         in.startLo[k] = sums[k]->lo[s0];
     }
@@ -837,13 +868,11 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
     in.tiny = m_quickTiny;
     in.xMax = m_xMax;
     in.yMax = m_yMax;
-    const CCriteriaSet& criteria = m_doc->m_criteria;
+    const QuickLimits& limits = m_quickLimits[asAOrB ? 1 : 0];
     for (std::size_t c = 0; c < 2; ++c) {
-        const ClassThresholds& t = c == 0 ? criteria.classA : criteria.classB;
-        const unsigned wanted = asAOrB ? m_classesAOrB : m_classes;
-        in.minN[c] = (wanted & (c == 0 ? kMayBeClassA : kMayBeClassB)) != 0 ? t.minN : kInfinity;
-        in.rel[c] = t.maxSlopeRelStd * t.maxSlopeRelStd;
-        in.q[c] = t.minQ > 0 ? static_cast<double>(t.minQ) * t.minQ : 0.0;
+        in.minN[c] = limits.minN[c];
+        in.rel[c] = limits.rel[c];
+        in.q[c] = limits.q[c];
     }
 
     // The extremes of the points between the ends, c0 + 1 .. c1 - 2, for
@@ -855,14 +884,15 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
     in.innerMinX = extremes + 3 * jCount;
     double maxY = -kInfinity, minY = kInfinity, maxX = -kInfinity, minX = kInfinity;
     int next = c0 + 1;
+    const double* const x = m_x.data();
+    const double* const y = m_y.data();
     for (int k = 0; k < jCount; ++k) {
         const int endInner = static_cast<int>(in.endN[k]) - 2;
         for (; next <= endInner; ++next) {
-            const std::size_t p = static_cast<std::size_t>(next);
-            maxY = std::max(maxY, m_y[p]);
-            minY = std::min(minY, m_y[p]);
-            maxX = std::max(maxX, m_x[p]);
-            minX = std::min(minX, m_x[p]);
+            maxY = std::max(maxY, y[next]);
+            minY = std::min(minY, y[next]);
+            maxX = std::max(maxX, x[next]);
+            minX = std::min(minX, x[next]);
         }
         extremes[k] = maxY;
         extremes[jCount + k] = minY;

@@ -169,7 +169,8 @@ private:
     // The running sums at each list position as a range's upper end
     // (x, y, xx, yy, xy, and the step sums dxx, dyy, dxy), the number of
     // points up to it and its last point.
-    std::array<std::vector<double>, 8> m_endHi, m_endLo;
+    std::array<std::vector<double>, 8> m_endHi, m_endLo;  // where gathered
+    std::array<const double*, 8> m_endHiAt{}, m_endLoAt{};  // the first end of each
     std::vector<double> m_endN, m_endX, m_endY;
 
     void PrepareDirectionRows() const;
@@ -190,6 +191,15 @@ private:
     const std::array<DirectionLimits, 2>& Limits() const;
     mutable std::array<DirectionLimits, 2> m_directionLimits{};
     mutable bool m_directionLimitsReady = false;
+
+    // The line-fit limits of class A and B as the quick bounds take them,
+    // for the classes of the search and for class A or B.
+    struct QuickLimits {
+        double minN[2];  // infinity for a class not in question
+        double rel[2];   // slopeRelStd²
+        double q[2];     // q²
+    };
+    std::array<QuickLimits, 2> m_quickLimits{};
 
     std::vector<double> m_inverse;  // 1 / n
     double m_quickTiny = 0.0;

@@ -251,6 +251,7 @@ struct ScreenedSearchStore {
     // N whose pairs they are for; -1: none are kept.
     std::vector<float> keysAOrB;
     int keysAOrBMinN = -1;
+    std::vector<int> firstPartners;  // per step i, the first j of its pairs
 };
 
 ScreenedSearchStore& ThreadStore()
@@ -277,7 +278,12 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     const int count = static_cast<int>(zeroField.size());
     // The pairs of step i: j from here to the last step (the list ascends,
     // so every later block lies above Ti), as ForEachPair visits them.
-    auto firstPartner = [&screen, minN](int i) { return std::max({minN - 1, i + minN - 1, screen.FirstAbove(i)}); };
+    store.firstPartners.resize(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        store.firstPartners[static_cast<std::size_t>(i)] = std::max(std::max(minN - 1, i + minN - 1), screen.FirstAbove(i));
+    }
+    const int* const partners = store.firstPartners.data();
+    auto firstPartner = [partners](int i) { return partners[i]; };
 
     if (classLimit >= kClassB && store.keysAOrBMinN == minN) {
         // The class-A search just before made them, for the same pairs.
@@ -406,6 +412,13 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
             tryPair(top[next].i, top[next].j, top[next].order, true);
             if (!best.found) {
                 store.keys[static_cast<std::size_t>(top[next].order)] = kNoChance;  // it cannot qualify
+            }
+        }
+        // A candidate whose finer bound is no more than the best's value
+        // cannot beat it (its full bound, from the same fit, says so too).
+        for (int k = 0; best.found && k < computed; ++k) {
+            if (!tried[k] && finer[k] <= best.value * best.value) {
+                store.keys[static_cast<std::size_t>(top[k].order)] = kNoChance;
             }
         }
     }
