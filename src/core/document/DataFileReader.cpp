@@ -16,7 +16,8 @@ namespace {
 
 bool IsCSpace(char c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    // ' ', or '\t', '\n', '\v', '\f', '\r' (9 to 13).
+    return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
 }
 
 bool IsHexDigit(char c)
@@ -46,17 +47,24 @@ bool IsUnderflow(std::string_view matched)
 // fraction of its time. False (nothing read) for anything else: an
 // exponent, a point without digits after it, no digit before the point,
 // more digits.
-bool ParsePlainDecimal(const char* p, const char* end, double& value, const char*& after)
+inline bool ParsePlainDecimal(const char* p, const char* end, double& value, const char*& after)
 {
     static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    auto isDigit = [](char c) { return static_cast<unsigned char>(c - '0') < 10; };
     // Digits beyond the 15th wrap the integer around; the count then refuses it.
     std::uint64_t mantissa = 0;
+    const auto addDigits = [&mantissa, end](const char* at) {
+        for (; at != end; ++at) {
+            const std::uint64_t digit = static_cast<unsigned char>(*at) - std::uint64_t{'0'};
+            if (digit > 9) {
+                break;
+            }
+            mantissa = mantissa * 10 + digit;
+        }
+        return at;
+    };
     const char* const start = p;
-    for (; p != end && isDigit(*p); ++p) {
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
-    }
+    p = addDigits(p);
     if (p == start) {
         return false;
     }
@@ -64,9 +72,7 @@ bool ParsePlainDecimal(const char* p, const char* end, double& value, const char
     std::ptrdiff_t fraction = 0;
     if (p != end && *p == '.') {
         const char* const point = ++p;
-        for (; p != end && isDigit(*p); ++p) {
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
-        }
+        p = addDigits(p);
         fraction = p - point;
         digits += fraction;
         if (fraction == 0) {
@@ -81,32 +87,14 @@ bool ParsePlainDecimal(const char* p, const char* end, double& value, const char
     return true;
 }
 
-// Parses one number at the start of [pos, end) after white space; on success
-// moves `pos` past it.
-ParseOutcome ParseOne(const char*& pos, const char* end, double& value)
+// ParseOne for a number that is not a plain decimal, at `p` after its sign
+// (`hex`: it begins with "0x" and a hex digit or point).
+[[gnu::noinline]] ParseOutcome ParseOther(const char*& pos, const char* p, const char* end, bool negative, bool hex,
+                                          double& value)
 {
-    const char* p = pos;
-    while (p != end && IsCSpace(*p)) {
-        ++p;
-    }
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
-    if (p == end || *p == '+' || *p == '-') {
-        return ParseOutcome::kNone;
-    }
     double v = 0.0;
     std::from_chars_result r{};
     const char* digits = p;
-    const bool hex = end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && (IsHexDigit(p[2]) || p[2] == '.');
-    if (const char* after = nullptr; !hex && ParsePlainDecimal(p, end, v, after)) {
-        // Below 10^15: finite and within float range.
-        pos = after;
-        value = negative ? -v : v;
-        return ParseOutcome::kNumber;
-    }
     if (hex) {
         digits = p + 2;
         r = std::from_chars(digits, end, v, std::chars_format::hex);
@@ -133,6 +121,32 @@ ParseOutcome ParseOne(const char*& pos, const char* end, double& value)
     }
     value = negative ? -v : v;
     return ParseOutcome::kNumber;
+}
+
+// Parses one number at the start of [pos, end) after white space; on success
+// moves `pos` past it. Inline, the general forms apart: a data file holds
+// thousands of numbers.
+[[gnu::always_inline]] inline ParseOutcome ParseOne(const char*& pos, const char* end, double& value)
+{
+    const char* p = pos;
+    while (p != end && IsCSpace(*p)) {
+        ++p;
+    }
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    if (p == end || *p == '+' || *p == '-') {
+        return ParseOutcome::kNone;
+    }
+    const bool hex = p[0] == '0' && end - p > 2 && (p[1] == 'x' || p[1] == 'X') && (IsHexDigit(p[2]) || p[2] == '.');
+    if (double v = 0.0; !hex && ParsePlainDecimal(p, end, v, pos)) {
+        // Below 10^15: finite and within float range.
+        value = negative ? -v : v;
+        return ParseOutcome::kNumber;
+    }
+    return ParseOther(pos, p, end, negative, hex, value);
 }
 
 // Collects warnings up to the listed maximum and counts the rest.
