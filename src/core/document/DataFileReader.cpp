@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <type_traits>
 
 #include "analysis/AnalysisRun.h"
 #include "io/FileRead.h"
@@ -46,7 +47,10 @@ bool IsUnderflow(std::string_view matched)
 // is the correctly rounded value, the same bits as from_chars gives, in a
 // fraction of its time. False (nothing read) for anything else: an
 // exponent, a point without digits after it, no digit before the point,
-// more digits.
+// more digits. kStopped: the byte at `end` may be read, and is neither a
+// digit nor a point nor an 'e' (a line's end), so no loop needs to look out
+// for `end`.
+template <bool kStopped>
 inline bool ParsePlainDecimal(const char* p, const char* end, double& value, const char*& after)
 {
     static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
@@ -54,7 +58,7 @@ inline bool ParsePlainDecimal(const char* p, const char* end, double& value, con
     // Digits beyond the 15th wrap the integer around; the count then refuses it.
     std::uint64_t mantissa = 0;
     const auto addDigits = [&mantissa, end](const char* at) {
-        for (; at != end; ++at) {
+        for (; kStopped || at != end; ++at) {
             const std::uint64_t digit = static_cast<unsigned char>(*at) - std::uint64_t{'0'};
             if (digit > 9) {
                 break;
@@ -70,7 +74,7 @@ inline bool ParsePlainDecimal(const char* p, const char* end, double& value, con
     }
     std::ptrdiff_t digits = p - start;
     std::ptrdiff_t fraction = 0;
-    if (p != end && *p == '.') {
+    if ((kStopped || p != end) && *p == '.') {
         const char* const point = ++p;
         p = addDigits(p);
         fraction = p - point;
@@ -79,7 +83,7 @@ inline bool ParsePlainDecimal(const char* p, const char* end, double& value, con
             return false;
         }
     }
-    if (digits > 15 || (p != end && (*p == 'e' || *p == 'E'))) {
+    if (digits > 15 || ((kStopped || p != end) && (*p == 'e' || *p == 'E'))) {
         return false;
     }
     value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
@@ -125,7 +129,8 @@ inline bool ParsePlainDecimal(const char* p, const char* end, double& value, con
 
 // Parses one number at the start of [pos, end) after white space; on success
 // moves `pos` past it. Inline, the general forms apart: a data file holds
-// thousands of numbers.
+// thousands of numbers. kStopped as for ParsePlainDecimal.
+template <bool kStopped = false>
 [[gnu::always_inline]] inline ParseOutcome ParseOne(const char*& pos, const char* end, double& value)
 {
     const char* p = pos;
@@ -141,7 +146,7 @@ inline bool ParsePlainDecimal(const char* p, const char* end, double& value, con
         return ParseOutcome::kNone;
     }
     const bool hex = p[0] == '0' && end - p > 2 && (p[1] == 'x' || p[1] == 'X') && (IsHexDigit(p[2]) || p[2] == '.');
-    if (double v = 0.0; !hex && ParsePlainDecimal(p, end, v, pos)) {
+    if (double v = 0.0; !hex && ParsePlainDecimal<kStopped>(p, end, v, pos)) {
         // Below 10^15: finite and within float range.
         value = negative ? -v : v;
         return ParseOutcome::kNumber;
@@ -270,14 +275,18 @@ DataLineSplit SplitDataLine(std::string_view line)
     return {line.substr(0, p), line.substr(p)};
 }
 
-NumberScan ScanFloats(std::string_view text, float* values, int wanted)
+namespace {
+
+// ScanFloats; kStopped as for ParsePlainDecimal, for the byte after `text`.
+template <bool kStopped>
+NumberScan ScanFloatsIn(std::string_view text, float* values, int wanted)
 {
     NumberScan scan;
     const char* pos = text.data();
     const char* end = text.data() + text.size();
     while (scan.count < wanted) {
         double v = 0.0;
-        const ParseOutcome outcome = ParseOne(pos, end, v);
+        const ParseOutcome outcome = ParseOne<kStopped>(pos, end, v);
         if (outcome == ParseOutcome::kNone) {
             break;
         }
@@ -291,10 +300,21 @@ NumberScan ScanFloats(std::string_view text, float* values, int wanted)
     return scan;
 }
 
+}  // namespace
+
+NumberScan ScanFloats(std::string_view text, float* values, int wanted)
+{
+    return ScanFloatsIn<false>(text, values, wanted);
+}
+
 namespace {
 
+// `bytesEnd`: the end of the bytes the lines view, which may be read up to
+// (a byte after a line's end there is the CR or LF that ended it); none for
+// lines of their own, which end in their terminating zero.
 template <class Line>
-std::vector<ReadWarning> ParseLines(const std::vector<Line>& lines, CKorvanesToolDoc& doc)
+std::vector<ReadWarning> ParseLines(const std::vector<Line>& lines, CKorvanesToolDoc& doc,
+                                    const char* bytesEnd = nullptr)
 {
     WarningList warnings;
     const bool hasHeader = !lines.empty() && std::string_view(lines[0]).starts_with(kDataFileMagic);
@@ -326,7 +346,9 @@ std::vector<ReadWarning> ParseLines(const std::vector<Line>& lines, CKorvanesToo
             continue;
         }
         float values[4] = {carried[0], carried[1], carried[2], carried[3]};
-        const NumberScan scan = ScanFloats(split.numbers, values, 4);
+        const bool stopped = std::is_same_v<Line, std::string> || split.numbers.data() + split.numbers.size() < bytesEnd;
+        const NumberScan scan = stopped ? ScanFloatsIn<true>(split.numbers, values, 4)
+                                        : ScanFloatsIn<false>(split.numbers, values, 4);
         if (scan.outOfRange) {
             warnings.Add(lineNumber, StringPrintf("number %d is not a finite number within range; line skipped",
                                                   scan.count + 1));
@@ -420,7 +442,7 @@ OpenStatus ParseDataFile(std::string_view bytes, CKorvanesToolDoc& doc)
     lines.clear();
     SplitInto(bytes, lines);
     doc.m_measurements.reserve(doc.m_measurements.size() + lines.size());
-    status.warnings = ParseLines(lines, doc);
+    status.warnings = ParseLines(lines, doc, bytes.data() + bytes.size());
     if (lines.capacity() > 100000) {
         lines = {};  // not kept for the next file: a huge file's lines are many megabytes
     }
