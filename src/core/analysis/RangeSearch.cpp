@@ -239,6 +239,16 @@ bool LastPair(const std::vector<CStepVector>& zeroField, int minN, int& lastI, i
     return false;
 }
 
+// A pair that may seed the screened search, by its quick key and then its
+// place in the order.
+struct Candidate {
+    float key;
+    int i;
+    int j;
+    long long order;
+    bool operator<(const Candidate& other) const { return key < other.key || (key == other.key && order < other.order); }
+};
+
 // What the screened search keeps between its passes; one per thread, so
 // that a repeated search allocates nothing.
 struct ScreenedSearchStore {
@@ -252,6 +262,7 @@ struct ScreenedSearchStore {
     std::vector<float> keysAOrB;
     int keysAOrBMinN = -1;
     std::vector<int> firstPartners;  // per step i, the first j of its pairs
+    std::vector<Candidate> sorted;   // the candidates of the rounds after the first (for a few pairs)
 };
 
 ScreenedSearchStore& ThreadStore()
@@ -330,29 +341,41 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // pair's place in the order is also that of its key; a candidate found
     // unable to qualify gets the key of no chance.
     constexpr float kNoChance = std::numeric_limits<float>::infinity();
-    struct Candidate {
-        float key;
-        int i;
-        int j;
-        long long order;
-        bool operator<(const Candidate& other) const
-        {
-            return key < other.key || (key == other.key && order < other.order);
-        }
-    };
     constexpr int kMostCandidates = 32;
     constexpr int kRounds = 4;
     const int candidates = std::clamp(count * count / 128, 8, kMostCandidates);
     Candidate top[kMostCandidates];
     Candidate after{-1.0f, 0, 0, -1};  // every candidate of a round comes after those of the rounds before
+    // Most searches end in the first round, which picks its candidates from
+    // all the keys. For a few pairs, the rounds after take theirs from one
+    // sorted list of the pairs left (the same ones: a key changes only for
+    // a pair that was a candidate already).
+    constexpr std::size_t kSortedPairs = 256;
+    const bool fewPairs = store.keys.size() <= kSortedPairs;
+    std::size_t nextSorted = 0;
     for (int round = 0; round < kRounds && !best.found; ++round) {
         int topCount = 0;
         std::size_t at = 0;
         long long order = 0;
+        if (round == 1 && fewPairs) {
+            store.sorted.clear();
+            for (int i = 0; i < count; ++i) {
+                for (int j = firstPartner(i); j < count; ++j, ++order) {
+                    const Candidate c{store.keys[at++], i, j, order};
+                    if (c.key < kNoChance && after < c) {
+                        store.sorted.push_back(c);
+                    }
+                }
+            }
+            std::sort(store.sorted.begin(), store.sorted.end());
+        }
+        while (round > 0 && fewPairs && topCount < candidates && nextSorted < store.sorted.size()) {
+            top[topCount++] = store.sorted[nextSorted++];
+        }
         // Keys at or above this cannot enter (the worst of a full round; a
         // later pair with an equal key does not come first).
         float limit = std::numeric_limits<float>::infinity();
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; (round == 0 || !fewPairs) && i < count; ++i) {
             for (int j = firstPartner(i); j < count; ++j, ++order) {
                 const float key = store.keys[at++];
                 if (!(key < limit)) {
@@ -426,12 +449,15 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // No seed qualified (every pair that may qualify must be looked at), or
     // many pairs may beat the seed: the directional fits are what many fail
     // on, and their bounds take the fewest operations in bulk.
-    const std::size_t many = 8 * static_cast<std::size_t>(count);
+    // Without a best, every pair left is bounded in full (each costs about
+    // as much as the bulk bounds of a row): the bulk bounds pay once more
+    // pairs are left than there are steps.
+    const std::size_t many = (best.found ? 8 : 1) * static_cast<std::size_t>(count);
     std::size_t survivors = 0;
-    for (std::size_t k = 0; best.found && k < store.keys.size() && survivors <= many; ++k) {
+    for (std::size_t k = 0; k < store.keys.size() && survivors <= many; ++k) {
         survivors += store.keys[k] * (best.value * best.value) < 0.5 ? 1 : 0;
     }
-    if (!best.found || survivors > many) {
+    if (survivors > many) {
         std::size_t offset = 0;
         for (int i = 0; i < count; ++i) {
             const int j0 = firstPartner(i);
