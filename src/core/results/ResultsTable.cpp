@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -309,26 +310,45 @@ const std::string& ResultsHeaderLine()
 
 namespace {
 
-// Appends `value` (finite) with 1 or 2 decimals, the bytes std::to_chars
-// and printf write: the exact binary value rounded to nearest, ties to
-// even. The scaled value, rounded once in double, lies within a unit of its
-// last place of the exact one; below 2^50 and further than that from a tie
-// it rounds to the same integer, whose digits are then written directly.
-// Anything else goes through to_chars.
-void AppendFixed(std::string& line, double value, int decimals)
+// Where a result line is written: room enough for all of it, made sure of
+// beforehand, so that nothing is checked or grown on the way.
+struct LineWriter {
+    char* at;
+
+    void Put(char c) { *at++ = c; }
+    void Put(std::string_view text)
+    {
+        if (!text.empty()) {
+            std::memcpy(at, text.data(), text.size());
+            at += text.size();
+        }
+    }
+};
+
+// The most a number AppendFixed writes takes, its tab included (the largest
+// double with two decimals takes 312 characters, its sign one more).
+constexpr std::size_t kFixedRoom = 1 + 400;
+
+// Appends a tab and `value` (finite) with 1 or 2 decimals, the bytes
+// std::to_chars and printf write: the exact binary value rounded to
+// nearest, ties to even. The scaled value, rounded once in double, lies
+// within a unit of its last place of the exact one; below 2^50 and further
+// than that from a tie it rounds to the same integer, whose digits are then
+// written directly. Anything else goes through to_chars.
+void AppendFixed(LineWriter& line, double value, int decimals)
 {
     const std::uint64_t scale = decimals == 1 ? 10 : 100;
     const double scaled = std::fabs(value) * static_cast<double>(scale);
     const double whole = std::floor(scaled);
     const double fraction = scaled - whole;  // exact
-    char buffer[400];  // the largest double with two decimals takes 312 characters
-    char* end = buffer;
+    line.Put('\t');
+    char* end = line.at;
     if ((decimals == 1 || decimals == 2) && scaled < 0x1p50 && std::fabs(fraction - 0.5) > scaled * 0x1p-50) {
         const std::uint64_t n = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
         if (std::signbit(value)) {
             *end++ = '-';
         }
-        end = std::to_chars(end, buffer + sizeof buffer, n / scale).ptr;
+        end = std::to_chars(end, end + 24, n / scale).ptr;
         *end++ = '.';
         std::uint64_t rest = n % scale;
         if (decimals == 2) {
@@ -337,10 +357,9 @@ void AppendFixed(std::string& line, double value, int decimals)
         }
         *end++ = static_cast<char>('0' + rest);
     } else {
-        end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals).ptr;
+        end = std::to_chars(end, end + (kFixedRoom - 1), value, std::chars_format::fixed, decimals).ptr;
     }
-    line += '\t';
-    line.append(buffer, end);
+    line.at = end;
 }
 
 }  // namespace
@@ -350,21 +369,30 @@ std::string FormatResultLine(const ResultValues& v)
     const CSpecimenResult& r = v.result;
     // The numbers as printf's %.1f and %.2f write them (the exact binary
     // value, rounded to nearest, ties to even), in a fraction of its time
-    // (AppendFixed). The texts are appended as they are, so that any
-    // byte of a name survives.
-    std::string line;
-    line.reserve(v.name.size() + 200);
-    line += v.name;
+    // (AppendFixed). The texts are copied as they are, so that any byte of
+    // a name survives. The line is written into room enough for its
+    // longest form (on the stack unless the texts are long), then copied
+    // once into a string of its own size.
+    constexpr std::size_t kFixedNumbers = 24;
+    constexpr std::size_t kWholeNumbers = 3;
+    const std::size_t room = v.name.size() + v.coordinates.size() + r.methodType.size() + r.resultClass.size() +
+                             kFixedNumbers * kFixedRoom + kWholeNumbers * 16 + 8;
+    char stack[12 * 1024];
+    std::string heap;
+    if (room > sizeof stack) {
+        heap.resize(room);
+    }
+    char* const start = room > sizeof stack ? heap.data() : stack;
+    LineWriter line{start};
+    line.Put(v.name);
     const auto fixed = [&line](double value, int decimals) { AppendFixed(line, FiniteOrZero(value), decimals); };
     const auto whole = [&line](int value) {
-        char buffer[16];
-        const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
-        line += '\t';
-        line.append(buffer, written.ptr);
+        line.Put('\t');
+        line.at = std::to_chars(line.at, line.at + 12, value).ptr;
     };
     const auto text = [&line](const std::string& value) {
-        line += '\t';
-        line += value;
+        line.Put('\t');
+        line.Put(value);
     };
     fixed(v.labField, 1);
     fixed(r.paleointensity, 2);
@@ -378,8 +406,8 @@ std::string FormatResultLine(const ResultValues& v)
     // q and w of a range without scatter are infinite: "inf", not the stand-in.
     for (const double value : {r.q, r.w}) {
         if (IsInfiniteQuality(value)) {
-            line += '\t';
-            line += FormatQuality(value, "%.1f");
+            line.Put('\t');
+            line.Put(FormatQuality(value, "%.1f"));
         } else {
             fixed(value, 1);
         }
@@ -394,8 +422,8 @@ std::string FormatResultLine(const ResultValues& v)
     for (const double value : {r.ckError, r.ckDiff, r.drat, r.dTStar, r.dTR, r.dAC}) {
         fixed(value, 1);
     }
-    line += "\r\n";
-    return line;
+    line.Put("\r\n");
+    return std::string(start, line.at);
 }
 
 AppendStatus CheckResultsFile(const std::string& path)

@@ -165,6 +165,34 @@ TEST(ResultsTable, QualityWithoutScatterIsWrittenInf)
     }
 }
 
+// The longest line there is: every number at its longest (the largest
+// double), after a short name and after a long one.
+TEST(ResultsTable, LongestNumbersAndLongNamesAreWrittenWhole)
+{
+    const double longest = -std::numeric_limits<double>::max();
+    for (const std::string& name : {std::string("S"), std::string(20000, 'n')}) {
+        ResultValues v;
+        v.name = name;
+        v.labField = longest;
+        v.coordinates = "CC";
+        CSpecimenResult& r = v.result;
+        for (double* value : {&r.paleointensity, &r.stdDev, &r.slope, &r.slopeRelStd, &r.f, &r.g, &r.trm, &r.nrmT,
+                              &r.incAnchored, &r.decAnchored, &r.madAnchored, &r.incFree, &r.decFree, &r.madFree,
+                              &r.alpha, &r.ckError, &r.ckDiff, &r.drat, &r.dTStar, &r.dTR, &r.dAC}) {
+            *value = longest;
+        }
+        r.q = r.w = std::nextafter(longest, 0.0);  // the largest is written "inf"
+        r.tMin = r.tMax = r.n = std::numeric_limits<int>::min();
+        const std::vector<std::string> fields = SplitTabs(FormatResultLine(v));
+        ASSERT_EQ(fields.size(), 31u);
+        EXPECT_EQ(fields[0], name);
+        EXPECT_EQ(fields[2], StringPrintf("%.2f", longest));
+        EXPECT_EQ(fields[4], "-2147483648");
+        EXPECT_EQ(fields[11], StringPrintf("%.1f", r.q));
+        EXPECT_EQ(fields[30], StringPrintf("%.1f\r\n", longest));
+    }
+}
+
 TEST(ResultsTable, ValuesComeFromTheDocument)
 {
     CKorvanesToolDoc doc;
