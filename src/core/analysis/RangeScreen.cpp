@@ -398,7 +398,7 @@ void RangeScreen::RunningSum::Finish()
     }
 }
 
-void RangeScreen::RunningSum::Add(int k, double term)
+inline __attribute__((always_inline)) void RangeScreen::RunningSum::Add(int k, double term)
 {
     // Two-sum of the running high part and the term; the low part collects
     // what the high part cannot hold.
