@@ -377,18 +377,6 @@ KORVANES_VECTOR_CLONES void DirectionKeys(const DirectionInputs& in, int count, 
 
 }  // namespace
 
-struct RangeScreen::Fit {
-    int n = 0;
-    bool zeroValue = false;  // the search value is certainly 0
-    double valueSq = kInfinity;  // upper bound of the search value, squared
-    double relStdLbSq = 0.0;     // lower bound of slopeRelStd²
-    double fUb = kInfinity;
-    double qUbSq = kInfinity;
-    double aLb = 0.0, aUb = 0.0;          // the intercept (nrmT), aLb > 0
-    double slopeLb = 0.0, slopeUb = 0.0;  // |slope|
-    double spanLb = 0.0, spanUb = 0.0;    // span of the projected points
-};
-
 void RangeScreen::RunningSum::Reset(int terms)
 {
     // Every entry past the first is written by Add.
@@ -624,6 +612,10 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     }
 
     m_directionRowsReady = false;
+    ++m_lists;  // the fits kept so far are of other lists
+    if (static_cast<std::size_t>(count) <= kKeptFitSteps) {
+        m_keptFits.resize(std::max(m_keptFits.size(), static_cast<std::size_t>(count) * static_cast<std::size_t>(count)));
+    }
 
     m_rowExtremes.resize(5 * padded);
     m_inverse.resize(static_cast<std::size_t>(points) + 1);
@@ -663,6 +655,25 @@ void RangeScreen::Retarget(const CKorvanesToolDoc& doc, unsigned classes)
 }
 
 bool RangeScreen::LineFit(int first, int last, Fit& fit) const
+{
+    // The fits of a few steps' ranges are kept for the searches over the
+    // same lists (the candidates of one search are mostly those of the
+    // next, and a seed's bounds are asked for twice).
+    const std::size_t count = m_lastOf.size();
+    if (count <= kKeptFitSteps) {
+        KeptFit& kept = m_keptFits[static_cast<std::size_t>(first) * count + static_cast<std::size_t>(last)];
+        if (kept.lists != m_lists) {
+            kept.fit = Fit{};
+            kept.usable = ComputeLineFit(first, last, kept.fit);
+            kept.lists = m_lists;
+        }
+        fit = kept.fit;
+        return kept.usable;
+    }
+    return ComputeLineFit(first, last, fit);
+}
+
+bool RangeScreen::ComputeLineFit(int first, int last, Fit& fit) const
 {
     const int c0 = m_pointsBefore[static_cast<std::size_t>(first)];
     const int c1 = m_pointsBefore[static_cast<std::size_t>(last) + 1];

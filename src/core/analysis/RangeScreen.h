@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "analysis/AraiFit.h"
@@ -96,8 +97,20 @@ public:
     unsigned Full(int i, int j, unsigned classes, double bestSq, bool directions = true) const;
 
 private:
-    struct Fit;  // the bounds of one range's line fit
+    // The bounds of one range's line fit.
+    struct Fit {
+        int n = 0;
+        bool zeroValue = false;  // the search value is certainly 0
+        double valueSq = std::numeric_limits<double>::infinity();  // upper bound of the search value, squared
+        double relStdLbSq = 0.0;                                    // lower bound of slopeRelStd²
+        double fUb = std::numeric_limits<double>::infinity();
+        double qUbSq = std::numeric_limits<double>::infinity();
+        double aLb = 0.0, aUb = 0.0;          // the intercept (nrmT), aLb > 0
+        double slopeLb = 0.0, slopeUb = 0.0;  // |slope|
+        double spanLb = 0.0, spanUb = 0.0;    // span of the projected points
+    };
     bool LineFit(int first, int last, Fit& fit) const;
+    bool ComputeLineFit(int first, int last, Fit& fit) const;
     unsigned LineClasses(const Fit& fit) const;
     unsigned CkDiffClasses(int first, int last, unsigned classes) const;
     unsigned CheckClasses(const Fit& fit, int last, unsigned classes) const;
@@ -200,6 +213,17 @@ private:
         double q[2];     // q²
     };
     std::array<QuickLimits, 2> m_quickLimits{};
+
+    // The line fits worked out so far, per range first..last, for lists of
+    // up to kKeptFitSteps steps (made anew by Prepare).
+    static constexpr std::size_t kKeptFitSteps = 64;
+    struct KeptFit {
+        std::uint64_t lists = 0;  // the Prepare that made it (0: none)
+        bool usable = false;
+        Fit fit;
+    };
+    mutable std::vector<KeptFit> m_keptFits;
+    std::uint64_t m_lists = 0;  // Prepare calls so far
 
     std::vector<double> m_inverse;  // 1 / n
     double m_quickTiny = 0.0;
