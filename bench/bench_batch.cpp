@@ -93,43 +93,47 @@ std::string MakeSpecimen(int index, std::mt19937& random)
     return text;
 }
 
-// The generated files, made once for all runs and removed at exit.
+// The generated files, kept in the temporary folder from run to run: files
+// just written are still being written to the disk by the kernel for some
+// seconds, work that would fall into the timed runs (the first ones most).
+// Each run makes the texts anew and writes only a file that differs from
+// its text or is missing; the read that compares also sets the files'
+// access times, which the first read of new files would pay in a timed run.
 class SpecimenFolder {
 public:
     explicit SpecimenFolder(bool realShaped)
     {
         m_folder = std::filesystem::temp_directory_path() /
-                   ("korvanes-bench-" + std::to_string(::getpid()) + (realShaped ? "-real" : "-ideal"));
+                   (realShaped ? "korvanes-bench-batch-real" : "korvanes-bench-batch-ideal");
+        m_results = (m_folder / ("results-" + std::to_string(::getpid()) + ".krv")).string();
         std::filesystem::create_directories(m_folder);
         std::mt19937 random(4711);
         for (int i = 0; i < kSpecimens; ++i) {
             const std::string path = (m_folder / ("BS" + std::to_string(i) + ".kvd")).string();
             const std::string text =
                 realShaped ? korvanes::bench::RealShapedSpecimen(i, {12, i % 2 == 1}, random) : MakeSpecimen(i, random);
-            std::FILE* file = std::fopen(path.c_str(), "wb");
-            if (file != nullptr) {
-                std::fwrite(text.data(), 1, text.size(), file);
-                std::fclose(file);
+            if (korvanes::ReadFileBytes(path).bytes != text) {
+                std::FILE* file = std::fopen(path.c_str(), "wb");
+                if (file != nullptr) {
+                    std::fwrite(text.data(), 1, text.size(), file);
+                    std::fclose(file);
+                }
             }
             m_files.push_back(path);
-        }
-        // Each file read once before the timed runs, which would otherwise
-        // pay for setting the access times of the first read of new files.
-        for (const std::string& path : m_files) {
-            benchmark::DoNotOptimize(korvanes::ReadFileBytes(path).bytes.size());
         }
     }
     ~SpecimenFolder()
     {
         std::error_code ec;
-        std::filesystem::remove_all(m_folder, ec);
+        std::filesystem::remove(m_results, ec);
     }
 
     const std::vector<std::string>& Files() const { return m_files; }
-    std::string ResultsPath() const { return (m_folder / "results.krv").string(); }
+    const std::string& ResultsPath() const { return m_results; }
 
 private:
     std::filesystem::path m_folder;
+    std::string m_results;
     std::vector<std::string> m_files;
 };
 
