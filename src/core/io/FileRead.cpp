@@ -9,6 +9,33 @@
 #include <system_error>
 
 namespace korvanes {
+namespace {
+
+// "cannot VERB 'PATH': reason".
+std::string Failure(const char* verb, const std::string& path, const std::string& reason)
+{
+    return std::string("cannot ") + verb + " '" + path + "': " + reason;
+}
+
+std::string Reason(int error) { return std::generic_category().message(error); }
+
+// Opens `path` for reading, again when a signal interrupts the call; -1
+// with errno set when it cannot.
+int OpenForReading(const std::string& path)
+{
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+};
+
+}  // namespace
 
 // Plain descriptor calls: one open, one fstat and as a rule one read for a
 // file of a few kilobytes (a batch reads thousands of them); a regular file
@@ -18,27 +45,20 @@ FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes)
     FileBytes file;
     auto fail = [&file, &path](const char* verb, const std::string& reason) {
         file.bytes.clear();
-        file.error = std::string("cannot ") + verb + " '" + path + "': " + reason;
+        file.error = Failure(verb, path, reason);
         return file;
     };
-    auto reason = [](int error) { return std::generic_category().message(error); };
-    int fd = -1;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = OpenForReading(path);
     if (fd < 0) {
-        return fail("open", reason(errno));
+        return fail("open", Reason(errno));
     }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    const Closer closer{fd};
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
-        return fail("read", reason(errno));
+        return fail("read", Reason(errno));
     }
     if (S_ISDIR(info.st_mode)) {
-        return fail("read", reason(EISDIR));
+        return fail("read", Reason(EISDIR));
     }
     // The size is a hint (a pipe or a growing file may hold more or less);
     // one byte more than allowed tells a file that is too large.
@@ -60,7 +80,7 @@ FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes)
             if (errno == EINTR) {
                 continue;
             }
-            return fail("read", reason(errno));
+            return fail("read", Reason(errno));
         }
         if (n == 0) {
             break;
@@ -85,21 +105,14 @@ FileView ReadFileInto(const std::string& path, std::size_t maxBytes, std::string
     FileView file;
     auto fail = [&file, &path](const char* verb, const std::string& reason) {
         file.bytes = {};
-        file.error = std::string("cannot ") + verb + " '" + path + "': " + reason;
+        file.error = Failure(verb, path, reason);
         return file;
     };
-    auto reason = [](int error) { return std::generic_category().message(error); };
-    int fd = -1;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = OpenForReading(path);
     if (fd < 0) {
-        return fail("open", reason(errno));
+        return fail("open", Reason(errno));
     }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    const Closer closer{fd};
     // One byte more than allowed tells a file that is too large.
     const std::size_t limit = maxBytes == std::numeric_limits<std::size_t>::max() ? maxBytes : maxBytes + 1;
     // Positioned reads at the bytes read so far: a regular file stops at
@@ -125,7 +138,7 @@ FileView ReadFileInto(const std::string& path, std::size_t maxBytes, std::string
                 positioned = false;
                 continue;
             }
-            return fail("read", reason(errno));
+            return fail("read", Reason(errno));
         }
         size += static_cast<std::size_t>(n);
         if (n == 0 || (positioned && static_cast<std::size_t>(n) < wanted) || size >= limit) {
