@@ -454,7 +454,7 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // pairs are left than there are steps.
     const std::size_t many = (best.found ? 8 : 1) * static_cast<std::size_t>(count);
     std::size_t survivors = 0;
-    for (std::size_t k = 0; k < store.keys.size() && survivors <= many; ++k) {
+    for (std::size_t k = 0; store.keys.size() > many && k < store.keys.size() && survivors <= many; ++k) {
         survivors += store.keys[k] * (best.value * best.value) < 0.5 ? 1 : 0;
     }
     if (survivors > many) {
