@@ -84,29 +84,29 @@ template <bool byQ>
 inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, int count, double* __restrict keys)
 {
     // Plain locals, so that the compiler keeps them out of the loop.
-    const double* __restrict const endN = in.endN;
-    const double* __restrict const endX = in.endX;
-    const double* __restrict const endY = in.endY;
-    const double* __restrict const innerMaxY = in.innerMaxY;
-    const double* __restrict const innerMinY = in.innerMinY;
-    const double* __restrict const innerMaxX = in.innerMaxX;
-    const double* __restrict const innerMinX = in.innerMinX;
-    const double* __restrict const hi0 = in.endHi[0];
-    const double* __restrict const hi1 = in.endHi[1];
-    const double* __restrict const hi2 = in.endHi[2];
-    const double* __restrict const hi3 = in.endHi[3];
-    const double* __restrict const hi4 = in.endHi[4];
-    const double* __restrict const hi5 = in.endHi[5];
-    const double* __restrict const hi6 = in.endHi[6];
-    const double* __restrict const hi7 = in.endHi[7];
-    const double* __restrict const lo0 = in.endLo[0];
-    const double* __restrict const lo1 = in.endLo[1];
-    const double* __restrict const lo2 = in.endLo[2];
-    const double* __restrict const lo3 = in.endLo[3];
-    const double* __restrict const lo4 = in.endLo[4];
-    const double* __restrict const lo5 = in.endLo[5];
-    const double* __restrict const lo6 = in.endLo[6];
-    const double* __restrict const lo7 = in.endLo[7];
+    const double* const endN = in.endN;
+    const double* const endX = in.endX;
+    const double* const endY = in.endY;
+    const double* const innerMaxY = in.innerMaxY;
+    const double* const innerMinY = in.innerMinY;
+    const double* const innerMaxX = in.innerMaxX;
+    const double* const innerMinX = in.innerMinX;
+    const double* const hi0 = in.endHi[0];
+    const double* const hi1 = in.endHi[1];
+    const double* const hi2 = in.endHi[2];
+    const double* const hi3 = in.endHi[3];
+    const double* const hi4 = in.endHi[4];
+    const double* const hi5 = in.endHi[5];
+    const double* const hi6 = in.endHi[6];
+    const double* const hi7 = in.endHi[7];
+    const double* const lo0 = in.endLo[0];
+    const double* const lo1 = in.endLo[1];
+    const double* const lo2 = in.endLo[2];
+    const double* const lo3 = in.endLo[3];
+    const double* const lo4 = in.endLo[4];
+    const double* const lo5 = in.endLo[5];
+    const double* const lo6 = in.endLo[6];
+    const double* const lo7 = in.endLo[7];
     const double s0 = in.start[0], s1 = in.start[1], s2 = in.start[2], s3 = in.start[3];
     const double s4 = in.start[4], s5 = in.start[5], s6 = in.start[6], s7 = in.start[7];
     const double l0 = in.startLo[0], l1 = in.startLo[1], l2 = in.startLo[2], l3 = in.startLo[3];
@@ -663,7 +663,6 @@ bool RangeScreen::LineFit(int first, int last, Fit& fit) const
     if (count <= kKeptFitSteps) {
         KeptFit& kept = m_keptFits[static_cast<std::size_t>(first) * count + static_cast<std::size_t>(last)];
         if (kept.lists != m_lists) {
-            kept.fit = Fit{};
             kept.usable = ComputeLineFit(first, last, kept.fit);
             kept.lists = m_lists;
         }
@@ -675,6 +674,7 @@ bool RangeScreen::LineFit(int first, int last, Fit& fit) const
 
 bool RangeScreen::ComputeLineFit(int first, int last, Fit& fit) const
 {
+    fit = Fit{};
     const int c0 = m_pointsBefore[static_cast<std::size_t>(first)];
     const int c1 = m_pointsBefore[static_cast<std::size_t>(last) + 1];
     const int n = c1 - c0;

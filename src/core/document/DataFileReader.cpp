@@ -401,23 +401,6 @@ std::string DataFileTooLarge()
                         kMaxDataFileBytes >> 20);
 }
 
-OpenStatus ReadDataFileBytes(const std::string& path, std::string& bytes)
-{
-    OpenStatus status;
-    FileBytes file = ReadFileBytes(path, kMaxDataFileBytes);
-    if (file.tooLarge) {
-        file.error = "cannot analyse '" + path + "': " + DataFileTooLarge();
-    }
-    if (!file.ok()) {
-        status.readable = false;
-        status.error = file.error;
-        bytes.clear();
-        return status;
-    }
-    bytes = std::move(file.bytes);
-    return status;
-}
-
 OpenStatus ReadDataFileInto(const std::string& path, std::string& room, std::string_view& bytes)
 {
     OpenStatus status;
@@ -430,6 +413,15 @@ OpenStatus ReadDataFileInto(const std::string& path, std::string& room, std::str
         status.readable = false;
         status.error = std::move(file.error);
     }
+    return status;
+}
+
+OpenStatus ReadDataFileBytes(const std::string& path, std::string& bytes)
+{
+    // The room is the string itself: its bytes are read at its start.
+    std::string_view read;
+    const OpenStatus status = ReadDataFileInto(path, bytes, read);
+    bytes.resize(status.readable ? read.size() : 0);
     return status;
 }
 
