@@ -431,6 +431,11 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
             return frame;
         }
     }
+    // A MagIC table holds many specimens, not one: it opens as a study.
+    if (QFileInfo(absolute).suffix().compare(QStringLiteral("kvd"), Qt::CaseInsensitive) != 0 &&
+        IsMagicFile(absolute)) {
+        return OpenStudyPaths({absolute}) ? StudyFrame() : nullptr;
+    }
     QString error;
     std::shared_ptr<OpenDocument> document = OpenDocument::Open(absolute, m_app.Criteria(), error);
     if (!document) {

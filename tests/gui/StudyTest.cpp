@@ -221,6 +221,24 @@ TEST_F(StudyTest, AMagicFileIsAStudyAndCriteriaRegradeItWhole)
     EXPECT_TRUE(QFile::exists(m_folder.filePath(QString::fromLatin1(kStudyFileName))));
 }
 
+TEST_F(StudyTest, AMagicFileOpenedAsADocumentOpensItsStudy)
+{
+    const QString published = QStringLiteral(KORVANES_SOURCE_DIR "/../shared/magic/thermal-izzi-measurements.txt");
+    if (!QFile::exists(published)) {
+        GTEST_SKIP() << "no published MagIC files beside the repository";
+    }
+    const QString measurements = m_folder.filePath(QStringLiteral("measurements.txt"));
+    ASSERT_TRUE(QFile::copy(published, measurements));
+    RunningProgram program;
+    ModalAnswerer answerer;  // the import's word on the specimens it leaves out
+    CChildFrame* frame = program.Main().OpenDocumentFile(measurements);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame, program.Main().StudyFrame());
+    ASSERT_NE(program.Main().Study(), nullptr);
+    EXPECT_FALSE(program.Main().Study()->Data().specimens.empty());
+    EXPECT_FALSE(program.Main().Study()->Data().magicFile.empty());
+}
+
 TEST_F(StudyTest, StandardStatisticsAreColumnsShownFromTheHeaderAndKept)
 {
     using M = StudyTableModel;

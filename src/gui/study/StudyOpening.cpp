@@ -21,14 +21,6 @@ namespace {
 std::string Bytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
-bool IsMagicFile(const QString& path)
-{
-    std::ifstream in(Bytes(path), std::ios::binary);
-    char head[4096];
-    in.read(head, sizeof head);
-    return magic::LooksLikeMagicText(std::string_view(head, static_cast<std::size_t>(in.gcount())));
-}
-
 // What the study of the chosen paths is: its file and how to start it anew.
 struct StudyPlan {
     QString folder;
@@ -106,6 +98,14 @@ bool RunWithProgress(QWidget* parent, const QString& label, std::size_t total,
     worker.join();
     dialog.reset();
     return !progress.cancel;
+}
+
+bool IsMagicFile(const QString& path)
+{
+    std::ifstream in(Bytes(path), std::ios::binary);
+    char head[4096];
+    in.read(head, sizeof head);
+    return magic::LooksLikeMagicText(std::string_view(head, static_cast<std::size_t>(in.gcount())));
 }
 
 std::unique_ptr<StudySession> OpenStudy(QWidget* parent, const QStringList& paths, const CCriteriaSet& criteria,

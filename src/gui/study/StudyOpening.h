@@ -23,6 +23,9 @@ class StudySession;
 bool RunWithProgress(QWidget* parent, const QString& label, std::size_t total,
                      const std::function<void(StudyProgress&)>& work);
 
+// Whether the file at `path` is a MagIC table (by its first bytes).
+bool IsMagicFile(const QString& path);
+
 // Opens the study of `paths`; null when nothing was opened (the user has
 // been told why, or cancelled). `samples` and `sites` are MagIC tables for a
 // MagIC measurements file (may be empty).
