@@ -255,6 +255,12 @@ void CResultForm::DrawMarks()
 
 void CResultForm::SetRangeFieldsEnabled(bool enabled)
 {
+    if (!enabled) {
+        // The automatic search's range shows in closed fields, not text
+        // typed for a range of one's own that was not applied.
+        m_from->setModified(false);
+        m_to->setModified(false);
+    }
     m_from->setEnabled(enabled);
     m_to->setEnabled(enabled);
     m_includeCheckCorrection->setEnabled(!enabled);

@@ -105,6 +105,21 @@ TEST(AnalysisInputs, TwoWindowsOfOneDocumentAgreeAndTheSavedLineDescribesTheAnal
     EXPECT_TRUE(answerer.texts.isEmpty()) << answerer.texts.join(QLatin1Char('|')).toStdString();
 }
 
+TEST(AnalysisInputs, RangeTextNotAppliedGivesWayToTheAutomaticRange)
+{
+    ForgetSettings();
+    RunningProgram program({Example("basalt-mt1.kvd")});
+    ByText<QRadioButton>(program.Form(), QStringLiteral("select temperature range"))->click();
+    Settle();
+    QLineEdit* from = program.Form().findChildren<QLineEdit*>().value(1);
+    ASSERT_NE(from, nullptr);
+    Type(from, QStringLiteral("x"));
+    ByText<QRadioButton>(program.Form(), QStringLiteral("automatic calculation"))->click();
+    Settle();
+    EXPECT_FALSE(from->isEnabled());
+    EXPECT_EQ(from->text(), QString::number(program.Frame().Document()->Doc().m_result.tMin));
+}
+
 TEST(AnalysisInputs, EveryChoiceIsOneStepThatUndoRestoresBitForBit)
 {
     ForgetSettings();
