@@ -592,14 +592,35 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     auto perUpperEnd = [&zeroField, count](std::vector<double>& maxima, const std::vector<CStepVector>& list,
                                            bool atOrBelow, bool ownTemperature) {
         maxima.assign(static_cast<std::size_t>(count) + 1, 0.0);
+        // The items mostly come in temperature order: the first position
+        // that takes an item in is looked for a few steps on from the last
+        // one, and searched for otherwise.
+        constexpr int kNear = 8;
+        int from = 0;
+        int previous = std::numeric_limits<int>::min();
         for (const CStepVector& item : list) {
             const int t = ownTemperature ? item.stepTemperature : item.temperature;
-            const auto from = atOrBelow ? std::lower_bound(zeroField.begin(), zeroField.end(), t,
-                                                           [](const CStepVector& s, int v) { return s.temperature < v; })
-                                        : std::upper_bound(zeroField.begin(), zeroField.end(), t,
-                                                           [](int v, const CStepVector& s) { return v < s.temperature; });
+            const auto below = [&zeroField, t, atOrBelow](int k) {
+                const int s = zeroField[static_cast<std::size_t>(k)].temperature;
+                return atOrBelow ? s < t : s <= t;
+            };
+            int start = t < previous ? 0 : from;
+            previous = t;
+            const int near = std::min(start + kNear, count);
+            while (start < near && below(start)) {
+                ++start;
+            }
+            if (start == near && start < count && below(start)) {
+                int high = count;  // below(start) holds, below(high) does not (or high is the end)
+                while (high - start > 1) {
+                    const int middle = start + (high - start) / 2;
+                    (below(middle) ? start : high) = middle;
+                }
+                start = high;
+            }
+            from = start;
             const double m = std::fabs(item.magnitude);
-            double& slot = maxima[static_cast<std::size_t>(from - zeroField.begin())];
+            double& slot = maxima[static_cast<std::size_t>(from)];
             if (m > slot) {
                 slot = m;
             }
@@ -733,16 +754,21 @@ void RangeScreen::InnerExtremes(int k0, int k1, double& xLow, double& xHigh, dou
     // A short range is scanned; the table for long ones is made on first use.
     constexpr int kScanned = 32;
     if (k1 - k0 < kScanned) {
-        xLow = xHigh = m_x[static_cast<std::size_t>(k0)];
-        yLow = yHigh = m_y[static_cast<std::size_t>(k0)];
+        // x and y side by side.
+        using Both = double __attribute__((vector_size(16)));
+        const double* const x = m_x.data();
+        const double* const y = m_y.data();
+        Both low = {x[k0], y[k0]};
+        Both high = low;
         for (int k = k0 + 1; k <= k1; ++k) {
-            const double x = m_x[static_cast<std::size_t>(k)];
-            const double y = m_y[static_cast<std::size_t>(k)];
-            xLow = std::min(xLow, x);
-            xHigh = std::max(xHigh, x);
-            yLow = std::min(yLow, y);
-            yHigh = std::max(yHigh, y);
+            const Both v = {x[k], y[k]};
+            low = v < low ? v : low;
+            high = high < v ? v : high;
         }
+        xLow = low[0];
+        yLow = low[1];
+        xHigh = high[0];
+        yHigh = high[1];
         return;
     }
     if (!m_extremesReady) {
