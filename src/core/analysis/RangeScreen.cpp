@@ -53,20 +53,25 @@ bool NeverMet(const ClassThresholds& t, int points)
            t.maxCkError < 0 || t.maxAc < 0 || t.maxIntensityDiff < 0 || t.maxDrat < 0;
 }
 
-// What QuickKeys needs of one row.
+// What QuickKeys needs: the running sums at each upper end and before each
+// point, the points, the pairs of the search and the limits.
 struct QuickInputs {
     const double* endN;  // per upper end: the points up to it, its last point, the running sums at it
     const double* endX;
     const double* endY;
     const double* endHi[8];
     const double* endLo[8];
-    const double* innerMaxY;  // per upper end: extremes of the points between the ends
-    const double* innerMinY;
-    const double* innerMaxX;
-    const double* innerMinX;
-    double start[8];  // the running sums at the first point
-    double startLo[8];
-    double n0, x0, y0;  // the points before the first, and the first point
+    const double* startHi[8];  // per point: the running sums before it
+    const double* startLo[8];
+    const double* x;  // the points
+    const double* y;
+    const int* pointsBefore;  // per list position
+    const int* firstOf;
+    const int* firstPartners;  // per step i: the first j of its pairs
+    int count;                 // steps
+    int points;
+    double* extremes;  // scratch: 4 rows of count + kQuickPad
+    double* keys;      // scratch: the keys in doubles, kQuickPad beyond the last
     double tiny, xMax, yMax;
     double minN[2], rel[2], q[2];  // class A and B: minimum N, slopeRelStd², q² limits
 };
@@ -77,41 +82,47 @@ struct QuickInputs {
 constexpr double kExact = 0x1p-40;
 static_assert((kMaxFitPoints + 8) * kU < kExact, "the fits take too many points for this bound");
 
-// The keys of RangeScreen::QuickRow for `count` upper ends: one pass with no
-// branch and no call, so that the pairs overlap in the processor and go two
-// (with AVX2 four) at a time.
+// The keys of one row: the pairs of the first point c0 (whose running sums
+// before it are s and l) with the `count` upper ends from jFirst on (a
+// multiple of four), with the extremes of the points between the ends at
+// inner[0..3][k]. One pass with no branch and no call, so that the pairs
+// overlap in the processor and go two (with AVX2 four) at a time.
 template <bool byQ>
-inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, int count, double* __restrict keys)
+inline __attribute__((always_inline)) void QuickRowKeys(const QuickInputs& in, int jFirst, int c0, int count,
+                                                        const double* inner, int innerStride,
+                                                        double* __restrict keys)
 {
     // Plain locals, so that the compiler keeps them out of the loop.
-    const double* const endN = in.endN;
-    const double* const endX = in.endX;
-    const double* const endY = in.endY;
-    const double* const innerMaxY = in.innerMaxY;
-    const double* const innerMinY = in.innerMinY;
-    const double* const innerMaxX = in.innerMaxX;
-    const double* const innerMinX = in.innerMinX;
-    const double* const hi0 = in.endHi[0];
-    const double* const hi1 = in.endHi[1];
-    const double* const hi2 = in.endHi[2];
-    const double* const hi3 = in.endHi[3];
-    const double* const hi4 = in.endHi[4];
-    const double* const hi5 = in.endHi[5];
-    const double* const hi6 = in.endHi[6];
-    const double* const hi7 = in.endHi[7];
-    const double* const lo0 = in.endLo[0];
-    const double* const lo1 = in.endLo[1];
-    const double* const lo2 = in.endLo[2];
-    const double* const lo3 = in.endLo[3];
-    const double* const lo4 = in.endLo[4];
-    const double* const lo5 = in.endLo[5];
-    const double* const lo6 = in.endLo[6];
-    const double* const lo7 = in.endLo[7];
-    const double s0 = in.start[0], s1 = in.start[1], s2 = in.start[2], s3 = in.start[3];
-    const double s4 = in.start[4], s5 = in.start[5], s6 = in.start[6], s7 = in.start[7];
-    const double l0 = in.startLo[0], l1 = in.startLo[1], l2 = in.startLo[2], l3 = in.startLo[3];
-    const double l4 = in.startLo[4], l5 = in.startLo[5], l6 = in.startLo[6], l7 = in.startLo[7];
-    const double n0 = in.n0, x0 = in.x0, y0 = in.y0, tiny = in.tiny, xMax = in.xMax, yMax = in.yMax;
+    const std::size_t jf = static_cast<std::size_t>(jFirst);
+    const std::size_t s = static_cast<std::size_t>(c0);
+    const double* const endN = in.endN + jf;
+    const double* const endX = in.endX + jf;
+    const double* const endY = in.endY + jf;
+    const double* const innerMaxY = inner;
+    const double* const innerMinY = inner + innerStride;
+    const double* const innerMaxX = inner + 2 * innerStride;
+    const double* const innerMinX = inner + 3 * innerStride;
+    const double* const hi0 = in.endHi[0] + jf;
+    const double* const hi1 = in.endHi[1] + jf;
+    const double* const hi2 = in.endHi[2] + jf;
+    const double* const hi3 = in.endHi[3] + jf;
+    const double* const hi4 = in.endHi[4] + jf;
+    const double* const hi5 = in.endHi[5] + jf;
+    const double* const hi6 = in.endHi[6] + jf;
+    const double* const hi7 = in.endHi[7] + jf;
+    const double* const lo0 = in.endLo[0] + jf;
+    const double* const lo1 = in.endLo[1] + jf;
+    const double* const lo2 = in.endLo[2] + jf;
+    const double* const lo3 = in.endLo[3] + jf;
+    const double* const lo4 = in.endLo[4] + jf;
+    const double* const lo5 = in.endLo[5] + jf;
+    const double* const lo6 = in.endLo[6] + jf;
+    const double* const lo7 = in.endLo[7] + jf;
+    const double s0 = in.startHi[0][s], s1 = in.startHi[1][s], s2 = in.startHi[2][s], s3 = in.startHi[3][s];
+    const double s4 = in.startHi[4][s], s5 = in.startHi[5][s], s6 = in.startHi[6][s], s7 = in.startHi[7][s];
+    const double l0 = in.startLo[0][s], l1 = in.startLo[1][s], l2 = in.startLo[2][s], l3 = in.startLo[3][s];
+    const double l4 = in.startLo[4][s], l5 = in.startLo[5][s], l6 = in.startLo[6][s], l7 = in.startLo[7][s];
+    const double n0 = c0, x0 = in.x[s], y0 = in.y[s], tiny = in.tiny, xMax = in.xMax, yMax = in.yMax;
     const double minNA = in.minN[0], minNB = in.minN[1], relA = in.rel[0], relB = in.rel[1];
     const double qA = in.q[0], qB = in.q[1];
     for (int k = 0; k < count; ++k) {
@@ -188,6 +199,58 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, in
     }
 }
 
+// The keys of RangeScreen::QuickKeys: row after row, each worked out in
+// whole vectors of four (the keys past a row are written over by the next),
+// in doubles so that the vectors hold four pairs throughout, then in floats.
+template <bool byQ>
+inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, float* __restrict keys)
+{
+    double* const rowKeys = in.keys;
+    int done = 0;
+    const int count = in.count;
+    const int stride = count + RangeScreen::kQuickPad;
+    double* const extremes = in.extremes;
+    const double* const x = in.x;
+    const double* const y = in.y;
+    for (int i = 0; i < count; ++i) {
+        const int jFirst = in.firstPartners[i];
+        if (jFirst >= count) {
+            continue;
+        }
+        const int pairs = count - jFirst;
+        const int c0 = in.pointsBefore[in.firstOf[i]];
+        if (c0 + 3 > in.points) {
+            std::fill(rowKeys + done, rowKeys + done + pairs, kInfinity);  // fewer than 3 points
+            done += pairs;
+            continue;
+        }
+        const int vectors = (pairs + RangeScreen::kQuickPad) & ~RangeScreen::kQuickPad;
+        // The extremes of the points between the ends, c0 + 1 .. c1 - 2, for
+        // each upper end: running extremes, as the ends move up with j.
+        const double* const endN = in.endN + jFirst;
+        double maxY = -kInfinity, minY = kInfinity, maxX = -kInfinity, minX = kInfinity;
+        int next = c0 + 1;
+        for (int k = 0; k < vectors; ++k) {
+            const int endInner = static_cast<int>(endN[k]) - 2;
+            for (; next <= endInner; ++next) {
+                maxY = std::max(maxY, y[next]);
+                minY = std::min(minY, y[next]);
+                maxX = std::max(maxX, x[next]);
+                minX = std::min(minX, x[next]);
+            }
+            extremes[k] = maxY;
+            extremes[stride + k] = minY;
+            extremes[2 * stride + k] = maxX;
+            extremes[3 * stride + k] = minX;
+        }
+        QuickRowKeys<byQ>(in, jFirst, c0, vectors, extremes, stride, rowKeys + done);
+        done += pairs;
+    }
+    for (int k = 0; k < done; ++k) {
+        keys[k] = static_cast<float>(rowKeys[k]);
+    }
+}
+
 // The processor's widest vectors where the build allows a choice at run time.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 #define KORVANES_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
@@ -195,14 +258,14 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, in
 #define KORVANES_VECTOR_CLONES
 #endif
 
-KORVANES_VECTOR_CLONES void QuickKeysByW(const QuickInputs& in, int count, double* __restrict keys)
+KORVANES_VECTOR_CLONES void QuickKeysByW(const QuickInputs& in, float* __restrict keys)
 {
-    QuickKeysOf<false>(in, count, keys);
+    QuickKeysOf<false>(in, keys);
 }
 
-KORVANES_VECTOR_CLONES void QuickKeysByQ(const QuickInputs& in, int count, double* __restrict keys)
+KORVANES_VECTOR_CLONES void QuickKeysByQ(const QuickInputs& in, float* __restrict keys)
 {
-    QuickKeysOf<true>(in, count, keys);
+    QuickKeysOf<true>(in, keys);
 }
 
 // What DirectionKeys needs of one row.
@@ -563,7 +626,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
                          m_dxy.tinyError + (m_sx.tinyError + m_sy.tinyError) * (m_xMax + m_yMax + 1.0));
 
     // The running sums at each upper end (the last point of the block of its
-    // temperature), for QuickRow; the last end repeated kQuickPad times, so
+    // temperature), for QuickKeys; the last end repeated kQuickPad times, so
     // that every row is worked out in whole vectors.
     const std::size_t padded = static_cast<std::size_t>(count + kQuickPad);
     m_endN.resize(padded);
@@ -851,31 +914,33 @@ unsigned RangeScreen::LineClasses(const Fit& fit) const
     return classes;
 }
 
-void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
+void RangeScreen::QuickKeys(const int* firstPartners, float* keys, bool asAOrB) const
 {
-    const int count = static_cast<int>(m_lastOf.size());
-    const int jCount = (count - jFirst + kQuickPad) & ~kQuickPad;  // whole vectors of four
-    const int c0 = m_pointsBefore[static_cast<std::size_t>(m_firstOf[static_cast<std::size_t>(i)])];
-    if (c0 + 3 > static_cast<int>(m_x.size())) {
-        std::fill(keys, keys + jCount, std::numeric_limits<float>::infinity());  // fewer than 3 points
-        return;
-    }
-    const std::size_t s0 = static_cast<std::size_t>(c0);
-    const std::size_t jf = static_cast<std::size_t>(jFirst);
     QuickInputs in;  // every field is set below
-    in.endN = m_endN.data() + jf;
-    in.endX = m_endX.data() + jf;
-    in.endY = m_endY.data() + jf;
+    in.endN = m_endN.data();
+    in.endX = m_endX.data();
+    in.endY = m_endY.data();
     const RunningSum* sums[8] = {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_dxx, &m_dyy, &m_dxy};
     for (std::size_t k = 0; k < 8; ++k) {
-        in.endHi[k] = m_endHiAt[k] + jf;
-        in.endLo[k] = m_endLoAt[k] + jf;
-        in.start[k] = sums[k]->hi[s0];
-        in.startLo[k] = sums[k]->lo[s0];
+        in.endHi[k] = m_endHiAt[k];
+        in.endLo[k] = m_endLoAt[k];
+        in.startHi[k] = sums[k]->hi.data();
+        in.startLo[k] = sums[k]->lo.data();
     }
-    in.n0 = c0;
-    in.x0 = m_x[s0];
-    in.y0 = m_y[s0];
+    in.x = m_x.data();
+    in.y = m_y.data();
+    in.pointsBefore = m_pointsBefore.data();
+    in.firstOf = m_firstOf.data();
+    in.firstPartners = firstPartners;
+    in.count = static_cast<int>(m_lastOf.size());
+    in.points = static_cast<int>(m_x.size());
+    in.extremes = m_rowExtremes.data();
+    std::size_t pairs = 0;
+    for (int i = 0; i < in.count; ++i) {
+        pairs += static_cast<std::size_t>(std::max(in.count - firstPartners[i], 0));
+    }
+    m_quickKeys.resize(pairs + kQuickPad);
+    in.keys = m_quickKeys.data();
     in.tiny = m_quickTiny;
     in.xMax = m_xMax;
     in.yMax = m_yMax;
@@ -885,40 +950,10 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
         in.rel[c] = limits.rel[c];
         in.q[c] = limits.q[c];
     }
-
-    // The extremes of the points between the ends, c0 + 1 .. c1 - 2, for
-    // each upper end: running extremes, as the ends move up with j.
-    double* extremes = m_rowExtremes.data();
-    in.innerMaxY = extremes;
-    in.innerMinY = extremes + jCount;
-    in.innerMaxX = extremes + 2 * jCount;
-    in.innerMinX = extremes + 3 * jCount;
-    double maxY = -kInfinity, minY = kInfinity, maxX = -kInfinity, minX = kInfinity;
-    int next = c0 + 1;
-    const double* const x = m_x.data();
-    const double* const y = m_y.data();
-    for (int k = 0; k < jCount; ++k) {
-        const int endInner = static_cast<int>(in.endN[k]) - 2;
-        for (; next <= endInner; ++next) {
-            maxY = std::max(maxY, y[next]);
-            minY = std::min(minY, y[next]);
-            maxX = std::max(maxX, x[next]);
-            minX = std::min(minX, x[next]);
-        }
-        extremes[k] = maxY;
-        extremes[jCount + k] = minY;
-        extremes[2 * jCount + k] = maxX;
-        extremes[3 * jCount + k] = minX;
-    }
-    // In doubles, so that the vectors hold four pairs throughout.
-    double* rowKeys = extremes + 4 * jCount;
     if (m_maximizeQ) {
-        QuickKeysByQ(in, jCount, rowKeys);
+        QuickKeysByQ(in, keys);
     } else {
-        QuickKeysByW(in, jCount, rowKeys);
-    }
-    for (int k = 0; k < jCount; ++k) {
-        keys[k] = static_cast<float>(rowKeys[k]);
+        QuickKeysByW(in, keys);
     }
 }
 
@@ -976,7 +1011,7 @@ void RangeScreen::PrepareDirectionRows() const
     }
     // The running moments at each upper end, for DirectionRow: made on its
     // first use in a search (most searches never need it).
-    // As for QuickRow, the last end repeated kQuickPad times.
+    // As for QuickKeys, the last end repeated kQuickPad times.
     const std::vector<CStepVector>& zeroField = m_doc->m_zeroFieldSteps;
     const int count = static_cast<int>(zeroField.size());
     const std::size_t padded = static_cast<std::size_t>(count + kQuickPad);

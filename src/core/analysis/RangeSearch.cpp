@@ -253,7 +253,7 @@ struct Candidate {
 // that a repeated search allocates nothing.
 struct ScreenedSearchStore {
     RangeScreen screen;
-    // Per pair in the search order, the key of RangeScreen::QuickRow: the
+    // Per pair in the search order, the key of RangeScreen::QuickKeys: the
     // square of its value is below 0.5 / key.
     std::vector<float> keys;
     // The keys that a class-A search took (those of class A or B), kept for
@@ -310,14 +310,7 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         }
         // Room for the vectors that run past the last row.
         store.keys.resize(pairs + RangeScreen::kQuickPad);
-        std::size_t offset = 0;
-        for (int i = 0; i < count; ++i) {
-            const int j0 = firstPartner(i);
-            if (j0 < count) {
-                screen.QuickRow(i, j0, store.keys.data() + offset, alsoAOrB);
-                offset += static_cast<std::size_t>(count - j0);
-            }
-        }
+        screen.QuickKeys(partners, store.keys.data(), alsoAOrB);
         store.keys.resize(pairs);
         if (alsoAOrB) {
             store.keysAOrB = store.keys;
