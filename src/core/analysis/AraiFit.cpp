@@ -143,18 +143,28 @@ int GatherPoints(const std::vector<CStepVector>& zeroField, const AraiPairing& p
     return n;
 }
 
-// ClampAndSnap, then GatherPoints. For a list paired in advance whose
+// Room for the gathered points of a range.
+struct PointBuffer {
+    double x[kMaxFitPoints];
+    double y[kMaxFitPoints];
+};
+
+// ClampAndSnap, then GatherPoints; xs and ys are set to the points, in
+// `points` or, where they lie together in the pairing, there. For a list paired in advance whose
 // temperatures ascend, the searches that snap the range also give the
 // block of its items: the first item at or above the snapped start is the
 // one the start snapped to, and the items past the snapped end follow the
 // one it snapped to.
 int ClampSnapAndGather(const std::vector<CStepVector>& zeroField, const CPlotBounds& bounds,
-                       const AraiPairing& pairing, int& tMin, int& tMax, double* xs, double* ys)
+                       const AraiPairing& pairing, int& tMin, int& tMax, PointBuffer& points, const double*& xs,
+                       const double*& ys)
 {
     const std::size_t size = zeroField.size();
     if (size == 0 || !pairing.paired || !pairing.ascending || pairing.count != static_cast<int>(size)) {
         ClampAndSnap(zeroField, bounds, pairing, tMin, tMax);
-        return GatherPoints(zeroField, pairing, tMin, tMax, xs, ys);
+        xs = points.x;
+        ys = points.y;
+        return GatherPoints(zeroField, pairing, tMin, tMax, points.x, points.y);
     }
     if (bounds.maxTemperature < tMax) {
         tMax = bounds.maxTemperature;
@@ -178,7 +188,22 @@ int ClampSnapAndGather(const std::vector<CStepVector>& zeroField, const CPlotBou
     while (last < size && temperatures[last] <= tMax) {
         ++last;
     }
-    return GatherBlock(zeroField, pairing, belowMin, std::max(belowMin, last), tMin, tMax, xs, ys);
+    // Every item of the block lies within the range.
+    const std::size_t end = std::max(belowMin, last);
+    if (pairing.allMeasured) {
+        xs = pairing.x + belowMin;
+        ys = pairing.y + belowMin;
+        return static_cast<int>(end - belowMin);
+    }
+    int n = 0;
+    for (std::size_t k = belowMin; k < end; ++k) {
+        points.x[n] = pairing.x[k];
+        points.y[n] = pairing.y[k];
+        n += pairing.measured[k] ? 1 : 0;
+    }
+    xs = points.x;
+    ys = points.y;
+    return n;
 }
 
 // Means and sums of squared deviations of the n points.
@@ -228,57 +253,95 @@ double PaleointensityOf(double slope, const CKorvanesToolDoc& doc)
 void PairAraiPoints(const std::vector<CStepVector>& zeroField, const std::vector<CStepVector>& ptrm,
                     AraiPairing& pairing)
 {
+    const std::size_t size = zeroField.size();
     pairing.ptrm = &ptrm;
-    pairing.count = static_cast<int>(zeroField.size());
-    pairing.paired = zeroField.size() <= static_cast<std::size_t>(kMaxFitPoints);
+    pairing.paired = size <= static_cast<std::size_t>(kMaxFitPoints);
     pairing.ascending = false;
+    pairing.allMeasured = false;
     if (!pairing.paired) {
         pairing.count = 0;
         return;
     }
+    pairing.count = static_cast<int>(size);
     // The pTRM list of a real experiment ascends in temperature: the last
     // item of a temperature is then found by halving, instead of a pass
     // over the whole list for every step.
+    const CStepVector* const p = ptrm.data();
+    const std::size_t ptrmSize = ptrm.size();
     const bool ptrmAscending = std::is_sorted(ptrm.begin(), ptrm.end(), [](const CStepVector& a, const CStepVector& b) {
         return a.temperature < b.temperature;
     });
-    pairing.ascending = true;
+    bool ascending = true;
+    bool allMeasured = true;
     // With both lists ascending the first pTRM item above each step only
     // moves forward: one merged pass finds them all.
     std::size_t above = 0;
-    for (std::size_t k = 0; k < zeroField.size(); ++k) {
-        const int t = zeroField[k].temperature;
-        double x = 0.0;
-        bool measured = false;
+    for (std::size_t k = 0; k < size; ++k) {
+        const CStepVector& z = zeroField[k];
+        const int t = z.temperature;
+        const bool descends = k > 0 && t < zeroField[k - 1].temperature;
+        std::int32_t source = -1;
         if (ptrmAscending) {
-            if (k > 0 && t < zeroField[k - 1].temperature) {
+            if (descends) {
                 above = FirstAbove(ptrm, t);
             } else {
-                while (above < ptrm.size() && ptrm[above].temperature <= t) {
+                while (above < ptrmSize && p[above].temperature <= t) {
                     ++above;
                 }
             }
-            if (above > 0 && ptrm[above - 1].temperature == t) {
-                x = ptrm[above - 1].magnitude;
-                measured = true;
+            if (above > 0 && p[above - 1].temperature == t) {
+                source = static_cast<std::int32_t>(above - 1);
             }
         } else {
-            for (const CStepVector& p : ptrm) {
-                if (p.temperature == t) {
-                    x = p.magnitude;
-                    measured = true;
+            for (std::size_t m = 0; m < ptrmSize; ++m) {
+                if (p[m].temperature == t) {
+                    source = static_cast<std::int32_t>(m);
                 }
             }
         }
-        pairing.x[k] = x;
+        const bool measured = source >= 0;
+        pairing.x[k] = measured ? p[source].magnitude : 0.0;
+        pairing.y[k] = z.magnitude;
         pairing.measured[k] = measured;
-        if (k > 0 && t < zeroField[k - 1].temperature) {
-            pairing.ascending = false;
-        }
+        pairing.source[k] = source;
         pairing.sortedTemperatures[k] = t;
+        allMeasured = allMeasured && measured;
+        ascending = ascending && !descends;
     }
-    if (!pairing.ascending) {
+    pairing.ascending = ascending;
+    pairing.allMeasured = allMeasured;
+    if (!ascending) {
         std::sort(pairing.sortedTemperatures, pairing.sortedTemperatures + pairing.count);
+    }
+}
+
+void PairAraiPointsLike(const AraiPairing& model, const std::vector<CStepVector>& zeroField,
+                        const std::vector<CStepVector>& ptrm, AraiPairing& pairing)
+{
+    const std::vector<CStepVector>* const other = model.ptrm;
+    bool alike = model.paired && other != nullptr && model.count == static_cast<int>(zeroField.size()) &&
+                 other->size() == ptrm.size();
+    for (std::size_t m = 0; alike && m < ptrm.size(); ++m) {
+        alike = (*other)[m].temperature == ptrm[m].temperature;
+    }
+    if (!alike) {
+        PairAraiPoints(zeroField, ptrm, pairing);
+        return;
+    }
+    const std::size_t count = static_cast<std::size_t>(model.count);
+    pairing.ptrm = &ptrm;
+    pairing.paired = true;
+    pairing.ascending = model.ascending;
+    pairing.allMeasured = model.allMeasured;
+    pairing.count = model.count;
+    std::copy_n(model.y, count, pairing.y);
+    std::copy_n(model.measured, count, pairing.measured);
+    std::copy_n(model.source, count, pairing.source);
+    std::copy_n(model.sortedTemperatures, count, pairing.sortedTemperatures);
+    const CStepVector* const p = ptrm.data();
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::int32_t source = pairing.source[k];
+        pairing.x[k] = source >= 0 ? p[source].magnitude : 0.0;
     }
 }
 
@@ -294,9 +357,10 @@ void EvaluateRange(CKorvanesToolDoc& doc, int tMin, int tMax,
 double PairedRangePaleointensity(const CKorvanesToolDoc& doc, int tMin, int tMax,
                                  const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
 {
-    double xs[kMaxFitPoints];
-    double ys[kMaxFitPoints];
-    const int n = ClampSnapAndGather(zeroField, doc.m_plotBounds, pairing, tMin, tMax, xs, ys);
+    PointBuffer points;
+    const double* xs = nullptr;
+    const double* ys = nullptr;
+    const int n = ClampSnapAndGather(zeroField, doc.m_plotBounds, pairing, tMin, tMax, points, xs, ys);
     return PaleointensityOf(SlopeOf(SumsOf(xs, ys, n)), doc);
 }
 
@@ -326,9 +390,10 @@ void EvaluatePairedLineFit(CKorvanesToolDoc& doc, int tMin, int tMax,
                            const std::vector<CStepVector>& zeroField, const AraiPairing& pairing)
 {
     CSpecimenResult& r = doc.m_result;
-    double xs[kMaxFitPoints];
-    double ys[kMaxFitPoints];
-    const int n = ClampSnapAndGather(zeroField, doc.m_plotBounds, pairing, tMin, tMax, xs, ys);
+    PointBuffer points;
+    const double* xs = nullptr;
+    const double* ys = nullptr;
+    const int n = ClampSnapAndGather(zeroField, doc.m_plotBounds, pairing, tMin, tMax, points, xs, ys);
     const LineSums sums = SumsOf(xs, ys, n);
     const double xMean = sums.xMean;
     const double yMean = sums.yMean;

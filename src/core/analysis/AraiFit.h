@@ -55,9 +55,13 @@ struct AraiPairing {
     // The zero-field temperatures never decrease along the list (as in every
     // real experiment): the items of a range are then one block of the list.
     bool ascending = false;
+    // Every item of the list has a pTRM item.
+    bool allMeasured = false;
     int count = 0;
     double x[kMaxFitPoints];       // x[k] belongs to zeroField[k], k < count
+    double y[kMaxFitPoints];       // the magnitude of zeroField[k]
     bool measured[kMaxFitPoints];  // zeroField[k] has a pTRM item: an Arai point
+    std::int32_t source[kMaxFitPoints];  // the position in *ptrm of that item, or -1
     // The zero-field temperatures in ascending order, for the clamping and
     // snapping of a range.
     std::int32_t sortedTemperatures[kMaxFitPoints];
@@ -67,6 +71,13 @@ struct AraiPairing {
 // No heap allocation.
 void PairAraiPoints(const std::vector<CStepVector>& zeroField, const std::vector<CStepVector>& ptrm,
                     AraiPairing& pairing);
+
+// PairAraiPoints of `zeroField` with `ptrm`, taken from `model`, a pairing of
+// the same `zeroField` with another list, when that list holds the same
+// temperatures in the same order (as the check-corrected pTRM list does):
+// the steps then pair with the items at the same positions.
+void PairAraiPointsLike(const AraiPairing& model, const std::vector<CStepVector>& zeroField,
+                        const std::vector<CStepVector>& ptrm, AraiPairing& pairing);
 
 // EvaluateRange with the pairing made beforehand by PairAraiPoints from the
 // same `zeroField`: writes exactly the same values, bit for bit.

@@ -149,20 +149,25 @@ StepCode ReadTreatmentCode(float treatmentCode, int previousType) { return codeM
 
 namespace {
 
-// The vectors of the measurements last converted on this thread, with the
-// bits they came from: a window that repaints one specimen again and again
+// The steps of the measurements last read on this thread, with the bits
+// they came from: a window that repaints one specimen again and again
 // converts its directions once (the sines and cosines are most of the cost
-// of building the steps). A changed measurement, header angle or coordinate
-// system is converted again, so the vectors are always those of the input.
-class VectorMemo {
+// of building the steps) and reads each code once. A changed measurement,
+// header angle or coordinate system is read again, so the steps are always
+// those of the input.
+class StepMemo {
 public:
-    // Starts a pass over the measurements of `doc`: vectors converted for
-    // other header angles or another coordinate system are dropped.
+    // The type of a code that takes the type of the step before.
+    static constexpr int kAsBefore = -1;
+
+    // Starts a pass over the measurements of `doc`: steps read for other
+    // header angles or another coordinate system are dropped.
     void Begin(const CKorvanesToolDoc& doc)
     {
         const CSpecimenHeader& h = doc.m_header;
         const std::array<float, 4> angles{h.m_coreAzimuth, h.m_coreDip, h.m_beddingDipDirection, h.m_beddingDip};
-        if (doc.m_options.m_coordinates != m_coordinates || !SameBits(angles, m_angles)) {
+        if (doc.m_options.m_coordinates != m_coordinates ||
+            std::memcmp(angles.data(), m_angles.data(), sizeof angles) != 0) {
             m_entries.clear();
             m_coordinates = doc.m_options.m_coordinates;
             m_angles = angles;
@@ -170,31 +175,27 @@ public:
         m_entries.resize(std::max(m_entries.size(), doc.m_measurements.size()));
     }
 
-    // The vector of measurement `index` of the document passed to Begin.
-    const Vector3& Of(std::size_t index, const CMeasurement& m, const CSpecimenHeader& header)
+    // The step of measurement `index` of the document passed to Begin, its
+    // type kAsBefore where the code says so.
+    const CStepVector& Of(std::size_t index, const CMeasurement& m, const CSpecimenHeader& header)
     {
         Entry& e = m_entries[index];
-        const std::array<float, 3> input{m.declination, m.inclination, m.moment};
-        if (!e.valid || !SameBits(input, e.input)) {
-            e.vector = VectorInCoordinates(m, header, m_coordinates);
-            e.input = input;
+        if (!e.valid || std::memcmp(&m, &e.input, sizeof m) != 0) {
+            const Vector3 v = VectorInCoordinates(m, header, m_coordinates);
+            const StepCode code = ReadTreatmentCode(m.treatmentCode, kAsBefore);
+            e.step = {v.x, v.y, v.z, Length(v.x, v.y, v.z), code.type, code.temperature, code.temperature};
+            std::memcpy(&e.input, &m, sizeof m);
             e.valid = true;
         }
-        return e.vector;
+        return e.step;
     }
 
 private:
     struct Entry {
-        std::array<float, 3> input{};
-        Vector3 vector;
+        CMeasurement input;
         bool valid = false;
+        CStepVector step;
     };
-
-    template <std::size_t N>
-    static bool SameBits(const std::array<float, N>& a, const std::array<float, N>& b)
-    {
-        return std::memcmp(a.data(), b.data(), sizeof(float) * N) == 0;
-    }
 
     std::vector<Entry> m_entries;
     int m_coordinates = -1;
@@ -207,20 +208,25 @@ void BuildSteps(CKorvanesToolDoc& doc)
 {
     // One memo per coordinate system: the tail statistics convert the same
     // measurements to specimen coordinates beside the displayed ones.
-    static thread_local std::array<VectorMemo, 3> memos;
+    static thread_local std::array<StepMemo, 3> memos;
     const int coordinates = doc.m_options.m_coordinates;
-    VectorMemo& memo = memos[static_cast<std::size_t>(coordinates >= 0 && coordinates < 3 ? coordinates : 0)];
+    StepMemo& memo = memos[static_cast<std::size_t>(coordinates >= 0 && coordinates < 3 ? coordinates : 0)];
     memo.Begin(doc);
-    doc.m_steps.clear();
-    doc.m_steps.reserve(doc.m_measurements.size());
-    CodeMemo& codes = codeMemo;
+    const std::vector<CMeasurement>& measurements = doc.m_measurements;
+    const std::size_t n = measurements.size();
+    // Every field of every step is written below: steps kept from the last
+    // run need no clearing.
+    if (doc.m_steps.size() != n) {
+        doc.m_steps.resize(n);
+    }
+    CStepVector* const steps = doc.m_steps.data();
     int g = -1;
     int previousType = kZeroField;
-    for (std::size_t i = 0; i < doc.m_measurements.size(); ++i) {
-        const CMeasurement& m = doc.m_measurements[i];
-        const Vector3 v = memo.Of(i, m, doc.m_header);
-        const auto [type, t] = codes.Read(m.treatmentCode, previousType);
-        doc.m_steps.push_back({v.x, v.y, v.z, Length(v.x, v.y, v.z), type, t, t});
+    for (std::size_t i = 0; i < n; ++i) {
+        const CStepVector& s = memo.Of(i, measurements[i], doc.m_header);
+        const int type = s.stepType == StepMemo::kAsBefore ? previousType : s.stepType;
+        steps[i] = s;
+        steps[i].stepType = type;
         g = std::max(g, type);
         previousType = type;
     }
@@ -244,12 +250,29 @@ namespace {
 // has met (the step itself, or the last zero-field or in-field step). A hash
 // table of the temperatures gives each step the entry of its temperature as
 // it is built, so that a look-up is one read. Kept per thread, so that a
-// repeated run allocates nothing.
+// repeated run allocates nothing; the table depends on the steps' types and
+// temperatures alone, so steps read alike (the limits check of a file and
+// its analysis, or a repeated run) find it built already.
 class PartnerTable {
 public:
     void Build(const std::vector<CStepVector>& steps)
     {
         const std::size_t n = steps.size();
+        if (SameKeys(steps)) {
+            if (m_tallied) {
+                for (std::size_t i = 0; i < n; ++i) {
+                    m_entries[m_entryOf[i]].checkItems = 0;
+                }
+                m_tallied = false;
+            }
+            return;
+        }
+        m_keys.resize(n);
+        std::uint64_t* const keys = m_keys.data();
+        for (std::size_t i = 0; i < n; ++i) {
+            keys[i] = KeyOf(steps[i]);
+        }
+        m_tallied = false;
         std::size_t size = 16;
         while (size < 2 * n) {
             size *= 2;
@@ -310,10 +333,36 @@ public:
     std::size_t Count(int type, std::size_t of) const { return m_entries[m_entryOf[of]].count[type]; }
 
     // A tally per temperature for the counting of the pairs, 0 after Build.
-    void AddCheckItems(std::size_t of, std::size_t items) { m_entries[m_entryOf[of]].checkItems += items; }
+    void AddCheckItems(std::size_t of, std::size_t items)
+    {
+        m_entries[m_entryOf[of]].checkItems += items;
+        m_tallied = true;
+    }
     std::size_t CheckItems(std::size_t of) const { return m_entries[m_entryOf[of]].checkItems; }
 
 private:
+    // A step's type and temperature in one word.
+    static std::uint64_t KeyOf(const CStepVector& s)
+    {
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(s.stepType)) << 32 |
+               static_cast<std::uint32_t>(s.temperature);
+    }
+
+    // Whether the table was built from steps of these types and temperatures.
+    bool SameKeys(const std::vector<CStepVector>& steps) const
+    {
+        if (steps.size() != m_keys.size()) {
+            return false;
+        }
+        const std::uint64_t* const keys = m_keys.data();
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            if (KeyOf(steps[i]) != keys[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     static constexpr int kTypes = kAdditivityCheck + 1;
     struct Entry {
         std::int32_t temperature = 0;
@@ -327,6 +376,8 @@ private:
     std::uint32_t m_generation = 0;
     std::vector<std::int32_t> m_next;
     std::vector<std::uint32_t> m_entryOf;
+    std::vector<std::uint64_t> m_keys;  // of the steps the table was built from
+    bool m_tallied = false;             // a checkItems tally is not 0
 };
 
 // The table of the last VisitPairs on this thread.

@@ -438,6 +438,65 @@ KORVANES_VECTOR_CLONES void DirectionKeys(const DirectionInputs& in, int count, 
     DirectionKeysOf(in, count, failing);
 }
 
+// The running sums of the Arai points (x, y, xx, yy, xy, the corrected x
+// and its square, and the steps' dxx, dyy, dxy) all at once: each the same
+// two-sum steps as RunningSum::Add, side by side so that they go in
+// vectors. The step sums take one term fewer than there are points.
+struct PointSums {
+    static constexpr int kSums = 10;
+    static constexpr int kStepSums = 7;  // the first of the step sums
+    double* hi[kSums];
+    double* lo[kSums];
+    double absTotal[kSums];
+};
+
+KORVANES_VECTOR_CLONES void RunPointSums(const double* x, const double* y, const double* cx, int points,
+                                         PointSums& out)
+{
+    // Four sums to a vector: x, y, xx, yy | xy, cx, cxx, dxx | dyy, dxy, -, -.
+    using Lanes = double __attribute__((vector_size(32)));
+    using LaneBits = std::int64_t __attribute__((vector_size(32)));
+    constexpr int kVectors = 3;
+    const LaneBits magnitude = {INT64_MAX, INT64_MAX, INT64_MAX, INT64_MAX};
+    Lanes h[kVectors] = {};
+    Lanes l[kVectors] = {};
+    Lanes a[kVectors] = {};
+    for (int k = 0; k < points; ++k) {
+        const double xk = x[k];
+        const double yk = y[k];
+        const double ck = cx[k];
+        const bool step = k + 1 < points;
+        const double dx = step ? xk - x[k + 1] : 0.0;
+        const double dy = step ? yk - y[k + 1] : 0.0;
+        const auto add = [&](int v, Lanes t) {
+            const Lanes sum = h[v] + t;
+            const Lanes b = sum - h[v];
+            const Lanes e = (h[v] - (sum - b)) + (t - b);
+            const Lanes low = l[v] + e;
+            h[v] = sum + low;
+            l[v] = low - (h[v] - sum);
+            a[v] += reinterpret_cast<Lanes>(reinterpret_cast<LaneBits>(t) & magnitude);
+        };
+        add(0, Lanes{xk, yk, xk * xk, yk * yk});
+        add(1, Lanes{xk * yk, ck, ck * ck, dx * dx});
+        add(2, Lanes{dy * dy, dx * dy, 0.0, 0.0});
+        const std::size_t at = static_cast<std::size_t>(k) + 1;
+        for (int s = 0; s < PointSums::kStepSums; ++s) {
+            out.hi[s][at] = h[s / 4][s % 4];
+            out.lo[s][at] = l[s / 4][s % 4];
+        }
+        if (step) {
+            for (int s = PointSums::kStepSums; s < PointSums::kSums; ++s) {
+                out.hi[s][at] = h[s / 4][s % 4];
+                out.lo[s][at] = l[s / 4][s % 4];
+            }
+        }
+    }
+    for (int s = 0; s < PointSums::kSums; ++s) {
+        out.absTotal[s] = a[s / 4][s % 4];
+    }
+}
+
 }  // namespace
 
 void RangeScreen::RunningSum::Reset(int terms)
@@ -528,67 +587,64 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     // The blocks of equal temperatures (the list ascends).
     m_firstOf.resize(static_cast<std::size_t>(count));
     m_lastOf.resize(static_cast<std::size_t>(count));
+    int first = 0;
+    bool repeated = false;  // some temperature has more than one step
     for (int k = 0; k < count; ++k) {
-        const bool same = k > 0 && zeroField[static_cast<std::size_t>(k)].temperature ==
-                                       zeroField[static_cast<std::size_t>(k) - 1].temperature;
-        m_firstOf[static_cast<std::size_t>(k)] = same ? m_firstOf[static_cast<std::size_t>(k) - 1] : k;
+        if (k > 0 && zeroField[static_cast<std::size_t>(k)].temperature !=
+                         zeroField[static_cast<std::size_t>(k) - 1].temperature) {
+            first = k;
+        }
+        repeated |= first != k;
+        m_firstOf[static_cast<std::size_t>(k)] = first;
     }
-    for (int k = count - 1; k >= 0; --k) {
-        const bool same = k + 1 < count && zeroField[static_cast<std::size_t>(k)].temperature ==
-                                               zeroField[static_cast<std::size_t>(k) + 1].temperature;
-        m_lastOf[static_cast<std::size_t>(k)] = same ? m_lastOf[static_cast<std::size_t>(k) + 1] : k;
+    if (!repeated) {
+        std::copy(m_firstOf.begin(), m_firstOf.end(), m_lastOf.begin());
+    } else {
+        for (int k = count - 1; k >= 0; --k) {
+            const bool same = k + 1 < count && m_firstOf[static_cast<std::size_t>(k) + 1] == m_firstOf[static_cast<std::size_t>(k)];
+            m_lastOf[static_cast<std::size_t>(k)] = same ? m_lastOf[static_cast<std::size_t>(k) + 1] : k;
+        }
     }
 
     // The Arai points and their running sums.
     m_pointsBefore.resize(static_cast<std::size_t>(count) + 1);
-    m_x.clear();
-    m_y.clear();
-    m_correctedX.clear();
+    m_x.resize(static_cast<std::size_t>(count));
+    m_y.resize(static_cast<std::size_t>(count));
+    m_correctedX.resize(static_cast<std::size_t>(count));
+    int points = 0;
     for (int k = 0; k < count; ++k) {
-        m_pointsBefore[static_cast<std::size_t>(k)] = static_cast<int>(m_x.size());
+        m_pointsBefore[static_cast<std::size_t>(k)] = points;
         if (!plain.measured[k]) {
             continue;
         }
         if (!m_corrected && !corrected.measured[k]) {
             return false;  // the corrected list pairs other steps: no d(pal) bound
         }
-        m_x.push_back(plain.x[k]);
-        m_y.push_back(zeroField[static_cast<std::size_t>(k)].magnitude);
-        m_correctedX.push_back(m_corrected ? 0.0 : corrected.x[k]);
+        const std::size_t at = static_cast<std::size_t>(points++);
+        m_x[at] = plain.x[k];
+        m_y[at] = zeroField[static_cast<std::size_t>(k)].magnitude;
+        m_correctedX[at] = m_corrected ? 0.0 : corrected.x[k];
     }
-    const int points = static_cast<int>(m_x.size());
+    m_x.resize(static_cast<std::size_t>(points));
+    m_y.resize(static_cast<std::size_t>(points));
+    m_correctedX.resize(static_cast<std::size_t>(points));
     m_pointsBefore[static_cast<std::size_t>(count)] = points;
 
-    for (RunningSum* sum : {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_cx, &m_cxx}) {
-        sum->Reset(points);
+    RunningSum* const pointSums[PointSums::kSums] = {&m_sx, &m_sy,  &m_sxx, &m_syy, &m_sxy,
+                                                     &m_cx, &m_cxx, &m_dxx, &m_dyy, &m_dxy};
+    PointSums out;
+    for (int s = 0; s < PointSums::kSums; ++s) {
+        RunningSum& sum = *pointSums[s];
+        sum.Reset(s < PointSums::kStepSums ? points : std::max(points - 1, 0));
+        out.hi[s] = sum.hi.data();
+        out.lo[s] = sum.lo.data();
     }
-    for (RunningSum* sum : {&m_dxx, &m_dyy, &m_dxy}) {
-        sum->Reset(std::max(points - 1, 0));
+    RunPointSums(m_x.data(), m_y.data(), m_correctedX.data(), points, out);
+    for (int s = 0; s < PointSums::kSums; ++s) {
+        pointSums[s]->absTotal = out.absTotal[s];
+        pointSums[s]->Finish();
     }
-    for (int k = 0; k < points; ++k) {
-        const double x = m_x[static_cast<std::size_t>(k)];
-        const double y = m_y[static_cast<std::size_t>(k)];
-        const double cx = m_correctedX[static_cast<std::size_t>(k)];
-        m_sx.Add(k, x);
-        m_sy.Add(k, y);
-        m_sxx.Add(k, x * x);
-        m_syy.Add(k, y * y);
-        m_sxy.Add(k, x * y);
-        m_cx.Add(k, cx);
-        m_cxx.Add(k, cx * cx);
-        if (k + 1 < points) {
-            const double dx = x - m_x[static_cast<std::size_t>(k) + 1];
-            const double dy = y - m_y[static_cast<std::size_t>(k) + 1];
-            m_dxx.Add(k, dx * dx);
-            m_dyy.Add(k, dy * dy);
-            m_dxy.Add(k, dx * dy);
-        }
-    }
-    for (RunningSum* sum : {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_cx, &m_cxx, &m_dxx, &m_dyy, &m_dxy}) {
-        sum->Finish();
-    }
-    m_xExtremes.Build(m_x);
-    m_yExtremes.Build(m_y);
+    m_extremesReady = false;
     m_xMax = points > 0 ? *std::max_element(m_x.begin(), m_x.end()) : 0.0;
     m_yMax = points > 0 ? *std::max_element(m_y.begin(), m_y.end()) : 0.0;
 
@@ -599,14 +655,35 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     auto perUpperEnd = [&zeroField, count](std::vector<double>& maxima, const std::vector<CStepVector>& list,
                                            bool atOrBelow, bool ownTemperature) {
         maxima.assign(static_cast<std::size_t>(count) + 1, 0.0);
+        // The items mostly come in temperature order: the first position
+        // that takes an item in is looked for a few steps on from the last
+        // one, and searched for otherwise.
+        constexpr int kNear = 8;
+        int from = 0;
+        int previous = std::numeric_limits<int>::min();
         for (const CStepVector& item : list) {
             const int t = ownTemperature ? item.stepTemperature : item.temperature;
-            const auto from = atOrBelow ? std::lower_bound(zeroField.begin(), zeroField.end(), t,
-                                                           [](const CStepVector& s, int v) { return s.temperature < v; })
-                                        : std::upper_bound(zeroField.begin(), zeroField.end(), t,
-                                                           [](int v, const CStepVector& s) { return v < s.temperature; });
+            const auto below = [&zeroField, t, atOrBelow](int k) {
+                const int s = zeroField[static_cast<std::size_t>(k)].temperature;
+                return atOrBelow ? s < t : s <= t;
+            };
+            int start = t < previous ? 0 : from;
+            previous = t;
+            const int near = std::min(start + kNear, count);
+            while (start < near && below(start)) {
+                ++start;
+            }
+            if (start == near && start < count && below(start)) {
+                int high = count;  // below(start) holds, below(high) does not (or high is the end)
+                while (high - start > 1) {
+                    const int middle = start + (high - start) / 2;
+                    (below(middle) ? start : high) = middle;
+                }
+                start = high;
+            }
+            from = start;
             const double m = std::fabs(item.magnitude);
-            double& slot = maxima[static_cast<std::size_t>(from - zeroField.begin())];
+            double& slot = maxima[static_cast<std::size_t>(from)];
             if (m > slot) {
                 slot = m;
             }
@@ -681,9 +758,9 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     }
 
     m_rowExtremes.resize(5 * padded);
-    m_inverse.resize(static_cast<std::size_t>(points) + 1);
-    for (int n = 0; n <= points; ++n) {
-        m_inverse[static_cast<std::size_t>(n)] = n > 0 ? 1.0 / n : 0.0;
+    // 1 / n does not depend on the lists: the table only grows.
+    for (std::size_t n = m_inverse.size(); n <= static_cast<std::size_t>(points); ++n) {
+        m_inverse.push_back(n > 0 ? 1.0 / static_cast<double>(n) : 0.0);
     }
 
     Retarget(doc, classes);
@@ -733,6 +810,39 @@ bool RangeScreen::LineFit(int first, int last, Fit& fit) const
         return kept.usable;
     }
     return ComputeLineFit(first, last, fit);
+}
+
+void RangeScreen::InnerExtremes(int k0, int k1, double& xLow, double& xHigh, double& yLow, double& yHigh) const
+{
+    // A short range is scanned; the table for long ones is made on first use.
+    constexpr int kScanned = 32;
+    if (k1 - k0 < kScanned) {
+        // x and y side by side.
+        using Both = double __attribute__((vector_size(16)));
+        const double* const x = m_x.data();
+        const double* const y = m_y.data();
+        Both low = {x[k0], y[k0]};
+        Both high = low;
+        for (int k = k0 + 1; k <= k1; ++k) {
+            const Both v = {x[k], y[k]};
+            low = v < low ? v : low;
+            high = high < v ? v : high;
+        }
+        xLow = low[0];
+        yLow = low[1];
+        xHigh = high[0];
+        yHigh = high[1];
+        return;
+    }
+    if (!m_extremesReady) {
+        m_xExtremes.Build(m_x);
+        m_yExtremes.Build(m_y);
+        m_extremesReady = true;
+    }
+    xLow = m_xExtremes.Min(k0, k1);
+    xHigh = m_xExtremes.Max(k0, k1);
+    yLow = m_yExtremes.Min(k0, k1);
+    yHigh = m_yExtremes.Max(k0, k1);
 }
 
 bool RangeScreen::ComputeLineFit(int first, int last, Fit& fit) const
@@ -824,8 +934,10 @@ bool RangeScreen::ComputeLineFit(int first, int last, Fit& fit) const
     // The points between the ends: their projections lie within these.
     const int i0 = c0 + 1;
     const int i1 = c1 - 2;
-    const double innerHigh = 0.5 * (m_yExtremes.Max(i0, i1) - slope * m_xExtremes.Min(i0, i1) + a);
-    const double innerLow = 0.5 * (m_yExtremes.Min(i0, i1) - slope * m_xExtremes.Max(i0, i1) + a);
+    double xLow, xHigh, yLow, yHigh;
+    InnerExtremes(i0, i1, xLow, xHigh, yLow, yHigh);
+    const double innerHigh = 0.5 * (yHigh - slope * xLow + a);
+    const double innerLow = 0.5 * (yLow - slope * xHigh + a);
     const double top = std::max(std::max(firstProjected, lastProjected), Clamp(innerHigh, a)) + clampedError;
     const double bottom = std::min(std::min(firstProjected, lastProjected), Clamp(innerLow, a)) - clampedError;
     fit.spanUb = std::min(top - std::max(bottom, 0.0), fit.aUb);

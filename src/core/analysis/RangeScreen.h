@@ -160,7 +160,10 @@ private:
     std::vector<double> m_x, m_y;
     double m_xMax = 0.0, m_yMax = 0.0;  // over all points
     std::vector<double> m_correctedX;  // the check-corrected x of each point
-    SparseExtremes m_xExtremes, m_yExtremes;
+    // The extremes of x and y over the points k0..k1 (k0 <= k1).
+    void InnerExtremes(int k0, int k1, double& xLow, double& xHigh, double& yLow, double& yHigh) const;
+    mutable SparseExtremes m_xExtremes, m_yExtremes;  // made on first use
+    mutable bool m_extremesReady = false;
     RunningSum m_sx, m_sy, m_sxx, m_syy, m_sxy;
     RunningSum m_cx, m_cxx;  // the check-corrected x
     // Differences of consecutive points, dx = x[k] - x[k+1], for the sum of

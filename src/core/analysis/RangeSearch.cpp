@@ -96,7 +96,7 @@ struct SearchPairings {
     {
         PairAraiPoints(doc.m_zeroFieldSteps, doc.m_ptrmGained, plain);
         if (doc.m_options.m_checkCorrected == 0) {
-            PairAraiPoints(doc.m_zeroFieldSteps, doc.m_correctedPtrm, corrected);
+            PairAraiPointsLike(plain, doc.m_zeroFieldSteps, doc.m_correctedPtrm, corrected);
         }
     }
 };
