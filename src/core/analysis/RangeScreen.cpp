@@ -268,6 +268,99 @@ KORVANES_VECTOR_CLONES void QuickKeysByQ(const QuickInputs& in, float* __restric
     QuickKeysOf<true>(in, keys);
 }
 
+// What CkDiffKeys needs (as QuickInputs): the running sums of x and x², of
+// the check-corrected x and its square, the pairs and the d(pal) limits.
+struct CkDiffInputs {
+    const double* endN;
+    const double* endHi[4];  // x, x², corrected x, its square
+    const double* endLo[4];
+    const double* startHi[4];
+    const double* startLo[4];
+    const int* pointsBefore;
+    const int* firstOf;
+    const int* firstPartners;
+    int count;
+    int points;
+    double tiny[4];            // the sums' tinyError
+    double limit[2];           // class A and B: maxCkDiff
+    double outSearch[2];       // 1 for a class not in question in the search
+    double outAOrB[2];         // the same once retargeted to class A or B
+    double* failing;           // scratch: per pair 1 where every class fails, and the same for class A or B
+    double* failingAOrB;
+};
+
+// Marks the pairs of one row (as QuickRowKeys) whose d(pal) fails every
+// class in question, by the bound of RangeScreen::CkDiffClasses with the
+// same operations: the same verdict bit for bit.
+inline __attribute__((always_inline)) void CkDiffRowKeys(const CkDiffInputs& in, int jFirst, int c0, int count,
+                                                         double* __restrict failing, double* __restrict failingAOrB)
+{
+    const std::size_t jf = static_cast<std::size_t>(jFirst);
+    const std::size_t s = static_cast<std::size_t>(c0);
+    const double* const endN = in.endN + jf;
+    const double* const h0 = in.endHi[0] + jf;
+    const double* const h1 = in.endHi[1] + jf;
+    const double* const h2 = in.endHi[2] + jf;
+    const double* const h3 = in.endHi[3] + jf;
+    const double* const q0 = in.endLo[0] + jf;
+    const double* const q1 = in.endLo[1] + jf;
+    const double* const q2 = in.endLo[2] + jf;
+    const double* const q3 = in.endLo[3] + jf;
+    const double s0 = in.startHi[0][s], s1 = in.startHi[1][s], s2 = in.startHi[2][s], s3 = in.startHi[3][s];
+    const double l0 = in.startLo[0][s], l1 = in.startLo[1][s], l2 = in.startLo[2][s], l3 = in.startLo[3][s];
+    const double n0 = c0, t0 = in.tiny[0], t1 = in.tiny[1], t2 = in.tiny[2], t3 = in.tiny[3];
+    const double limitA = in.limit[0], limitB = in.limit[1];
+    const double outA = in.outSearch[0], outB = in.outSearch[1];
+    const double outAOrBA = in.outAOrB[0], outAOrBB = in.outAOrB[1];
+    for (int k = 0; k < count; ++k) {
+        const double n = endN[k] - n0;
+        const double inverse = 1.0 / (n > 1.5 ? n : 2.0);
+        const double sum = (h0[k] - s0) + (q0[k] - l0);
+        const double mean = sum * inverse;
+        const double raw = (h1[k] - s1) + (q1[k] - l1);
+        const double sxx = raw - sum * mean;
+        const double sxxError = 16.0 * kU * raw + (n + 8.0) * kU * std::fabs(sxx) + t1 + 2.0 * mean * t0;
+        const double cSum = (h2[k] - s2) + (q2[k] - l2);
+        const double cMean = cSum * inverse;
+        const double cRaw = (h3[k] - s3) + (q3[k] - l3);
+        const double cxx = cRaw - cSum * cMean;
+        const double cxxError = 16.0 * kU * cRaw + (n + 8.0) * kU * std::fabs(cxx) + t3 + 2.0 * cMean * t2;
+        const bool known = (n > 1.5) & (sxx > 0.0) & (cxx > 0.0) & (sxxError <= kFirstOrder * sxx) &
+                           (cxxError <= kFirstOrder * cxx);
+        const double ratioLb = std::sqrt(known ? (sxx - sxxError) / (cxx + cxxError) : 1.0);
+        const double ratioUb = std::sqrt(known ? (sxx + sxxError) / (cxx - cxxError) : 1.0);
+        const double ckDiff = Down(100.0 * std::max(std::max(0.0, ratioLb - 1.0), 1.0 - ratioUb)) - 1e-12;
+        const double failsA = (known & (ckDiff > limitA)) ? 1.0 : 0.0;
+        const double failsB = (known & (ckDiff > limitB)) ? 1.0 : 0.0;
+        failing[k] = std::max(failsA, outA) * std::max(failsB, outB);
+        failingAOrB[k] = std::max(failsA, outAOrBA) * std::max(failsB, outAOrBB);
+    }
+}
+
+// CkDiffRowKeys for every row (as QuickKeysOf).
+inline __attribute__((always_inline)) void CkDiffKeysOf(const CkDiffInputs& in)
+{
+    const int count = in.count;
+    int done = 0;
+    for (int i = 0; i < count; ++i) {
+        const int jFirst = in.firstPartners[i];
+        if (jFirst >= count) {
+            continue;
+        }
+        const int pairs = count - jFirst;
+        const int c0 = in.pointsBefore[in.firstOf[i]];
+        if (c0 + 3 > in.points) {
+            // Their quick keys say no chance already.
+            std::fill(in.failing + done, in.failing + done + pairs, 0.0);
+            std::fill(in.failingAOrB + done, in.failingAOrB + done + pairs, 0.0);
+        } else {
+            const int vectors = (pairs + RangeScreen::kQuickPad) & ~RangeScreen::kQuickPad;
+            CkDiffRowKeys(in, jFirst, c0, vectors, in.failing + done, in.failingAOrB + done);
+        }
+        done += pairs;
+    }
+}
+
 // What DirectionKeys needs of one row.
 struct DirectionInputs {
     const double* endCount;  // per upper end: the list positions up to it, its vector, the running sums at it
@@ -431,6 +524,11 @@ inline __attribute__((always_inline)) void DirectionKeysOf(const DirectionInputs
 
         failing[k] = std::max(std::max(alphaFailsA, madFailsA), outA) * std::max(std::max(alphaFailsB, madFailsB), outB);
     }
+}
+
+KORVANES_VECTOR_CLONES void CkDiffFailing(const CkDiffInputs& in)
+{
+    CkDiffKeysOf(in);
 }
 
 KORVANES_VECTOR_CLONES void DirectionKeys(const DirectionInputs& in, int count, double* __restrict failing)
@@ -750,6 +848,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
         m_endHiAt[us] = m_endHi[us].data();
         m_endLoAt[us] = m_endLo[us].data();
     }
+    m_ckDiffEndsReady = false;
 
     m_directionRowsReady = false;
     ++m_lists;  // the fits kept so far are of other lists
@@ -1066,6 +1165,70 @@ void RangeScreen::QuickKeys(const int* firstPartners, float* keys, bool asAOrB) 
         QuickKeysByQ(in, keys);
     } else {
         QuickKeysByW(in, keys);
+    }
+}
+
+void RangeScreen::CkDiffKeys(const int* firstPartners, float* keys, float* keysAOrB) const
+{
+    // As CkDiffClasses: no bound once the correction is applied or for a
+    // laboratory field that is not positive.
+    const double labField = m_doc->m_header.m_labField;
+    if (m_corrected || !std::isnormal(labField) || !(labField > 0.0)) {
+        return;
+    }
+    const RunningSum* sums[4] = {&m_sx, &m_sxx, &m_cx, &m_cxx};
+    if (!m_ckDiffEndsReady) {
+        // The corrected sums at the upper ends, as those of Prepare.
+        for (std::size_t k = 0; k < 2; ++k) {
+            const RunningSum& sum = *sums[k + 2];
+            m_ckDiffEndHi[k].resize(m_endN.size());
+            m_ckDiffEndLo[k].resize(m_endN.size());
+            for (std::size_t j = 0; j < m_endN.size(); ++j) {
+                const std::size_t at = std::min(static_cast<std::size_t>(m_endN[j]), sum.hi.size() - 1);
+                m_ckDiffEndHi[k][j] = sum.hi[at];
+                m_ckDiffEndLo[k][j] = sum.lo[at];
+            }
+        }
+        m_ckDiffEndsReady = true;
+    }
+    CkDiffInputs in;  // every field is set below
+    in.endN = m_endN.data();
+    for (std::size_t k = 0; k < 4; ++k) {
+        in.endHi[k] = k < 2 ? m_endHiAt[2 * k] : m_ckDiffEndHi[k - 2].data();
+        in.endLo[k] = k < 2 ? m_endLoAt[2 * k] : m_ckDiffEndLo[k - 2].data();
+        in.startHi[k] = sums[k]->hi.data();
+        in.startLo[k] = sums[k]->lo.data();
+        in.tiny[k] = sums[k]->tinyError;
+    }
+    in.pointsBefore = m_pointsBefore.data();
+    in.firstOf = m_firstOf.data();
+    in.firstPartners = firstPartners;
+    in.count = static_cast<int>(m_lastOf.size());
+    in.points = static_cast<int>(m_x.size());
+    for (std::size_t c = 0; c < 2; ++c) {
+        const ClassThresholds& t = c == 0 ? m_doc->m_criteria.classA : m_doc->m_criteria.classB;
+        const unsigned bit = c == 0 ? kMayBeClassA : kMayBeClassB;
+        in.limit[c] = t.maxCkDiff;
+        in.outSearch[c] = (m_classes & bit) == 0 ? 1.0 : 0.0;
+        in.outAOrB[c] = (m_classesAOrB & bit) == 0 ? 1.0 : 0.0;
+    }
+    std::size_t pairs = 0;
+    for (int i = 0; i < in.count; ++i) {
+        pairs += static_cast<std::size_t>(std::max(in.count - firstPartners[i], 0));
+    }
+    m_quickKeys.resize(2 * (pairs + kQuickPad));
+    in.failing = m_quickKeys.data();
+    in.failingAOrB = m_quickKeys.data() + pairs + kQuickPad;
+    CkDiffFailing(in);
+    for (std::size_t p = 0; p < pairs; ++p) {
+        if (in.failing[p] != 0.0) {
+            keys[p] = std::numeric_limits<float>::infinity();
+        }
+    }
+    for (std::size_t p = 0; keysAOrB != nullptr && p < pairs; ++p) {
+        if (in.failingAOrB[p] != 0.0) {
+            keysAOrB[p] = std::numeric_limits<float>::infinity();
+        }
     }
 }
 

@@ -79,6 +79,14 @@ public:
     static constexpr int kQuickPad = 3;
     void QuickKeys(const int* firstPartners, float* keys, bool asAOrB = false) const;
 
+    // Sets the keys of QuickKeys (the same pairs in the same places) to
+    // infinity for the pairs whose d(pal) fails every class in question, by
+    // the bound of Full (the same verdict bit for bit), and with `keysAOrB`
+    // those of the keys once retargeted to class A or B. For a search whose
+    // first candidates fail: d(pal) is what many ranges fail on, and its
+    // bound takes few operations in bulk.
+    void CkDiffKeys(const int* firstPartners, float* keys, float* keysAOrB) const;
+
     // Sets keys[j - jFirst] of a row of QuickKeys to infinity for the pairs whose
     // directional fits fail every class in question (alpha or MAD above its
     // limit, by bounds from the running moments), for j = jFirst..count-1.
@@ -188,6 +196,10 @@ private:
     // points up to it and its last point.
     std::array<std::vector<double>, 8> m_endHi, m_endLo;  // where gathered
     std::array<const double*, 8> m_endHiAt{}, m_endLoAt{};  // the first end of each
+    // Those of the corrected x and its square, for CkDiffKeys (made on
+    // first use).
+    mutable bool m_ckDiffEndsReady = false;
+    mutable std::array<std::vector<double>, 2> m_ckDiffEndHi, m_ckDiffEndLo;
     std::vector<double> m_endN, m_endX, m_endY;
 
     void PrepareDirectionRows() const;

@@ -261,6 +261,7 @@ struct ScreenedSearchStore {
     // N whose pairs they are for; -1: none are kept.
     std::vector<float> keysAOrB;
     int keysAOrBMinN = -1;
+    bool keysAOrBByCkDiff = false;  // they already say no chance where d(pal) fails
     std::vector<int> firstPartners;  // per step i, the first j of its pairs
     std::vector<Candidate> sorted;   // the candidates of the rounds after the first (for a few pairs)
 };
@@ -296,14 +297,19 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     const int* const partners = store.firstPartners.data();
     auto firstPartner = [partners](int i) { return partners[i]; };
 
+    // Whether the keys say no chance where d(pal) fails already, and whether
+    // this search made the keys of class A or B.
+    bool byCkDiff = false;
+    bool alsoAOrB = false;
     if (classLimit >= kClassB && store.keysAOrBMinN == minN) {
         // The class-A search just before made them, for the same pairs.
         store.keys = store.keysAOrB;
+        byCkDiff = store.keysAOrBByCkDiff;
     } else {
         // A class-A search takes the keys of class A or B: looser by the
         // pairs that only class B may take (the exact bounds leave those out),
         // and the same as those of the class-B search that may follow.
-        const bool alsoAOrB = classLimit == kClassA && (classes & kMayBeClassB) == 0;
+        alsoAOrB = classLimit == kClassA && (classes & kMayBeClassB) == 0;
         std::size_t pairs = 0;
         for (int i = 0; i < count; ++i) {
             pairs += static_cast<std::size_t>(std::max(count - firstPartner(i), 0));
@@ -316,6 +322,7 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
             store.keysAOrB = store.keys;
         }
         store.keysAOrBMinN = alsoAOrB ? minN : -1;
+        store.keysAOrBByCkDiff = false;
     }
 
     // A seed goes to the exact evaluation without the bounds of its
@@ -436,6 +443,14 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
             if (!tried[k] && finer[k] <= best.value * best.value) {
                 store.keys[static_cast<std::size_t>(top[k].order)] = kNoChance;
             }
+        }
+        // The most promising pairs all failed: d(pal) is what many ranges
+        // fail on (the keys do not know it), and its bound takes few
+        // operations in bulk, for the keys of class A or B as well.
+        if (!best.found && !byCkDiff) {
+            screen.CkDiffKeys(partners, store.keys.data(), alsoAOrB ? store.keysAOrB.data() : nullptr);
+            byCkDiff = true;
+            store.keysAOrBByCkDiff = alsoAOrB;
         }
     }
 
