@@ -92,32 +92,33 @@ inline __attribute__((always_inline)) void QuickRowKeys(const QuickInputs& in, i
                                                         const double* inner, int innerStride,
                                                         double* __restrict keys)
 {
-    // Plain locals, so that the compiler keeps them out of the loop.
-    const std::size_t jf = static_cast<std::size_t>(jFirst);
+    // Plain locals, so that the compiler keeps them out of the loop; the
+    // arrays of the ends taken at j = jFirst + k, so that their places stay
+    // the same from row to row.
     const std::size_t s = static_cast<std::size_t>(c0);
-    const double* const endN = in.endN + jf;
-    const double* const endX = in.endX + jf;
-    const double* const endY = in.endY + jf;
+    const double* const endN = in.endN;
+    const double* const endX = in.endX;
+    const double* const endY = in.endY;
     const double* const innerMaxY = inner;
     const double* const innerMinY = inner + innerStride;
     const double* const innerMaxX = inner + 2 * innerStride;
     const double* const innerMinX = inner + 3 * innerStride;
-    const double* const hi0 = in.endHi[0] + jf;
-    const double* const hi1 = in.endHi[1] + jf;
-    const double* const hi2 = in.endHi[2] + jf;
-    const double* const hi3 = in.endHi[3] + jf;
-    const double* const hi4 = in.endHi[4] + jf;
-    const double* const hi5 = in.endHi[5] + jf;
-    const double* const hi6 = in.endHi[6] + jf;
-    const double* const hi7 = in.endHi[7] + jf;
-    const double* const lo0 = in.endLo[0] + jf;
-    const double* const lo1 = in.endLo[1] + jf;
-    const double* const lo2 = in.endLo[2] + jf;
-    const double* const lo3 = in.endLo[3] + jf;
-    const double* const lo4 = in.endLo[4] + jf;
-    const double* const lo5 = in.endLo[5] + jf;
-    const double* const lo6 = in.endLo[6] + jf;
-    const double* const lo7 = in.endLo[7] + jf;
+    const double* const hi0 = in.endHi[0];
+    const double* const hi1 = in.endHi[1];
+    const double* const hi2 = in.endHi[2];
+    const double* const hi3 = in.endHi[3];
+    const double* const hi4 = in.endHi[4];
+    const double* const hi5 = in.endHi[5];
+    const double* const hi6 = in.endHi[6];
+    const double* const hi7 = in.endHi[7];
+    const double* const lo0 = in.endLo[0];
+    const double* const lo1 = in.endLo[1];
+    const double* const lo2 = in.endLo[2];
+    const double* const lo3 = in.endLo[3];
+    const double* const lo4 = in.endLo[4];
+    const double* const lo5 = in.endLo[5];
+    const double* const lo6 = in.endLo[6];
+    const double* const lo7 = in.endLo[7];
     const double s0 = in.startHi[0][s], s1 = in.startHi[1][s], s2 = in.startHi[2][s], s3 = in.startHi[3][s];
     const double s4 = in.startHi[4][s], s5 = in.startHi[5][s], s6 = in.startHi[6][s], s7 = in.startHi[7][s];
     const double l0 = in.startLo[0][s], l1 = in.startLo[1][s], l2 = in.startLo[2][s], l3 = in.startLo[3][s];
@@ -125,7 +126,7 @@ inline __attribute__((always_inline)) void QuickRowKeys(const QuickInputs& in, i
     const double n0 = c0, x0 = in.x[s], y0 = in.y[s], tiny = in.tiny, xMax = in.xMax, yMax = in.yMax;
     const double minNA = in.minN[0], minNB = in.minN[1], relA = in.rel[0], relB = in.rel[1];
     const double qA = in.q[0], qB = in.q[1];
-    for (int k = 0; k < count; ++k) {
+    for (int k = jFirst; k < jFirst + count; ++k) {
         const double n = endN[k] - n0;
         const double sx = (hi0[k] - s0) + (lo0[k] - l0);
         const double sy = (hi1[k] - s1) + (lo1[k] - l1);
@@ -168,8 +169,8 @@ inline __attribute__((always_inline)) void QuickRowKeys(const QuickInputs& in, i
         const double first = Clamp(0.5 * (y0 - slope * x0 + a), a);
         const double last = Clamp(0.5 * (endY[k] - slope * endX[k] + a), a);
         const double spanLb = std::fabs(first - last) - 2.0 * error;
-        const double innerHigh = Clamp(0.5 * (innerMaxY[k] - slope * innerMinX[k] + a), a);
-        const double innerLow = Clamp(0.5 * (innerMinY[k] - slope * innerMaxX[k] + a), a);
+        const double innerHigh = Clamp(0.5 * (innerMaxY[k - jFirst] - slope * innerMinX[k - jFirst] + a), a);
+        const double innerLow = Clamp(0.5 * (innerMinY[k - jFirst] - slope * innerMaxX[k - jFirst] + a), a);
         const double spanUb = std::max(std::max(first, last), innerHigh) -
                               std::max(0.0, std::min(std::min(first, last), innerLow)) + 2.0 * error;
         const double gMagnitude = dyy + 2.0 * slope * std::fabs(dxy) + slope * slope * dxx;
@@ -195,7 +196,7 @@ inline __attribute__((always_inline)) void QuickRowKeys(const QuickInputs& in, i
         // (A bound of 0 for f g: the value is 0 and the pair cannot count.)
         const double key = Down(dLb / std::max(byQ ? m * fgSq : fgSq, 1e-300));
         const double stored = ((n < 3.0) | !(mayA | mayB)) ? kInfinity : ((known & (key > 1e-30)) ? key : 0.0);
-        keys[k] = stored * (1.0 - 0x1p-20);
+        keys[k - jFirst] = stored * (1.0 - 0x1p-20);
     }
 }
 

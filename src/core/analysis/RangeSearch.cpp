@@ -375,14 +375,22 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         }
         // Keys at or above this cannot enter (the worst of a full round; a
         // later pair with an equal key does not come first).
+        // Each row from its last pair back: the keys mostly rise that way
+        // (the longer ranges come last), so that few candidates move.
         float limit = std::numeric_limits<float>::infinity();
         for (int i = 0; (round == 0 || !fewPairs) && i < count; ++i) {
-            for (int j = firstPartner(i); j < count; ++j, ++order) {
-                const float key = store.keys[at++];
-                if (!(key < limit)) {
+            const int j0 = firstPartner(i);
+            const int length = std::max(count - j0, 0);
+            const float* const rowKeys = store.keys.data() + at;
+            const long long rowOrder = order;
+            order += length;
+            at += static_cast<std::size_t>(length);
+            for (int k = length - 1; k >= 0; --k) {
+                const float key = rowKeys[k];
+                const Candidate c{key, i, j0 + k, rowOrder + k};
+                if (!(key < limit) && (!(key == limit) || key == kNoChance || !(c < top[topCount - 1]))) {
                     continue;
                 }
-                const Candidate c{key, i, j, order};
                 if (round > 0 && !(after < c)) {
                     continue;
                 }
@@ -393,8 +401,8 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
                 top[slot] = c;
                 if (topCount == candidates) {
                     limit = top[topCount - 1].key;
-                    // An equal key of a later pair does not come first, but
-                    // one that is strictly lower does.
+                    // A key above it does not enter; an equal one enters
+                    // when its pair comes earlier.
                 }
             }
         }
