@@ -231,7 +231,9 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, fl
         const double* const endN = in.endN + jFirst;
         double maxY = -kInfinity, minY = kInfinity, maxX = -kInfinity, minX = kInfinity;
         int next = c0 + 1;
-        for (int k = 0; k < vectors; ++k) {
+        // (Those of the lanes past the row's end are left as they are: their
+        // keys are not used.)
+        for (int k = 0; k < pairs; ++k) {
             const int endInner = static_cast<int>(endN[k]) - 2;
             for (; next <= endInner; ++next) {
                 maxY = std::max(maxY, y[next]);
@@ -1127,7 +1129,7 @@ unsigned RangeScreen::LineClasses(const Fit& fit) const
     return classes;
 }
 
-void RangeScreen::QuickKeys(const int* firstPartners, float* keys, bool asAOrB) const
+void RangeScreen::QuickKeys(const int* firstPartners, std::size_t pairs, float* keys, bool asAOrB) const
 {
     QuickInputs in;  // every field is set below
     in.endN = m_endN.data();
@@ -1148,10 +1150,6 @@ void RangeScreen::QuickKeys(const int* firstPartners, float* keys, bool asAOrB) 
     in.count = static_cast<int>(m_lastOf.size());
     in.points = static_cast<int>(m_x.size());
     in.extremes = m_rowExtremes.data();
-    std::size_t pairs = 0;
-    for (int i = 0; i < in.count; ++i) {
-        pairs += static_cast<std::size_t>(std::max(in.count - firstPartners[i], 0));
-    }
     m_quickKeys.resize(pairs + kQuickPad);
     in.keys = m_quickKeys.data();
     in.tiny = m_quickTiny;
@@ -1170,7 +1168,7 @@ void RangeScreen::QuickKeys(const int* firstPartners, float* keys, bool asAOrB) 
     }
 }
 
-void RangeScreen::CkDiffKeys(const int* firstPartners, float* keys, float* keysAOrB) const
+void RangeScreen::CkDiffKeys(const int* firstPartners, std::size_t pairs, float* keys, float* keysAOrB) const
 {
     // As CkDiffClasses: no bound once the correction is applied or for a
     // laboratory field that is not positive.
@@ -1226,10 +1224,6 @@ void RangeScreen::CkDiffKeys(const int* firstPartners, float* keys, float* keysA
         in.limit[c] = t.maxCkDiff;
         in.outSearch[c] = (m_classes & bit) == 0 ? 1.0 : 0.0;
         in.outAOrB[c] = (m_classesAOrB & bit) == 0 ? 1.0 : 0.0;
-    }
-    std::size_t pairs = 0;
-    for (int i = 0; i < in.count; ++i) {
-        pairs += static_cast<std::size_t>(std::max(in.count - firstPartners[i], 0));
     }
     m_quickKeys.resize(2 * (pairs + kQuickPad));
     in.failing = m_quickKeys.data();

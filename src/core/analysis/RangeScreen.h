@@ -67,9 +67,9 @@ public:
     // A cheaper and looser bound of the same kind for every pair of the
     // search, from the correlation of the points and a cruder bound of f g
     // (by f, or by n - 2 times f where the projected points zigzag), in one
-    // pass: the pairs (i, j), j = firstPartners[i]..count-1 (each with
-    // Ti < Tj), row after row as the search visits them. The key of a pair
-    // is such that the square of its search value is below 0.5 / key;
+    // pass: the `pairs` pairs (i, j), j = firstPartners[i]..count-1 (each
+    // with Ti < Tj), row after row as the search visits them. The key of a
+    // pair is such that the square of its search value is below 0.5 / key;
     // infinity for a pair that cannot qualify on its line fit (or whose
     // value is 0), 0 where nothing can be said. With `asAOrB`, the keys
     // that the pairs get once the screen is retargeted to class A or B, bit
@@ -77,7 +77,7 @@ public:
     // vectors of four: it may write up to kQuickPad keys beyond the last
     // pair, which `keys` must have room for.
     static constexpr int kQuickPad = 3;
-    void QuickKeys(const int* firstPartners, float* keys, bool asAOrB = false) const;
+    void QuickKeys(const int* firstPartners, std::size_t pairs, float* keys, bool asAOrB = false) const;
 
     // Sets the keys of QuickKeys (the same pairs in the same places) to
     // infinity for the pairs whose d(pal) fails every class in question, by
@@ -85,7 +85,7 @@ public:
     // those of the keys once retargeted to class A or B. For a search whose
     // first candidates fail: d(pal) is what many ranges fail on, and its
     // bound takes few operations in bulk.
-    void CkDiffKeys(const int* firstPartners, float* keys, float* keysAOrB) const;
+    void CkDiffKeys(const int* firstPartners, std::size_t pairs, float* keys, float* keysAOrB) const;
 
     // Sets keys[j - jFirst] of a row of QuickKeys to infinity for the pairs whose
     // directional fits fail every class in question (alpha or MAD above its

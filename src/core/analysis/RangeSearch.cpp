@@ -317,7 +317,7 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         }
         // Room for the vectors that run past the last row.
         store.keys.resize(pairs + RangeScreen::kQuickPad);
-        screen.QuickKeys(partners, store.keys.data(), alsoAOrB);
+        screen.QuickKeys(partners, pairs, store.keys.data(), alsoAOrB);
         store.keys.resize(pairs);
         if (alsoAOrB) {
             store.keysAOrB = store.keys;
@@ -457,7 +457,7 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         // fail on (the keys do not know it), and its bound takes few
         // operations in bulk, for the keys of class A or B as well.
         if (!best.found && !byCkDiff) {
-            screen.CkDiffKeys(partners, store.keys.data(), alsoAOrB ? store.keysAOrB.data() : nullptr);
+            screen.CkDiffKeys(partners, store.keys.size(), store.keys.data(), alsoAOrB ? store.keysAOrB.data() : nullptr);
             byCkDiff = true;
             store.keysAOrBByCkDiff = alsoAOrB;
         }
