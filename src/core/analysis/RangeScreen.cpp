@@ -824,6 +824,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     for (int k = 0; ownBlocks && k < count; ++k) {
         ownBlocks = m_firstOf[static_cast<std::size_t>(k)] == k && m_lastOf[static_cast<std::size_t>(k)] == k;
     }
+    m_ownBlocks = ownBlocks;
     for (int s = 0; s < 8; ++s) {
         RunningSum& sum = *ends[s];
         const std::size_t us = static_cast<std::size_t>(s);
@@ -1178,12 +1179,25 @@ void RangeScreen::CkDiffKeys(const int* firstPartners, float* keys, float* keysA
     }
     const RunningSum* sums[4] = {&m_sx, &m_sxx, &m_cx, &m_cxx};
     if (!m_ckDiffEndsReady) {
-        // The corrected sums at the upper ends, as those of Prepare.
+        // The corrected sums at the upper ends, as those of Prepare: where
+        // every step is a point of its own temperature, the running sums
+        // from the first point on, continued.
+        const std::size_t padded = m_endN.size();
         for (std::size_t k = 0; k < 2; ++k) {
             const RunningSum& sum = *sums[k + 2];
-            m_ckDiffEndHi[k].resize(m_endN.size());
-            m_ckDiffEndLo[k].resize(m_endN.size());
-            for (std::size_t j = 0; j < m_endN.size(); ++j) {
+            m_ckDiffEndHi[k].resize(padded);
+            m_ckDiffEndLo[k].resize(padded);
+            if (m_ownBlocks) {
+                const std::size_t points = sum.hi.size() - 1;
+                std::copy(sum.hi.begin() + 1, sum.hi.end(), m_ckDiffEndHi[k].begin());
+                std::copy(sum.lo.begin() + 1, sum.lo.end(), m_ckDiffEndLo[k].begin());
+                std::fill(m_ckDiffEndHi[k].begin() + static_cast<std::ptrdiff_t>(points), m_ckDiffEndHi[k].end(),
+                          sum.hi.back());
+                std::fill(m_ckDiffEndLo[k].begin() + static_cast<std::ptrdiff_t>(points), m_ckDiffEndLo[k].end(),
+                          sum.lo.back());
+                continue;
+            }
+            for (std::size_t j = 0; j < padded; ++j) {
                 const std::size_t at = std::min(static_cast<std::size_t>(m_endN[j]), sum.hi.size() - 1);
                 m_ckDiffEndHi[k][j] = sum.hi[at];
                 m_ckDiffEndLo[k][j] = sum.lo[at];
@@ -1220,15 +1234,12 @@ void RangeScreen::CkDiffKeys(const int* firstPartners, float* keys, float* keysA
     in.failing = m_quickKeys.data();
     in.failingAOrB = m_quickKeys.data() + pairs + kQuickPad;
     CkDiffFailing(in);
+    constexpr float kNoChance = std::numeric_limits<float>::infinity();
     for (std::size_t p = 0; p < pairs; ++p) {
-        if (in.failing[p] != 0.0) {
-            keys[p] = std::numeric_limits<float>::infinity();
-        }
+        keys[p] = in.failing[p] != 0.0 ? kNoChance : keys[p];
     }
     for (std::size_t p = 0; keysAOrB != nullptr && p < pairs; ++p) {
-        if (in.failingAOrB[p] != 0.0) {
-            keysAOrB[p] = std::numeric_limits<float>::infinity();
-        }
+        keysAOrB[p] = in.failingAOrB[p] != 0.0 ? kNoChance : keysAOrB[p];
     }
 }
 

@@ -196,6 +196,7 @@ private:
     // points up to it and its last point.
     std::array<std::vector<double>, 8> m_endHi, m_endLo;  // where gathered
     std::array<const double*, 8> m_endHiAt{}, m_endLoAt{};  // the first end of each
+    bool m_ownBlocks = false;  // every step a point of its own temperature
     // Those of the corrected x and its square, for CkDiffKeys (made on
     // first use).
     mutable bool m_ckDiffEndsReady = false;

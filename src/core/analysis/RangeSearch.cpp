@@ -263,6 +263,7 @@ struct ScreenedSearchStore {
     int keysAOrBMinN = -1;
     bool keysAOrBByCkDiff = false;  // they already say no chance where d(pal) fails
     std::vector<int> firstPartners;  // per step i, the first j of its pairs
+    std::vector<int> left;           // the places of the pairs left for the last pass
     std::vector<Candidate> sorted;   // the candidates of the rounds after the first (for a few pairs)
 };
 
@@ -461,11 +462,16 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // as much as the bulk bounds of a row): the bulk bounds pay once more
     // pairs are left than there are steps.
     const std::size_t many = (best.found ? 8 : 1) * static_cast<std::size_t>(count);
-    std::size_t survivors = 0;
-    for (std::size_t k = 0; store.keys.size() > many && k < store.keys.size() && survivors <= many; ++k) {
-        survivors += store.keys[k] * (best.value * best.value) < 0.5 ? 1 : 0;
+    // The pairs that may beat the best so far (value² < 0.5 / key), in order.
+    const double bestSq = best.value * best.value;
+    const std::size_t pairs = store.keys.size();
+    store.left.resize(pairs);
+    std::size_t left = 0;
+    for (std::size_t k = 0; k < pairs; ++k) {
+        store.left[left] = static_cast<int>(k);
+        left += store.keys[k] * bestSq < 0.5 ? 1 : 0;
     }
-    if (survivors > many) {
+    if (pairs > many && left > many) {
         std::size_t offset = 0;
         for (int i = 0; i < count; ++i) {
             const int j0 = firstPartner(i);
@@ -476,19 +482,27 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         }
     }
 
-    std::size_t at = 0;
-    long long order = 0;
-    for (int i = 0; i < count; ++i) {
-        for (int j = firstPartner(i); j < count; ++j, ++order) {
-            const double key = store.keys[at++];
-            // Value² < 0.5 / key <= best²: the pair cannot beat the best (nor
-            // can the best pair itself).
-            if (key == std::numeric_limits<double>::infinity() || key * (best.value * best.value) >= 0.5 ||
-                (best.found && order == best.order)) {
-                continue;
-            }
-            tryPair(i, j, order);
+    // Each pair left, as the search visits it; the best rises meanwhile, so
+    // each is asked again.
+    int i = 0;
+    std::size_t rowStart = 0;
+    std::size_t rowEnd = count > 0 ? static_cast<std::size_t>(std::max(count - firstPartner(0), 0)) : 0;
+    for (std::size_t k = 0; k < left; ++k) {
+        const std::size_t at = static_cast<std::size_t>(store.left[k]);
+        while (at >= rowEnd) {
+            ++i;
+            rowStart = rowEnd;
+            rowEnd += static_cast<std::size_t>(std::max(count - firstPartner(i), 0));
         }
+        const double key = store.keys[at];
+        const long long order = static_cast<long long>(at);
+        // Value² < 0.5 / key <= best²: the pair cannot beat the best (nor
+        // can the best pair itself).
+        if (key == std::numeric_limits<double>::infinity() || key * (best.value * best.value) >= 0.5 ||
+            (best.found && order == best.order)) {
+            continue;
+        }
+        tryPair(i, firstPartner(i) + static_cast<int>(at - rowStart), order);
     }
 }
 
