@@ -569,7 +569,7 @@ KORVANES_VECTOR_CLONES void RunPointSums(const double* x, const double* y, const
         const bool step = k + 1 < points;
         const double dx = step ? xk - x[k + 1] : 0.0;
         const double dy = step ? yk - y[k + 1] : 0.0;
-        const auto add = [&](int v, Lanes t) {
+        const auto add = [&](int v, const Lanes& t) {
             const Lanes sum = h[v] + t;
             const Lanes b = sum - h[v];
             const Lanes e = (h[v] - (sum - b)) + (t - b);
