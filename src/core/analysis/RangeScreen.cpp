@@ -53,20 +53,25 @@ bool NeverMet(const ClassThresholds& t, int points)
            t.maxCkError < 0 || t.maxAc < 0 || t.maxIntensityDiff < 0 || t.maxDrat < 0;
 }
 
-// What QuickKeys needs of one row.
+// What QuickKeys needs: the running sums at each upper end and before each
+// point, the points, the pairs of the search and the limits.
 struct QuickInputs {
     const double* endN;  // per upper end: the points up to it, its last point, the running sums at it
     const double* endX;
     const double* endY;
     const double* endHi[8];
     const double* endLo[8];
-    const double* innerMaxY;  // per upper end: extremes of the points between the ends
-    const double* innerMinY;
-    const double* innerMaxX;
-    const double* innerMinX;
-    double start[8];  // the running sums at the first point
-    double startLo[8];
-    double n0, x0, y0;  // the points before the first, and the first point
+    const double* startHi[8];  // per point: the running sums before it
+    const double* startLo[8];
+    const double* x;  // the points
+    const double* y;
+    const int* pointsBefore;  // per list position
+    const int* firstOf;
+    const int* firstPartners;  // per step i: the first j of its pairs
+    int count;                 // steps
+    int points;
+    double* extremes;  // scratch: 4 rows of count + kQuickPad
+    double* keys;      // scratch: the keys in doubles, kQuickPad beyond the last
     double tiny, xMax, yMax;
     double minN[2], rel[2], q[2];  // class A and B: minimum N, slopeRelStd², q² limits
 };
@@ -77,20 +82,27 @@ struct QuickInputs {
 constexpr double kExact = 0x1p-40;
 static_assert((kMaxFitPoints + 8) * kU < kExact, "the fits take too many points for this bound");
 
-// The keys of RangeScreen::QuickRow for `count` upper ends: one pass with no
-// branch and no call, so that the pairs overlap in the processor and go two
-// (with AVX2 four) at a time.
+// The keys of one row: the pairs of the first point c0 (whose running sums
+// before it are s and l) with the `count` upper ends from jFirst on (a
+// multiple of four), with the extremes of the points between the ends at
+// inner[0..3][k]. One pass with no branch and no call, so that the pairs
+// overlap in the processor and go two (with AVX2 four) at a time.
 template <bool byQ>
-inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, int count, double* __restrict keys)
+inline __attribute__((always_inline)) void QuickRowKeys(const QuickInputs& in, int jFirst, int c0, int count,
+                                                        const double* inner, int innerStride,
+                                                        double* __restrict keys)
 {
-    // Plain locals, so that the compiler keeps them out of the loop.
+    // Plain locals, so that the compiler keeps them out of the loop; the
+    // arrays of the ends taken at j = jFirst + k, so that their places stay
+    // the same from row to row.
+    const std::size_t s = static_cast<std::size_t>(c0);
     const double* const endN = in.endN;
     const double* const endX = in.endX;
     const double* const endY = in.endY;
-    const double* const innerMaxY = in.innerMaxY;
-    const double* const innerMinY = in.innerMinY;
-    const double* const innerMaxX = in.innerMaxX;
-    const double* const innerMinX = in.innerMinX;
+    const double* const innerMaxY = inner;
+    const double* const innerMinY = inner + innerStride;
+    const double* const innerMaxX = inner + 2 * innerStride;
+    const double* const innerMinX = inner + 3 * innerStride;
     const double* const hi0 = in.endHi[0];
     const double* const hi1 = in.endHi[1];
     const double* const hi2 = in.endHi[2];
@@ -107,14 +119,14 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, in
     const double* const lo5 = in.endLo[5];
     const double* const lo6 = in.endLo[6];
     const double* const lo7 = in.endLo[7];
-    const double s0 = in.start[0], s1 = in.start[1], s2 = in.start[2], s3 = in.start[3];
-    const double s4 = in.start[4], s5 = in.start[5], s6 = in.start[6], s7 = in.start[7];
-    const double l0 = in.startLo[0], l1 = in.startLo[1], l2 = in.startLo[2], l3 = in.startLo[3];
-    const double l4 = in.startLo[4], l5 = in.startLo[5], l6 = in.startLo[6], l7 = in.startLo[7];
-    const double n0 = in.n0, x0 = in.x0, y0 = in.y0, tiny = in.tiny, xMax = in.xMax, yMax = in.yMax;
+    const double s0 = in.startHi[0][s], s1 = in.startHi[1][s], s2 = in.startHi[2][s], s3 = in.startHi[3][s];
+    const double s4 = in.startHi[4][s], s5 = in.startHi[5][s], s6 = in.startHi[6][s], s7 = in.startHi[7][s];
+    const double l0 = in.startLo[0][s], l1 = in.startLo[1][s], l2 = in.startLo[2][s], l3 = in.startLo[3][s];
+    const double l4 = in.startLo[4][s], l5 = in.startLo[5][s], l6 = in.startLo[6][s], l7 = in.startLo[7][s];
+    const double n0 = c0, x0 = in.x[s], y0 = in.y[s], tiny = in.tiny, xMax = in.xMax, yMax = in.yMax;
     const double minNA = in.minN[0], minNB = in.minN[1], relA = in.rel[0], relB = in.rel[1];
     const double qA = in.q[0], qB = in.q[1];
-    for (int k = 0; k < count; ++k) {
+    for (int k = jFirst; k < jFirst + count; ++k) {
         const double n = endN[k] - n0;
         const double sx = (hi0[k] - s0) + (lo0[k] - l0);
         const double sy = (hi1[k] - s1) + (lo1[k] - l1);
@@ -157,8 +169,8 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, in
         const double first = Clamp(0.5 * (y0 - slope * x0 + a), a);
         const double last = Clamp(0.5 * (endY[k] - slope * endX[k] + a), a);
         const double spanLb = std::fabs(first - last) - 2.0 * error;
-        const double innerHigh = Clamp(0.5 * (innerMaxY[k] - slope * innerMinX[k] + a), a);
-        const double innerLow = Clamp(0.5 * (innerMinY[k] - slope * innerMaxX[k] + a), a);
+        const double innerHigh = Clamp(0.5 * (innerMaxY[k - jFirst] - slope * innerMinX[k - jFirst] + a), a);
+        const double innerLow = Clamp(0.5 * (innerMinY[k - jFirst] - slope * innerMaxX[k - jFirst] + a), a);
         const double spanUb = std::max(std::max(first, last), innerHigh) -
                               std::max(0.0, std::min(std::min(first, last), innerLow)) + 2.0 * error;
         const double gMagnitude = dyy + 2.0 * slope * std::fabs(dxy) + slope * slope * dxx;
@@ -184,7 +196,61 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, in
         // (A bound of 0 for f g: the value is 0 and the pair cannot count.)
         const double key = Down(dLb / std::max(byQ ? m * fgSq : fgSq, 1e-300));
         const double stored = ((n < 3.0) | !(mayA | mayB)) ? kInfinity : ((known & (key > 1e-30)) ? key : 0.0);
-        keys[k] = stored * (1.0 - 0x1p-20);
+        keys[k - jFirst] = stored * (1.0 - 0x1p-20);
+    }
+}
+
+// The keys of RangeScreen::QuickKeys: row after row, each worked out in
+// whole vectors of four (the keys past a row are written over by the next),
+// in doubles so that the vectors hold four pairs throughout, then in floats.
+template <bool byQ>
+inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, float* __restrict keys)
+{
+    double* const rowKeys = in.keys;
+    int done = 0;
+    const int count = in.count;
+    const int stride = count + RangeScreen::kQuickPad;
+    double* const extremes = in.extremes;
+    const double* const x = in.x;
+    const double* const y = in.y;
+    for (int i = 0; i < count; ++i) {
+        const int jFirst = in.firstPartners[i];
+        if (jFirst >= count) {
+            continue;
+        }
+        const int pairs = count - jFirst;
+        const int c0 = in.pointsBefore[in.firstOf[i]];
+        if (c0 + 3 > in.points) {
+            std::fill(rowKeys + done, rowKeys + done + pairs, kInfinity);  // fewer than 3 points
+            done += pairs;
+            continue;
+        }
+        const int vectors = (pairs + RangeScreen::kQuickPad) & ~RangeScreen::kQuickPad;
+        // The extremes of the points between the ends, c0 + 1 .. c1 - 2, for
+        // each upper end: running extremes, as the ends move up with j.
+        const double* const endN = in.endN + jFirst;
+        double maxY = -kInfinity, minY = kInfinity, maxX = -kInfinity, minX = kInfinity;
+        int next = c0 + 1;
+        // (Those of the lanes past the row's end are left as they are: their
+        // keys are not used.)
+        for (int k = 0; k < pairs; ++k) {
+            const int endInner = static_cast<int>(endN[k]) - 2;
+            for (; next <= endInner; ++next) {
+                maxY = std::max(maxY, y[next]);
+                minY = std::min(minY, y[next]);
+                maxX = std::max(maxX, x[next]);
+                minX = std::min(minX, x[next]);
+            }
+            extremes[k] = maxY;
+            extremes[stride + k] = minY;
+            extremes[2 * stride + k] = maxX;
+            extremes[3 * stride + k] = minX;
+        }
+        QuickRowKeys<byQ>(in, jFirst, c0, vectors, extremes, stride, rowKeys + done);
+        done += pairs;
+    }
+    for (int k = 0; k < done; ++k) {
+        keys[k] = static_cast<float>(rowKeys[k]);
     }
 }
 
@@ -195,14 +261,107 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, in
 #define KORVANES_VECTOR_CLONES
 #endif
 
-KORVANES_VECTOR_CLONES void QuickKeysByW(const QuickInputs& in, int count, double* __restrict keys)
+KORVANES_VECTOR_CLONES void QuickKeysByW(const QuickInputs& in, float* __restrict keys)
 {
-    QuickKeysOf<false>(in, count, keys);
+    QuickKeysOf<false>(in, keys);
 }
 
-KORVANES_VECTOR_CLONES void QuickKeysByQ(const QuickInputs& in, int count, double* __restrict keys)
+KORVANES_VECTOR_CLONES void QuickKeysByQ(const QuickInputs& in, float* __restrict keys)
 {
-    QuickKeysOf<true>(in, count, keys);
+    QuickKeysOf<true>(in, keys);
+}
+
+// What CkDiffKeys needs (as QuickInputs): the running sums of x and x², of
+// the check-corrected x and its square, the pairs and the d(pal) limits.
+struct CkDiffInputs {
+    const double* endN;
+    const double* endHi[4];  // x, x², corrected x, its square
+    const double* endLo[4];
+    const double* startHi[4];
+    const double* startLo[4];
+    const int* pointsBefore;
+    const int* firstOf;
+    const int* firstPartners;
+    int count;
+    int points;
+    double tiny[4];            // the sums' tinyError
+    double limit[2];           // class A and B: maxCkDiff
+    double outSearch[2];       // 1 for a class not in question in the search
+    double outAOrB[2];         // the same once retargeted to class A or B
+    double* failing;           // scratch: per pair 1 where every class fails, and the same for class A or B
+    double* failingAOrB;
+};
+
+// Marks the pairs of one row (as QuickRowKeys) whose d(pal) fails every
+// class in question, by the bound of RangeScreen::CkDiffClasses with the
+// same operations: the same verdict bit for bit.
+inline __attribute__((always_inline)) void CkDiffRowKeys(const CkDiffInputs& in, int jFirst, int c0, int count,
+                                                         double* __restrict failing, double* __restrict failingAOrB)
+{
+    const std::size_t jf = static_cast<std::size_t>(jFirst);
+    const std::size_t s = static_cast<std::size_t>(c0);
+    const double* const endN = in.endN + jf;
+    const double* const h0 = in.endHi[0] + jf;
+    const double* const h1 = in.endHi[1] + jf;
+    const double* const h2 = in.endHi[2] + jf;
+    const double* const h3 = in.endHi[3] + jf;
+    const double* const q0 = in.endLo[0] + jf;
+    const double* const q1 = in.endLo[1] + jf;
+    const double* const q2 = in.endLo[2] + jf;
+    const double* const q3 = in.endLo[3] + jf;
+    const double s0 = in.startHi[0][s], s1 = in.startHi[1][s], s2 = in.startHi[2][s], s3 = in.startHi[3][s];
+    const double l0 = in.startLo[0][s], l1 = in.startLo[1][s], l2 = in.startLo[2][s], l3 = in.startLo[3][s];
+    const double n0 = c0, t0 = in.tiny[0], t1 = in.tiny[1], t2 = in.tiny[2], t3 = in.tiny[3];
+    const double limitA = in.limit[0], limitB = in.limit[1];
+    const double outA = in.outSearch[0], outB = in.outSearch[1];
+    const double outAOrBA = in.outAOrB[0], outAOrBB = in.outAOrB[1];
+    for (int k = 0; k < count; ++k) {
+        const double n = endN[k] - n0;
+        const double inverse = 1.0 / (n > 1.5 ? n : 2.0);
+        const double sum = (h0[k] - s0) + (q0[k] - l0);
+        const double mean = sum * inverse;
+        const double raw = (h1[k] - s1) + (q1[k] - l1);
+        const double sxx = raw - sum * mean;
+        const double sxxError = 16.0 * kU * raw + (n + 8.0) * kU * std::fabs(sxx) + t1 + 2.0 * mean * t0;
+        const double cSum = (h2[k] - s2) + (q2[k] - l2);
+        const double cMean = cSum * inverse;
+        const double cRaw = (h3[k] - s3) + (q3[k] - l3);
+        const double cxx = cRaw - cSum * cMean;
+        const double cxxError = 16.0 * kU * cRaw + (n + 8.0) * kU * std::fabs(cxx) + t3 + 2.0 * cMean * t2;
+        const bool known = (n > 1.5) & (sxx > 0.0) & (cxx > 0.0) & (sxxError <= kFirstOrder * sxx) &
+                           (cxxError <= kFirstOrder * cxx);
+        const double ratioLb = std::sqrt(known ? (sxx - sxxError) / (cxx + cxxError) : 1.0);
+        const double ratioUb = std::sqrt(known ? (sxx + sxxError) / (cxx - cxxError) : 1.0);
+        const double ckDiff = Down(100.0 * std::max(std::max(0.0, ratioLb - 1.0), 1.0 - ratioUb)) - 1e-12;
+        const double failsA = (known & (ckDiff > limitA)) ? 1.0 : 0.0;
+        const double failsB = (known & (ckDiff > limitB)) ? 1.0 : 0.0;
+        failing[k] = std::max(failsA, outA) * std::max(failsB, outB);
+        failingAOrB[k] = std::max(failsA, outAOrBA) * std::max(failsB, outAOrBB);
+    }
+}
+
+// CkDiffRowKeys for every row (as QuickKeysOf).
+inline __attribute__((always_inline)) void CkDiffKeysOf(const CkDiffInputs& in)
+{
+    const int count = in.count;
+    int done = 0;
+    for (int i = 0; i < count; ++i) {
+        const int jFirst = in.firstPartners[i];
+        if (jFirst >= count) {
+            continue;
+        }
+        const int pairs = count - jFirst;
+        const int c0 = in.pointsBefore[in.firstOf[i]];
+        if (c0 + 3 > in.points) {
+            // Their quick keys say no chance already.
+            std::fill(in.failing + done, in.failing + done + pairs, 0.0);
+            std::fill(in.failingAOrB + done, in.failingAOrB + done + pairs, 0.0);
+        } else {
+            const int vectors = (pairs + RangeScreen::kQuickPad) & ~RangeScreen::kQuickPad;
+            CkDiffRowKeys(in, jFirst, c0, vectors, in.failing + done, in.failingAOrB + done);
+        }
+        done += pairs;
+    }
 }
 
 // What DirectionKeys needs of one row.
@@ -370,6 +529,11 @@ inline __attribute__((always_inline)) void DirectionKeysOf(const DirectionInputs
     }
 }
 
+KORVANES_VECTOR_CLONES void CkDiffFailing(const CkDiffInputs& in)
+{
+    CkDiffKeysOf(in);
+}
+
 KORVANES_VECTOR_CLONES void DirectionKeys(const DirectionInputs& in, int count, double* __restrict failing)
 {
     DirectionKeysOf(in, count, failing);
@@ -405,7 +569,7 @@ KORVANES_VECTOR_CLONES void RunPointSums(const double* x, const double* y, const
         const bool step = k + 1 < points;
         const double dx = step ? xk - x[k + 1] : 0.0;
         const double dy = step ? yk - y[k + 1] : 0.0;
-        const auto add = [&](int v, Lanes t) {
+        const auto add = [&](int v, const Lanes& t) {
             const Lanes sum = h[v] + t;
             const Lanes b = sum - h[v];
             const Lanes e = (h[v] - (sum - b)) + (t - b);
@@ -640,7 +804,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
                          m_dxy.tinyError + (m_sx.tinyError + m_sy.tinyError) * (m_xMax + m_yMax + 1.0));
 
     // The running sums at each upper end (the last point of the block of its
-    // temperature), for QuickRow; the last end repeated kQuickPad times, so
+    // temperature), for QuickKeys; the last end repeated kQuickPad times, so
     // that every row is worked out in whole vectors.
     const std::size_t padded = static_cast<std::size_t>(count + kQuickPad);
     m_endN.resize(padded);
@@ -663,6 +827,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     for (int k = 0; ownBlocks && k < count; ++k) {
         ownBlocks = m_firstOf[static_cast<std::size_t>(k)] == k && m_lastOf[static_cast<std::size_t>(k)] == k;
     }
+    m_ownBlocks = ownBlocks;
     for (int s = 0; s < 8; ++s) {
         RunningSum& sum = *ends[s];
         const std::size_t us = static_cast<std::size_t>(s);
@@ -687,6 +852,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
         m_endHiAt[us] = m_endHi[us].data();
         m_endLoAt[us] = m_endLo[us].data();
     }
+    m_ckDiffEndsReady = false;
 
     m_directionRowsReady = false;
     ++m_lists;  // the fits kept so far are of other lists
@@ -963,31 +1129,29 @@ unsigned RangeScreen::LineClasses(const Fit& fit) const
     return classes;
 }
 
-void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
+void RangeScreen::QuickKeys(const int* firstPartners, std::size_t pairs, float* keys, bool asAOrB) const
 {
-    const int count = static_cast<int>(m_lastOf.size());
-    const int jCount = (count - jFirst + kQuickPad) & ~kQuickPad;  // whole vectors of four
-    const int c0 = m_pointsBefore[static_cast<std::size_t>(m_firstOf[static_cast<std::size_t>(i)])];
-    if (c0 + 3 > static_cast<int>(m_x.size())) {
-        std::fill(keys, keys + jCount, std::numeric_limits<float>::infinity());  // fewer than 3 points
-        return;
-    }
-    const std::size_t s0 = static_cast<std::size_t>(c0);
-    const std::size_t jf = static_cast<std::size_t>(jFirst);
     QuickInputs in;  // every field is set below
-    in.endN = m_endN.data() + jf;
-    in.endX = m_endX.data() + jf;
-    in.endY = m_endY.data() + jf;
+    in.endN = m_endN.data();
+    in.endX = m_endX.data();
+    in.endY = m_endY.data();
     const RunningSum* sums[8] = {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_dxx, &m_dyy, &m_dxy};
     for (std::size_t k = 0; k < 8; ++k) {
-        in.endHi[k] = m_endHiAt[k] + jf;
-        in.endLo[k] = m_endLoAt[k] + jf;
-        in.start[k] = sums[k]->hi[s0];
-        in.startLo[k] = sums[k]->lo[s0];
+        in.endHi[k] = m_endHiAt[k];
+        in.endLo[k] = m_endLoAt[k];
+        in.startHi[k] = sums[k]->hi.data();
+        in.startLo[k] = sums[k]->lo.data();
     }
-    in.n0 = c0;
-    in.x0 = m_x[s0];
-    in.y0 = m_y[s0];
+    in.x = m_x.data();
+    in.y = m_y.data();
+    in.pointsBefore = m_pointsBefore.data();
+    in.firstOf = m_firstOf.data();
+    in.firstPartners = firstPartners;
+    in.count = static_cast<int>(m_lastOf.size());
+    in.points = static_cast<int>(m_x.size());
+    in.extremes = m_rowExtremes.data();
+    m_quickKeys.resize(pairs + kQuickPad);
+    in.keys = m_quickKeys.data();
     in.tiny = m_quickTiny;
     in.xMax = m_xMax;
     in.yMax = m_yMax;
@@ -997,40 +1161,80 @@ void RangeScreen::QuickRow(int i, int jFirst, float* keys, bool asAOrB) const
         in.rel[c] = limits.rel[c];
         in.q[c] = limits.q[c];
     }
-
-    // The extremes of the points between the ends, c0 + 1 .. c1 - 2, for
-    // each upper end: running extremes, as the ends move up with j.
-    double* extremes = m_rowExtremes.data();
-    in.innerMaxY = extremes;
-    in.innerMinY = extremes + jCount;
-    in.innerMaxX = extremes + 2 * jCount;
-    in.innerMinX = extremes + 3 * jCount;
-    double maxY = -kInfinity, minY = kInfinity, maxX = -kInfinity, minX = kInfinity;
-    int next = c0 + 1;
-    const double* const x = m_x.data();
-    const double* const y = m_y.data();
-    for (int k = 0; k < jCount; ++k) {
-        const int endInner = static_cast<int>(in.endN[k]) - 2;
-        for (; next <= endInner; ++next) {
-            maxY = std::max(maxY, y[next]);
-            minY = std::min(minY, y[next]);
-            maxX = std::max(maxX, x[next]);
-            minX = std::min(minX, x[next]);
-        }
-        extremes[k] = maxY;
-        extremes[jCount + k] = minY;
-        extremes[2 * jCount + k] = maxX;
-        extremes[3 * jCount + k] = minX;
-    }
-    // In doubles, so that the vectors hold four pairs throughout.
-    double* rowKeys = extremes + 4 * jCount;
     if (m_maximizeQ) {
-        QuickKeysByQ(in, jCount, rowKeys);
+        QuickKeysByQ(in, keys);
     } else {
-        QuickKeysByW(in, jCount, rowKeys);
+        QuickKeysByW(in, keys);
     }
-    for (int k = 0; k < jCount; ++k) {
-        keys[k] = static_cast<float>(rowKeys[k]);
+}
+
+void RangeScreen::CkDiffKeys(const int* firstPartners, std::size_t pairs, float* keys, float* keysAOrB) const
+{
+    // As CkDiffClasses: no bound once the correction is applied or for a
+    // laboratory field that is not positive.
+    const double labField = m_doc->m_header.m_labField;
+    if (m_corrected || !std::isnormal(labField) || !(labField > 0.0)) {
+        return;
+    }
+    const RunningSum* sums[4] = {&m_sx, &m_sxx, &m_cx, &m_cxx};
+    if (!m_ckDiffEndsReady) {
+        // The corrected sums at the upper ends, as those of Prepare: where
+        // every step is a point of its own temperature, the running sums
+        // from the first point on, continued.
+        const std::size_t padded = m_endN.size();
+        for (std::size_t k = 0; k < 2; ++k) {
+            const RunningSum& sum = *sums[k + 2];
+            m_ckDiffEndHi[k].resize(padded);
+            m_ckDiffEndLo[k].resize(padded);
+            if (m_ownBlocks) {
+                const std::size_t points = sum.hi.size() - 1;
+                std::copy(sum.hi.begin() + 1, sum.hi.end(), m_ckDiffEndHi[k].begin());
+                std::copy(sum.lo.begin() + 1, sum.lo.end(), m_ckDiffEndLo[k].begin());
+                std::fill(m_ckDiffEndHi[k].begin() + static_cast<std::ptrdiff_t>(points), m_ckDiffEndHi[k].end(),
+                          sum.hi.back());
+                std::fill(m_ckDiffEndLo[k].begin() + static_cast<std::ptrdiff_t>(points), m_ckDiffEndLo[k].end(),
+                          sum.lo.back());
+                continue;
+            }
+            for (std::size_t j = 0; j < padded; ++j) {
+                const std::size_t at = std::min(static_cast<std::size_t>(m_endN[j]), sum.hi.size() - 1);
+                m_ckDiffEndHi[k][j] = sum.hi[at];
+                m_ckDiffEndLo[k][j] = sum.lo[at];
+            }
+        }
+        m_ckDiffEndsReady = true;
+    }
+    CkDiffInputs in;  // every field is set below
+    in.endN = m_endN.data();
+    for (std::size_t k = 0; k < 4; ++k) {
+        in.endHi[k] = k < 2 ? m_endHiAt[2 * k] : m_ckDiffEndHi[k - 2].data();
+        in.endLo[k] = k < 2 ? m_endLoAt[2 * k] : m_ckDiffEndLo[k - 2].data();
+        in.startHi[k] = sums[k]->hi.data();
+        in.startLo[k] = sums[k]->lo.data();
+        in.tiny[k] = sums[k]->tinyError;
+    }
+    in.pointsBefore = m_pointsBefore.data();
+    in.firstOf = m_firstOf.data();
+    in.firstPartners = firstPartners;
+    in.count = static_cast<int>(m_lastOf.size());
+    in.points = static_cast<int>(m_x.size());
+    for (std::size_t c = 0; c < 2; ++c) {
+        const ClassThresholds& t = c == 0 ? m_doc->m_criteria.classA : m_doc->m_criteria.classB;
+        const unsigned bit = c == 0 ? kMayBeClassA : kMayBeClassB;
+        in.limit[c] = t.maxCkDiff;
+        in.outSearch[c] = (m_classes & bit) == 0 ? 1.0 : 0.0;
+        in.outAOrB[c] = (m_classesAOrB & bit) == 0 ? 1.0 : 0.0;
+    }
+    m_quickKeys.resize(2 * (pairs + kQuickPad));
+    in.failing = m_quickKeys.data();
+    in.failingAOrB = m_quickKeys.data() + pairs + kQuickPad;
+    CkDiffFailing(in);
+    constexpr float kNoChance = std::numeric_limits<float>::infinity();
+    for (std::size_t p = 0; p < pairs; ++p) {
+        keys[p] = in.failing[p] != 0.0 ? kNoChance : keys[p];
+    }
+    for (std::size_t p = 0; keysAOrB != nullptr && p < pairs; ++p) {
+        keysAOrB[p] = in.failingAOrB[p] != 0.0 ? kNoChance : keysAOrB[p];
     }
 }
 
@@ -1088,7 +1292,7 @@ void RangeScreen::PrepareDirectionRows() const
     }
     // The running moments at each upper end, for DirectionRow: made on its
     // first use in a search (most searches never need it).
-    // As for QuickRow, the last end repeated kQuickPad times.
+    // As for QuickKeys, the last end repeated kQuickPad times.
     const std::vector<CStepVector>& zeroField = m_doc->m_zeroFieldSteps;
     const int count = static_cast<int>(zeroField.size());
     const std::size_t padded = static_cast<std::size_t>(count + kQuickPad);

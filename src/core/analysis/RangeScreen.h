@@ -64,21 +64,30 @@ public:
     };
     LineBound Line(int i, int j) const;
 
-    // A cheaper and looser bound of the same kind for the pairs (i, j), j =
-    // jFirst..count-1 (each with Ti < Tj), from the correlation of the
-    // points and a cruder bound of f g (by f, or by n - 2 times f where the
-    // projected points zigzag), for many pairs at once: keys[j - jFirst] is a key such
-    // that the square of the pair's search value is below 0.5 / key;
+    // A cheaper and looser bound of the same kind for every pair of the
+    // search, from the correlation of the points and a cruder bound of f g
+    // (by f, or by n - 2 times f where the projected points zigzag), in one
+    // pass: the `pairs` pairs (i, j), j = firstPartners[i]..count-1 (each
+    // with Ti < Tj), row after row as the search visits them. The key of a
+    // pair is such that the square of its search value is below 0.5 / key;
     // infinity for a pair that cannot qualify on its line fit (or whose
     // value is 0), 0 where nothing can be said. With `asAOrB`, the keys
-    // that the row gets once the screen is retargeted to class A or B, bit
+    // that the pairs get once the screen is retargeted to class A or B, bit
     // for bit (valid for a class-A search too, only looser). Works in
-    // vectors of four: it may write up to kQuickPad keys beyond the row,
-    // which `keys` must have room for.
+    // vectors of four: it may write up to kQuickPad keys beyond the last
+    // pair, which `keys` must have room for.
     static constexpr int kQuickPad = 3;
-    void QuickRow(int i, int jFirst, float* keys, bool asAOrB = false) const;
+    void QuickKeys(const int* firstPartners, std::size_t pairs, float* keys, bool asAOrB = false) const;
 
-    // Sets keys[j - jFirst] of QuickRow to infinity for the pairs whose
+    // Sets the keys of QuickKeys (the same pairs in the same places) to
+    // infinity for the pairs whose d(pal) fails every class in question, by
+    // the bound of Full (the same verdict bit for bit), and with `keysAOrB`
+    // those of the keys once retargeted to class A or B. For a search whose
+    // first candidates fail: d(pal) is what many ranges fail on, and its
+    // bound takes few operations in bulk.
+    void CkDiffKeys(const int* firstPartners, std::size_t pairs, float* keys, float* keysAOrB) const;
+
+    // Sets keys[j - jFirst] of a row of QuickKeys to infinity for the pairs whose
     // directional fits fail every class in question (alpha or MAD above its
     // limit, by bounds from the running moments), for j = jFirst..count-1.
     // For a search that has not found a best: the pairs left are then the
@@ -187,6 +196,11 @@ private:
     // points up to it and its last point.
     std::array<std::vector<double>, 8> m_endHi, m_endLo;  // where gathered
     std::array<const double*, 8> m_endHiAt{}, m_endLoAt{};  // the first end of each
+    bool m_ownBlocks = false;  // every step a point of its own temperature
+    // Those of the corrected x and its square, for CkDiffKeys (made on
+    // first use).
+    mutable bool m_ckDiffEndsReady = false;
+    mutable std::array<std::vector<double>, 2> m_ckDiffEndHi, m_ckDiffEndLo;
     std::vector<double> m_endN, m_endX, m_endY;
 
     void PrepareDirectionRows() const;
@@ -194,7 +208,8 @@ private:
     mutable std::array<std::vector<double>, 9> m_dirEndHi, m_dirEndLo;  // x, y, z, xx, xy, xz, yy, yz, zz
     mutable std::vector<double> m_dirEndCount, m_dirEndX, m_dirEndY, m_dirEndZ;
 
-    mutable std::vector<double> m_rowExtremes;  // scratch of QuickRow
+    mutable std::vector<double> m_rowExtremes;  // scratch of QuickKeys and DirectionRow
+    mutable std::vector<double> m_quickKeys;    // scratch of QuickKeys
 
     // The alpha and MAD limits of class A and B as the direction bounds
     // compare with them, worked out on first use in a search.

@@ -253,7 +253,7 @@ struct Candidate {
 // that a repeated search allocates nothing.
 struct ScreenedSearchStore {
     RangeScreen screen;
-    // Per pair in the search order, the key of RangeScreen::QuickRow: the
+    // Per pair in the search order, the key of RangeScreen::QuickKeys: the
     // square of its value is below 0.5 / key.
     std::vector<float> keys;
     // The keys that a class-A search took (those of class A or B), kept for
@@ -261,7 +261,9 @@ struct ScreenedSearchStore {
     // N whose pairs they are for; -1: none are kept.
     std::vector<float> keysAOrB;
     int keysAOrBMinN = -1;
+    bool keysAOrBByCkDiff = false;  // they already say no chance where d(pal) fails
     std::vector<int> firstPartners;  // per step i, the first j of its pairs
+    std::vector<int> left;           // the places of the pairs left for the last pass
     std::vector<Candidate> sorted;   // the candidates of the rounds after the first (for a few pairs)
 };
 
@@ -296,33 +298,32 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     const int* const partners = store.firstPartners.data();
     auto firstPartner = [partners](int i) { return partners[i]; };
 
+    // Whether the keys say no chance where d(pal) fails already, and whether
+    // this search made the keys of class A or B.
+    bool byCkDiff = false;
+    bool alsoAOrB = false;
     if (classLimit >= kClassB && store.keysAOrBMinN == minN) {
         // The class-A search just before made them, for the same pairs.
         store.keys = store.keysAOrB;
+        byCkDiff = store.keysAOrBByCkDiff;
     } else {
         // A class-A search takes the keys of class A or B: looser by the
         // pairs that only class B may take (the exact bounds leave those out),
         // and the same as those of the class-B search that may follow.
-        const bool alsoAOrB = classLimit == kClassA && (classes & kMayBeClassB) == 0;
+        alsoAOrB = classLimit == kClassA && (classes & kMayBeClassB) == 0;
         std::size_t pairs = 0;
         for (int i = 0; i < count; ++i) {
             pairs += static_cast<std::size_t>(std::max(count - firstPartner(i), 0));
         }
         // Room for the vectors that run past the last row.
         store.keys.resize(pairs + RangeScreen::kQuickPad);
-        std::size_t offset = 0;
-        for (int i = 0; i < count; ++i) {
-            const int j0 = firstPartner(i);
-            if (j0 < count) {
-                screen.QuickRow(i, j0, store.keys.data() + offset, alsoAOrB);
-                offset += static_cast<std::size_t>(count - j0);
-            }
-        }
+        screen.QuickKeys(partners, pairs, store.keys.data(), alsoAOrB);
         store.keys.resize(pairs);
         if (alsoAOrB) {
             store.keysAOrB = store.keys;
         }
         store.keysAOrBMinN = alsoAOrB ? minN : -1;
+        store.keysAOrBByCkDiff = false;
     }
 
     // A seed goes to the exact evaluation without the bounds of its
@@ -374,14 +375,22 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         }
         // Keys at or above this cannot enter (the worst of a full round; a
         // later pair with an equal key does not come first).
+        // Each row from its last pair back: the keys mostly rise that way
+        // (the longer ranges come last), so that few candidates move.
         float limit = std::numeric_limits<float>::infinity();
         for (int i = 0; (round == 0 || !fewPairs) && i < count; ++i) {
-            for (int j = firstPartner(i); j < count; ++j, ++order) {
-                const float key = store.keys[at++];
-                if (!(key < limit)) {
+            const int j0 = firstPartner(i);
+            const int length = std::max(count - j0, 0);
+            const float* const rowKeys = store.keys.data() + at;
+            const long long rowOrder = order;
+            order += length;
+            at += static_cast<std::size_t>(length);
+            for (int k = length - 1; k >= 0; --k) {
+                const float key = rowKeys[k];
+                const Candidate c{key, i, j0 + k, rowOrder + k};
+                if (!(key < limit) && (!(key == limit) || key == kNoChance || !(c < top[topCount - 1]))) {
                     continue;
                 }
-                const Candidate c{key, i, j, order};
                 if (round > 0 && !(after < c)) {
                     continue;
                 }
@@ -392,8 +401,8 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
                 top[slot] = c;
                 if (topCount == candidates) {
                     limit = top[topCount - 1].key;
-                    // An equal key of a later pair does not come first, but
-                    // one that is strictly lower does.
+                    // A key above it does not enter; an equal one enters
+                    // when its pair comes earlier.
                 }
             }
         }
@@ -444,6 +453,14 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
                 store.keys[static_cast<std::size_t>(top[k].order)] = kNoChance;
             }
         }
+        // The most promising pairs all failed: d(pal) is what many ranges
+        // fail on (the keys do not know it), and its bound takes few
+        // operations in bulk, for the keys of class A or B as well.
+        if (!best.found && !byCkDiff) {
+            screen.CkDiffKeys(partners, store.keys.size(), store.keys.data(), alsoAOrB ? store.keysAOrB.data() : nullptr);
+            byCkDiff = true;
+            store.keysAOrBByCkDiff = alsoAOrB;
+        }
     }
 
     // No seed qualified (every pair that may qualify must be looked at), or
@@ -453,11 +470,16 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // as much as the bulk bounds of a row): the bulk bounds pay once more
     // pairs are left than there are steps.
     const std::size_t many = (best.found ? 8 : 1) * static_cast<std::size_t>(count);
-    std::size_t survivors = 0;
-    for (std::size_t k = 0; store.keys.size() > many && k < store.keys.size() && survivors <= many; ++k) {
-        survivors += store.keys[k] * (best.value * best.value) < 0.5 ? 1 : 0;
+    // The pairs that may beat the best so far (value² < 0.5 / key), in order.
+    const double bestSq = best.value * best.value;
+    const std::size_t pairs = store.keys.size();
+    store.left.resize(pairs);
+    std::size_t left = 0;
+    for (std::size_t k = 0; k < pairs; ++k) {
+        store.left[left] = static_cast<int>(k);
+        left += store.keys[k] * bestSq < 0.5 ? 1 : 0;
     }
-    if (survivors > many) {
+    if (pairs > many && left > many) {
         std::size_t offset = 0;
         for (int i = 0; i < count; ++i) {
             const int j0 = firstPartner(i);
@@ -468,19 +490,27 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         }
     }
 
-    std::size_t at = 0;
-    long long order = 0;
-    for (int i = 0; i < count; ++i) {
-        for (int j = firstPartner(i); j < count; ++j, ++order) {
-            const double key = store.keys[at++];
-            // Value² < 0.5 / key <= best²: the pair cannot beat the best (nor
-            // can the best pair itself).
-            if (key == std::numeric_limits<double>::infinity() || key * (best.value * best.value) >= 0.5 ||
-                (best.found && order == best.order)) {
-                continue;
-            }
-            tryPair(i, j, order);
+    // Each pair left, as the search visits it; the best rises meanwhile, so
+    // each is asked again.
+    int i = 0;
+    std::size_t rowStart = 0;
+    std::size_t rowEnd = count > 0 ? static_cast<std::size_t>(std::max(count - firstPartner(0), 0)) : 0;
+    for (std::size_t k = 0; k < left; ++k) {
+        const std::size_t at = static_cast<std::size_t>(store.left[k]);
+        while (at >= rowEnd) {
+            ++i;
+            rowStart = rowEnd;
+            rowEnd += static_cast<std::size_t>(std::max(count - firstPartner(i), 0));
         }
+        const double key = store.keys[at];
+        const long long order = static_cast<long long>(at);
+        // Value² < 0.5 / key <= best²: the pair cannot beat the best (nor
+        // can the best pair itself).
+        if (key == std::numeric_limits<double>::infinity() || key * (best.value * best.value) >= 0.5 ||
+            (best.found && order == best.order)) {
+            continue;
+        }
+        tryPair(i, firstPartner(i) + static_cast<int>(at - rowStart), order);
     }
 }
 
