@@ -338,13 +338,14 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // Seeds: the pairs with the lowest keys (the highest quick bounds), a
     // round of them at a time, each round by its finer bound; the first pair
     // that qualifies becomes the best, a floor for all the others. More
-    // candidates the more pairs there are (a few for a short specimen). A
-    // pair's place in the order is also that of its key; a candidate found
-    // unable to qualify gets the key of no chance.
+    // candidates the more pairs there are (two for a short specimen: over
+    // many specimens, generated and measured, a round of more costs more
+    // bounds than it saves). A pair's place in the order is also that of
+    // its key; a candidate found unable to qualify gets the key of no chance.
     constexpr float kNoChance = std::numeric_limits<float>::infinity();
     constexpr int kMostCandidates = 32;
     constexpr int kRounds = 4;
-    const int candidates = std::clamp(count * count / 128, 8, kMostCandidates);
+    const int candidates = std::clamp(count * count / 128, 2, kMostCandidates);
     Candidate top[kMostCandidates];
     Candidate after{-1.0f, 0, 0, -1};  // every candidate of a round comes after those of the rounds before
     // Most searches end in the first round, which picks its candidates from
@@ -466,10 +467,11 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // No seed qualified (every pair that may qualify must be looked at), or
     // many pairs may beat the seed: the directional fits are what many fail
     // on, and their bounds take the fewest operations in bulk.
-    // Without a best, every pair left is bounded in full (each costs about
-    // as much as the bulk bounds of a row): the bulk bounds pay once more
-    // pairs are left than there are steps.
-    const std::size_t many = (best.found ? 8 : 1) * static_cast<std::size_t>(count);
+    // Without a best, every pair left is bounded in full, most of them
+    // cheaply (the d(pal) pass has left out those that fail on it): over
+    // many specimens of many shapes the bulk bounds pay once more than four
+    // pairs per step are left.
+    const std::size_t many = (best.found ? 8 : 4) * static_cast<std::size_t>(count);
     // The pairs that may beat the best so far (value² < 0.5 / key), in order.
     const double bestSq = best.value * best.value;
     const std::size_t pairs = store.keys.size();
