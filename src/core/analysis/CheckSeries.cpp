@@ -13,12 +13,21 @@ double VectorMagnitude(const Vector3& v, bool onlyZ)
     return DifferenceMagnitude(v.x, v.y, v.z, onlyZ);
 }
 
+// SameSense by the angle of the two directions as such.
+[[gnu::noinline]] double SameSenseByAngle(const Vector3& a, const Vector3& b)
+{
+    const Direction da = DirectionFromVector(a.x, a.y, a.z);
+    const Direction db = DirectionFromVector(b.x, b.y, b.z);
+    return AngleBetweenDirections(da.declination, da.inclination, db.declination, db.inclination) < 90.0 ? 1.0
+                                                                                                          : -1.0;
+}
+
 // +1 when the directions of the vectors a and b (as DirectionFromVector
 // gives them) are less than 90 degrees apart, else -1. The sign of their
 // cosine decides; it differs from the cosine of the two directions'
 // angles by rounding alone (some units in 1e-16), so only within 1e-9 of 0
 // (or for a zero vector) are the angles compared as such.
-double SameSense(const Vector3& a, const Vector3& b)
+inline double SameSense(const Vector3& a, const Vector3& b)
 {
     const double lengths = std::sqrt((a.x * a.x + a.y * a.y + a.z * a.z) * (b.x * b.x + b.y * b.y + b.z * b.z));
     if (lengths > 0.0) {
@@ -27,10 +36,7 @@ double SameSense(const Vector3& a, const Vector3& b)
             return cosine > 0.0 ? 1.0 : -1.0;
         }
     }
-    const Direction da = DirectionFromVector(a.x, a.y, a.z);
-    const Direction db = DirectionFromVector(b.x, b.y, b.z);
-    return AngleBetweenDirections(da.declination, da.inclination, db.declination, db.inclination) < 90.0 ? 1.0
-                                                                                                          : -1.0;
+    return SameSenseByAngle(a, b);
 }
 
 CStepVector MakeItem(const Vector3& v, double magnitude, int type, int temperature,
@@ -47,14 +53,41 @@ CStepVector MakeItem(const Vector3& v, double magnitude, int type, int temperatu
     return item;
 }
 
+
+// Whether the list's temperatures (or own temperatures) never decrease.
+template <class Temperature>
+bool Ascends(const std::vector<CStepVector>& list, Temperature temperature)
+{
+    for (std::size_t k = 1; k < list.size(); ++k) {
+        if (temperature(list[k]) < temperature(list[k - 1])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 void BuildPtrmCheckSeries(CKorvanesToolDoc& doc)
 {
-    doc.m_correctedPtrm.clear();
     doc.m_correctedChecks.clear();
     doc.m_ptrmCheckDiffs.clear();
     const bool onlyZ = doc.m_options.m_onlyZComponent != 0;
+    const std::vector<CStepVector>& ptrmList = doc.m_ptrmGained;
+    const std::vector<CStepVector>& checks = doc.m_ptrmChecks;
+    const std::size_t ptrmCount = ptrmList.size();
+    const std::size_t checkCount = checks.size();
+    // One corrected item per pTRM item, every field written below.
+    if (doc.m_correctedPtrm.size() != ptrmCount) {
+        doc.m_correctedPtrm.resize(ptrmCount);
+    }
+    CStepVector* const correctedPtrm = doc.m_correctedPtrm.data();
+    // The checks of a pTRM item are those of its temperature, in list
+    // order. With both lists ascending (as in every real experiment) they
+    // are one block of the check list that only moves forward; otherwise
+    // every check is looked at for every item.
+    const bool ordered = Ascends(ptrmList, [](const CStepVector& s) { return s.temperature; }) &&
+                         Ascends(checks, [](const CStepVector& s) { return s.stepTemperature; });
 
     Vector3 sum;
     double sign = 1.0;
@@ -64,15 +97,30 @@ void BuildPtrmCheckSeries(CKorvanesToolDoc& doc)
     bool referencePresent = false;
     Vector3 reference;
 
-    for (const CStepVector& ptrm : doc.m_ptrmGained) {
+    std::size_t blockStart = 0;
+    for (std::size_t i = 0; i < ptrmCount; ++i) {
+        const CStepVector& ptrm = ptrmList[i];
         const Vector3 p{ptrm.x, ptrm.y, ptrm.z};
         if (referencePresent) {
             sign = SameSense(reference, p);
         }
         const Vector3 corrected{p.x - sign * sum.x, p.y - sign * sum.y, p.z - sign * sum.z};
 
+        std::size_t from = 0;
+        std::size_t to = checkCount;
+        if (ordered) {
+            while (blockStart < checkCount && checks[blockStart].stepTemperature < ptrm.temperature) {
+                ++blockStart;
+            }
+            from = blockStart;
+            to = from;
+            while (to < checkCount && checks[to].stepTemperature == ptrm.temperature) {
+                ++to;
+            }
+        }
         bool first = true;
-        for (const CStepVector& check : doc.m_ptrmChecks) {
+        for (std::size_t c = from; c < to; ++c) {
+            const CStepVector& check = checks[c];
             if (check.stepTemperature != ptrm.temperature) {
                 continue;
             }
@@ -98,8 +146,8 @@ void BuildPtrmCheckSeries(CKorvanesToolDoc& doc)
                                                          check.temperature, ptrm.temperature));
             }
         }
-        doc.m_correctedPtrm.push_back(
-            MakeItem(p, VectorMagnitude(corrected, onlyZ), kInField, ptrm.temperature, ptrm.temperature));
+        correctedPtrm[i] =
+            MakeItem(p, VectorMagnitude(corrected, onlyZ), kInField, ptrm.temperature, ptrm.temperature);
     }
     doc.m_plotBounds.maxCheckDifference = maxDifference;
 }

@@ -168,11 +168,20 @@ public:
         const std::array<float, 4> angles{h.m_coreAzimuth, h.m_coreDip, h.m_beddingDipDirection, h.m_beddingDip};
         if (doc.m_options.m_coordinates != m_coordinates ||
             std::memcmp(angles.data(), m_angles.data(), sizeof angles) != 0) {
-            m_entries.clear();
+            // Every entry made before no longer counts (a generation that
+            // wraps around starts the entries afresh).
+            if (++m_generation == 0) {
+                for (Entry& e : m_entries) {
+                    e.generation = 0;
+                }
+                m_generation = 1;
+            }
             m_coordinates = doc.m_options.m_coordinates;
             m_angles = angles;
         }
-        m_entries.resize(std::max(m_entries.size(), doc.m_measurements.size()));
+        if (m_entries.size() < doc.m_measurements.size()) {
+            m_entries.resize(doc.m_measurements.size());
+        }
     }
 
     // The step of measurement `index` of the document passed to Begin, its
@@ -180,12 +189,12 @@ public:
     const CStepVector& Of(std::size_t index, const CMeasurement& m, const CSpecimenHeader& header)
     {
         Entry& e = m_entries[index];
-        if (!e.valid || std::memcmp(&m, &e.input, sizeof m) != 0) {
+        if (e.generation != m_generation || std::memcmp(&m, &e.input, sizeof m) != 0) {
             const Vector3 v = VectorInCoordinates(m, header, m_coordinates);
             const StepCode code = ReadTreatmentCode(m.treatmentCode, kAsBefore);
             e.step = {v.x, v.y, v.z, Length(v.x, v.y, v.z), code.type, code.temperature, code.temperature};
             std::memcpy(&e.input, &m, sizeof m);
-            e.valid = true;
+            e.generation = m_generation;
         }
         return e.step;
     }
@@ -193,11 +202,12 @@ public:
 private:
     struct Entry {
         CMeasurement input;
-        bool valid = false;
+        std::uint32_t generation = 0;  // made in this generation of the memo, 0 for none
         CStepVector step;
     };
 
     std::vector<Entry> m_entries;
+    std::uint32_t m_generation = 1;
     int m_coordinates = -1;
     std::array<float, 4> m_angles{};
 };
@@ -214,21 +224,32 @@ void BuildSteps(CKorvanesToolDoc& doc)
     memo.Begin(doc);
     const std::vector<CMeasurement>& measurements = doc.m_measurements;
     const std::size_t n = measurements.size();
-    // Every field of every step is written below: steps kept from the last
-    // run need no clearing.
-    if (doc.m_steps.size() != n) {
-        doc.m_steps.resize(n);
-    }
-    CStepVector* const steps = doc.m_steps.data();
     int g = -1;
     int previousType = kZeroField;
-    for (std::size_t i = 0; i < n; ++i) {
-        const CStepVector& s = memo.Of(i, measurements[i], doc.m_header);
-        const int type = s.stepType == StepMemo::kAsBefore ? previousType : s.stepType;
-        steps[i] = s;
-        steps[i].stepType = type;
+    auto resolve = [&g, &previousType](int type) {
+        type = type == StepMemo::kAsBefore ? previousType : type;
         g = std::max(g, type);
         previousType = type;
+        return type;
+    };
+    if (doc.m_steps.size() == n) {
+        // The steps of the last run, every field written anew.
+        CStepVector* const steps = doc.m_steps.data();
+        for (std::size_t i = 0; i < n; ++i) {
+            const CStepVector& s = memo.Of(i, measurements[i], doc.m_header);
+            const int type = resolve(s.stepType);
+            steps[i] = s;
+            steps[i].stepType = type;
+        }
+    } else {
+        doc.m_steps.clear();
+        doc.m_steps.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const CStepVector& s = memo.Of(i, measurements[i], doc.m_header);
+            const int type = resolve(s.stepType);
+            doc.m_steps.push_back(s);
+            doc.m_steps.back().stepType = type;
+        }
     }
     if (g < kPtrmCheck) {
         g = 0;
@@ -258,21 +279,15 @@ public:
     void Build(const std::vector<CStepVector>& steps)
     {
         const std::size_t n = steps.size();
-        if (SameKeys(steps)) {
-            if (m_tallied) {
-                for (std::size_t i = 0; i < n; ++i) {
-                    m_entries[m_entryOf[i]].checkItems = 0;
-                }
-                m_tallied = false;
+        if (++m_tally == 0) {  // every tally starts from 0; a wrapped count starts them afresh
+            for (Entry& e : m_entries) {
+                e.tally = 0;
             }
+            m_tally = 1;
+        }
+        if (TakeKeys(steps)) {
             return;
         }
-        m_keys.resize(n);
-        std::uint64_t* const keys = m_keys.data();
-        for (std::size_t i = 0; i < n; ++i) {
-            keys[i] = KeyOf(steps[i]);
-        }
-        m_tallied = false;
         std::size_t size = 16;
         while (size < 2 * n) {
             size *= 2;
@@ -335,10 +350,18 @@ public:
     // A tally per temperature for the counting of the pairs, 0 after Build.
     void AddCheckItems(std::size_t of, std::size_t items)
     {
-        m_entries[m_entryOf[of]].checkItems += items;
-        m_tallied = true;
+        Entry& e = m_entries[m_entryOf[of]];
+        if (e.tally != m_tally) {
+            e.tally = m_tally;
+            e.checkItems = 0;
+        }
+        e.checkItems += items;
     }
-    std::size_t CheckItems(std::size_t of) const { return m_entries[m_entryOf[of]].checkItems; }
+    std::size_t CheckItems(std::size_t of) const
+    {
+        const Entry& e = m_entries[m_entryOf[of]];
+        return e.tally == m_tally ? e.checkItems : 0;
+    }
 
 private:
     // A step's type and temperature in one word.
@@ -348,19 +371,30 @@ private:
                static_cast<std::uint32_t>(s.temperature);
     }
 
-    // Whether the table was built from steps of these types and temperatures.
-    bool SameKeys(const std::vector<CStepVector>& steps) const
+    // Keeps the steps' types and temperatures; whether the table was built
+    // from steps of the same.
+    bool TakeKeys(const std::vector<CStepVector>& steps)
     {
-        if (steps.size() != m_keys.size()) {
-            return false;
-        }
-        const std::uint64_t* const keys = m_keys.data();
-        for (std::size_t i = 0; i < steps.size(); ++i) {
-            if (KeyOf(steps[i]) != keys[i]) {
-                return false;
+        const std::size_t n = steps.size();
+        const CStepVector* const s = steps.data();
+        std::size_t i = 0;
+        if (m_built && n == m_keys.size()) {
+            const std::uint64_t* const keys = m_keys.data();
+            while (i < n && KeyOf(s[i]) == keys[i]) {
+                ++i;
             }
+            if (i == n) {
+                return true;
+            }
+        } else {
+            m_keys.resize(n);
         }
-        return true;
+        std::uint64_t* const keys = m_keys.data();
+        for (; i < n; ++i) {
+            keys[i] = KeyOf(s[i]);
+        }
+        m_built = true;
+        return false;
     }
 
     static constexpr int kTypes = kAdditivityCheck + 1;
@@ -369,15 +403,17 @@ private:
         std::uint32_t generation = 0;
         std::int32_t first[kTypes] = {};
         std::uint32_t count[kTypes] = {};
+        std::uint32_t tally = 0;  // checkItems counts in this tally, else 0
         std::size_t checkItems = 0;
     };
-    static constexpr Entry kFresh{0, 0, {-1, -1, -1, -1, -1}, {}, 0};
+    static constexpr Entry kFresh{0, 0, {-1, -1, -1, -1, -1}, {}, 0, 0};
     std::vector<Entry> m_entries;
     std::uint32_t m_generation = 0;
     std::vector<std::int32_t> m_next;
     std::vector<std::uint32_t> m_entryOf;
     std::vector<std::uint64_t> m_keys;  // of the steps the table was built from
-    bool m_tallied = false;             // a checkItems tally is not 0
+    bool m_built = false;
+    std::uint32_t m_tally = 0;
 };
 
 // The table of the last VisitPairs on this thread.
