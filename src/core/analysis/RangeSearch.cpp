@@ -249,6 +249,28 @@ struct Candidate {
     bool operator<(const Candidate& other) const { return key < other.key || (key == other.key && order < other.order); }
 };
 
+// The highest key k with k bestSq < 0.5 (in doubles, as the search asks it):
+// as the product rounds monotonically, the keys that pass are those up to
+// it. Below 0 when none does.
+float HighestKeyLeft(double bestSq)
+{
+    auto passes = [bestSq](float key) { return key * bestSq < 0.5; };
+    constexpr float kMost = std::numeric_limits<float>::max();
+    if (!passes(0.0f)) {
+        return -1.0f;
+    }
+    const double estimate = 0.5 / bestSq;
+    float key = estimate < kMost ? static_cast<float>(estimate) : kMost;
+    // The estimate is within a unit or two of the boundary.
+    while (!passes(key)) {
+        key = std::nextafter(key, 0.0f);
+    }
+    while (key < kMost && passes(std::nextafter(key, kMost))) {
+        key = std::nextafter(key, kMost);
+    }
+    return key;
+}
+
 // What the screened search keeps between its passes; one per thread, so
 // that a repeated search allocates nothing.
 struct ScreenedSearchStore {
@@ -388,11 +410,11 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
             at += static_cast<std::size_t>(length);
             for (int k = length - 1; k >= 0; --k) {
                 const float key = rowKeys[k];
-                const Candidate c{key, i, j0 + k, rowOrder + k};
-                if (!(key < limit) && (!(key == limit) || key == kNoChance || !(c < top[topCount - 1]))) {
+                if (!(key <= limit) || key == kNoChance) {
                     continue;
                 }
-                if (round > 0 && !(after < c)) {
+                const Candidate c{key, i, j0 + k, rowOrder + k};
+                if ((key == limit && !(c < top[topCount - 1])) || (round > 0 && !(after < c))) {
                     continue;
                 }
                 int slot = topCount < candidates ? topCount++ : topCount - 1;
@@ -473,13 +495,13 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // pairs per step are left.
     const std::size_t many = (best.found ? 8 : 4) * static_cast<std::size_t>(count);
     // The pairs that may beat the best so far (value² < 0.5 / key), in order.
-    const double bestSq = best.value * best.value;
     const std::size_t pairs = store.keys.size();
     store.left.resize(pairs);
     std::size_t left = 0;
+    const float highest = HighestKeyLeft(best.value * best.value);
     for (std::size_t k = 0; k < pairs; ++k) {
         store.left[left] = static_cast<int>(k);
-        left += store.keys[k] * bestSq < 0.5 ? 1 : 0;
+        left += store.keys[k] <= highest ? 1 : 0;
     }
     if (pairs > many && left > many) {
         std::size_t offset = 0;
