@@ -285,6 +285,7 @@ struct ScreenedSearchStore {
     int keysAOrBMinN = -1;
     bool keysAOrBByCkDiff = false;  // they already say no chance where d(pal) fails
     std::vector<int> firstPartners;  // per step i, the first j of its pairs
+    int partnersMinN = -1;           // the minimum N they are for; -1: none
     std::vector<int> left;           // the places of the pairs left for the last pass
     std::vector<Candidate> sorted;   // the candidates of the rounds after the first (for a few pairs)
 };
@@ -313,9 +314,15 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     const int count = static_cast<int>(zeroField.size());
     // The pairs of step i: j from here to the last step (the list ascends,
     // so every later block lies above Ti), as ForEachPair visits them.
-    store.firstPartners.resize(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        store.firstPartners[static_cast<std::size_t>(i)] = std::max(std::max(minN - 1, i + minN - 1), screen.FirstAbove(i));
+    // (The search just before over the same lists made them for this
+    // minimum N already, or not.)
+    if (store.partnersMinN != minN) {
+        store.firstPartners.resize(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            store.firstPartners[static_cast<std::size_t>(i)] =
+                std::max(std::max(minN - 1, i + minN - 1), screen.FirstAbove(i));
+        }
+        store.partnersMinN = minN;
     }
     const int* const partners = store.firstPartners.data();
     auto firstPartner = [partners](int i) { return partners[i]; };
@@ -384,12 +391,19 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         if (round == 1 && fewPairs) {
             store.sorted.clear();
             for (int i = 0; i < count; ++i) {
-                for (int j = firstPartner(i); j < count; ++j, ++order) {
-                    const Candidate c{store.keys[at++], i, j, order};
-                    if (c.key < kNoChance && after < c) {
-                        store.sorted.push_back(c);
+                const int j0 = firstPartner(i);
+                const int length = std::max(count - j0, 0);
+                const float* const rowKeys = store.keys.data() + at;
+                for (int k = 0; k < length; ++k) {
+                    if (rowKeys[k] < kNoChance) {
+                        const Candidate c{rowKeys[k], i, j0 + k, order + k};
+                        if (after < c) {
+                            store.sorted.push_back(c);
+                        }
                     }
                 }
+                order += length;
+                at += static_cast<std::size_t>(length);
             }
             std::sort(store.sorted.begin(), store.sorted.end());
         }
@@ -557,6 +571,7 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit, SearchMethod me
     const unsigned classes = classLimit >= kClassB ? kMayBeClassA | kMayBeClassB : kMayBeClassA;
     if (method == SearchMethod::kScreened && screen == ScreenState::kToPrepare) {
         store.keysAOrBMinN = -1;
+        store.partnersMinN = -1;
         const bool prepared = store.screen.Prepare(doc, pairings.plain, pairings.corrected, classes);
         screen = prepared ? ScreenState::kPrepared : ScreenState::kUnusable;
     } else if (method == SearchMethod::kScreened && screen == ScreenState::kPrepared) {
