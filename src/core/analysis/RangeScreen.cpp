@@ -811,7 +811,24 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     m_endX.resize(padded);
     m_endY.resize(padded);
     RunningSum* ends[8] = {&m_sx, &m_sy, &m_sxx, &m_syy, &m_sxy, &m_dxx, &m_dyy, &m_dxy};
-    for (int j = 0; j < count + kQuickPad; ++j) {
+    // Where every step is a point of its own temperature (as in nearly
+    // every experiment), the ends are the points themselves and the running
+    // sums at them the running sums, continued kQuickPad times; otherwise
+    // they are gathered.
+    unsigned own = points == count ? 1u : 0u;
+    for (int k = 0; k < count; ++k) {
+        own &= static_cast<unsigned>(m_firstOf[static_cast<std::size_t>(k)] == k) &
+               static_cast<unsigned>(m_lastOf[static_cast<std::size_t>(k)] == k);
+    }
+    const bool ownBlocks = own != 0;
+    m_ownBlocks = ownBlocks;
+    for (int j = 0; ownBlocks && j < count + kQuickPad; ++j) {
+        const std::size_t last = static_cast<std::size_t>(std::min(j, count - 1));
+        m_endN[static_cast<std::size_t>(j)] = static_cast<double>(last + 1);
+        m_endX[static_cast<std::size_t>(j)] = m_x[last];
+        m_endY[static_cast<std::size_t>(j)] = m_y[last];
+    }
+    for (int j = 0; !ownBlocks && j < count + kQuickPad; ++j) {
         const std::size_t sj = static_cast<std::size_t>(j);
         const int end =
             m_pointsBefore[static_cast<std::size_t>(m_lastOf[static_cast<std::size_t>(std::min(j, count - 1))]) + 1];
@@ -820,14 +837,6 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
         m_endX[sj] = points > 0 ? m_x[last] : 0.0;
         m_endY[sj] = points > 0 ? m_y[last] : 0.0;
     }
-    // Where every step is a point of its own temperature (as in nearly
-    // every experiment), the running sums at the ends are the running sums
-    // themselves, continued kQuickPad times; otherwise they are gathered.
-    bool ownBlocks = points == count;
-    for (int k = 0; ownBlocks && k < count; ++k) {
-        ownBlocks = m_firstOf[static_cast<std::size_t>(k)] == k && m_lastOf[static_cast<std::size_t>(k)] == k;
-    }
-    m_ownBlocks = ownBlocks;
     for (int s = 0; s < 8; ++s) {
         RunningSum& sum = *ends[s];
         const std::size_t us = static_cast<std::size_t>(s);

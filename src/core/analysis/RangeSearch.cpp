@@ -249,6 +249,28 @@ struct Candidate {
     bool operator<(const Candidate& other) const { return key < other.key || (key == other.key && order < other.order); }
 };
 
+// The highest key k with k bestSq < 0.5 (in doubles, as the search asks it):
+// as the product rounds monotonically, the keys that pass are those up to
+// it. Below 0 when none does.
+float HighestKeyLeft(double bestSq)
+{
+    auto passes = [bestSq](float key) { return key * bestSq < 0.5; };
+    constexpr float kMost = std::numeric_limits<float>::max();
+    if (!passes(0.0f)) {
+        return -1.0f;
+    }
+    const double estimate = 0.5 / bestSq;
+    float key = estimate < kMost ? static_cast<float>(estimate) : kMost;
+    // The estimate is within a unit or two of the boundary.
+    while (!passes(key)) {
+        key = std::nextafter(key, 0.0f);
+    }
+    while (key < kMost && passes(std::nextafter(key, kMost))) {
+        key = std::nextafter(key, kMost);
+    }
+    return key;
+}
+
 // What the screened search keeps between its passes; one per thread, so
 // that a repeated search allocates nothing.
 struct ScreenedSearchStore {
@@ -263,6 +285,7 @@ struct ScreenedSearchStore {
     int keysAOrBMinN = -1;
     bool keysAOrBByCkDiff = false;  // they already say no chance where d(pal) fails
     std::vector<int> firstPartners;  // per step i, the first j of its pairs
+    int partnersMinN = -1;           // the minimum N they are for; -1: none
     std::vector<int> left;           // the places of the pairs left for the last pass
     std::vector<Candidate> sorted;   // the candidates of the rounds after the first (for a few pairs)
 };
@@ -291,9 +314,15 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     const int count = static_cast<int>(zeroField.size());
     // The pairs of step i: j from here to the last step (the list ascends,
     // so every later block lies above Ti), as ForEachPair visits them.
-    store.firstPartners.resize(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        store.firstPartners[static_cast<std::size_t>(i)] = std::max(std::max(minN - 1, i + minN - 1), screen.FirstAbove(i));
+    // (The search just before over the same lists made them for this
+    // minimum N already, or not.)
+    if (store.partnersMinN != minN) {
+        store.firstPartners.resize(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            store.firstPartners[static_cast<std::size_t>(i)] =
+                std::max(std::max(minN - 1, i + minN - 1), screen.FirstAbove(i));
+        }
+        store.partnersMinN = minN;
     }
     const int* const partners = store.firstPartners.data();
     auto firstPartner = [partners](int i) { return partners[i]; };
@@ -338,13 +367,14 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // Seeds: the pairs with the lowest keys (the highest quick bounds), a
     // round of them at a time, each round by its finer bound; the first pair
     // that qualifies becomes the best, a floor for all the others. More
-    // candidates the more pairs there are (a few for a short specimen). A
-    // pair's place in the order is also that of its key; a candidate found
-    // unable to qualify gets the key of no chance.
+    // candidates the more pairs there are (two for a short specimen: over
+    // many specimens, generated and measured, a round of more costs more
+    // bounds than it saves). A pair's place in the order is also that of
+    // its key; a candidate found unable to qualify gets the key of no chance.
     constexpr float kNoChance = std::numeric_limits<float>::infinity();
     constexpr int kMostCandidates = 32;
     constexpr int kRounds = 4;
-    const int candidates = std::clamp(count * count / 128, 8, kMostCandidates);
+    const int candidates = std::clamp(count * count / 128, 2, kMostCandidates);
     Candidate top[kMostCandidates];
     Candidate after{-1.0f, 0, 0, -1};  // every candidate of a round comes after those of the rounds before
     // Most searches end in the first round, which picks its candidates from
@@ -361,12 +391,19 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         if (round == 1 && fewPairs) {
             store.sorted.clear();
             for (int i = 0; i < count; ++i) {
-                for (int j = firstPartner(i); j < count; ++j, ++order) {
-                    const Candidate c{store.keys[at++], i, j, order};
-                    if (c.key < kNoChance && after < c) {
-                        store.sorted.push_back(c);
+                const int j0 = firstPartner(i);
+                const int length = std::max(count - j0, 0);
+                const float* const rowKeys = store.keys.data() + at;
+                for (int k = 0; k < length; ++k) {
+                    if (rowKeys[k] < kNoChance) {
+                        const Candidate c{rowKeys[k], i, j0 + k, order + k};
+                        if (after < c) {
+                            store.sorted.push_back(c);
+                        }
                     }
                 }
+                order += length;
+                at += static_cast<std::size_t>(length);
             }
             std::sort(store.sorted.begin(), store.sorted.end());
         }
@@ -387,11 +424,11 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
             at += static_cast<std::size_t>(length);
             for (int k = length - 1; k >= 0; --k) {
                 const float key = rowKeys[k];
-                const Candidate c{key, i, j0 + k, rowOrder + k};
-                if (!(key < limit) && (!(key == limit) || key == kNoChance || !(c < top[topCount - 1]))) {
+                if (!(key <= limit) || key == kNoChance) {
                     continue;
                 }
-                if (round > 0 && !(after < c)) {
+                const Candidate c{key, i, j0 + k, rowOrder + k};
+                if ((key == limit && !(c < top[topCount - 1])) || (round > 0 && !(after < c))) {
                     continue;
                 }
                 int slot = topCount < candidates ? topCount++ : topCount - 1;
@@ -466,18 +503,19 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
     // No seed qualified (every pair that may qualify must be looked at), or
     // many pairs may beat the seed: the directional fits are what many fail
     // on, and their bounds take the fewest operations in bulk.
-    // Without a best, every pair left is bounded in full (each costs about
-    // as much as the bulk bounds of a row): the bulk bounds pay once more
-    // pairs are left than there are steps.
-    const std::size_t many = (best.found ? 8 : 1) * static_cast<std::size_t>(count);
+    // Without a best, every pair left is bounded in full, most of them
+    // cheaply (the d(pal) pass has left out those that fail on it): over
+    // many specimens of many shapes the bulk bounds pay once more than four
+    // pairs per step are left.
+    const std::size_t many = (best.found ? 8 : 4) * static_cast<std::size_t>(count);
     // The pairs that may beat the best so far (value² < 0.5 / key), in order.
-    const double bestSq = best.value * best.value;
     const std::size_t pairs = store.keys.size();
     store.left.resize(pairs);
     std::size_t left = 0;
+    const float highest = HighestKeyLeft(best.value * best.value);
     for (std::size_t k = 0; k < pairs; ++k) {
         store.left[left] = static_cast<int>(k);
-        left += store.keys[k] * bestSq < 0.5 ? 1 : 0;
+        left += store.keys[k] <= highest ? 1 : 0;
     }
     if (pairs > many && left > many) {
         std::size_t offset = 0;
@@ -533,6 +571,7 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit, SearchMethod me
     const unsigned classes = classLimit >= kClassB ? kMayBeClassA | kMayBeClassB : kMayBeClassA;
     if (method == SearchMethod::kScreened && screen == ScreenState::kToPrepare) {
         store.keysAOrBMinN = -1;
+        store.partnersMinN = -1;
         const bool prepared = store.screen.Prepare(doc, pairings.plain, pairings.corrected, classes);
         screen = prepared ? ScreenState::kPrepared : ScreenState::kUnusable;
     } else if (method == SearchMethod::kScreened && screen == ScreenState::kPrepared) {
