@@ -711,7 +711,10 @@ void ComputePlotBounds(CKorvanesToolDoc& doc)
     CPlotBounds& b = doc.m_plotBounds;
     // Each extent starts from the first item (an empty list keeps the start
     // values) and then takes std::min and std::max of the items in order.
-    double minTemperature = kStartMinimum, maxTemperature = kStartMaximum;
+    // Temperatures are whole numbers within ±10^9: their extremes are
+    // taken as such (the start values convert exactly).
+    std::int32_t minTemperature = static_cast<std::int32_t>(kStartMinimum);
+    std::int32_t maxTemperature = static_cast<std::int32_t>(kStartMaximum);
     double minNrm = kStartMinimum, maxNrm = kStartMaximum;
     double minX = kStartMinimum, maxX = kStartMaximum;
     double minY = kStartMinimum, maxY = kStartMaximum;
@@ -729,7 +732,7 @@ void ComputePlotBounds(CKorvanesToolDoc& doc)
     }
     for (std::size_t k = 1; k < zeroField.size(); ++k) {
         const CStepVector& s = zeroField[k];
-        const double temperature = s.temperature;
+        const std::int32_t temperature = s.temperature;
         const double horizontal = SignedHorizontal(s);
         minTemperature = std::min(minTemperature, temperature);
         maxTemperature = std::max(maxTemperature, temperature);
@@ -752,9 +755,8 @@ void ComputePlotBounds(CKorvanesToolDoc& doc)
     for (std::size_t k = 1; k < ptrm.size(); ++k) {
         maxPtrm = std::max(maxPtrm, ptrm[k].magnitude);
     }
-    // Temperatures are clamped to ±10^9, so they convert back exactly.
-    b.minTemperature = static_cast<std::int32_t>(minTemperature);
-    b.maxTemperature = static_cast<std::int32_t>(maxTemperature);
+    b.minTemperature = minTemperature;
+    b.maxTemperature = maxTemperature;
     b.minNrm = minNrm;
     b.maxNrm = maxNrm;
     b.maxPtrm = maxPtrm;

@@ -60,18 +60,26 @@ void BuildTailCheckStatsFrom(CKorvanesToolDoc& doc, const CKorvanesToolDoc& spec
     double maxTStar = 0.0;
     double maxDInc = 0.0;
 
-    const std::vector<CStepVector>& zeroField = specimen.m_zeroFieldSteps;
-    const std::vector<CStepVector>& tails = specimen.m_tailChecks;
-    for (std::size_t i = 0; i < zeroField.size(); ++i) {
+    // Plain pointers and counts: the records appended below then cannot
+    // seem to change them.
+    const CStepVector* const zeroField = specimen.m_zeroFieldSteps.data();
+    const std::size_t zeroFieldCount = specimen.m_zeroFieldSteps.size();
+    const CStepVector* const tails = specimen.m_tailChecks.data();
+    const std::size_t tailCount = specimen.m_tailChecks.size();
+    const CStepVector* const zeroFieldShown = shown.m_zeroFieldSteps.data();
+    const CStepVector* const tailsShown = shown.m_tailChecks.data();
+    const CStepVector* const ptrm = specimen.m_ptrmGained.data();
+    const std::size_t ptrmCount = specimen.m_ptrmGained.size();
+    for (std::size_t i = 0; i < zeroFieldCount; ++i) {
         const CStepVector& n = zeroField[i];
-        for (std::size_t j = 0; j < tails.size(); ++j) {
+        for (std::size_t j = 0; j < tailCount; ++j) {
             const CStepVector& k = tails[j];
             if (k.temperature != n.temperature) {
                 continue;
             }
             const double nInclination = InclinationFromVector(n.x, n.y, n.z);
-            const CStepVector& nShown = shown.m_zeroFieldSteps[i];
-            const CStepVector& kShown = shown.m_tailChecks[j];
+            const CStepVector& nShown = zeroFieldShown[i];
+            const CStepVector& kShown = tailsShown[j];
             const double nShownInclination =
                 &shown == &specimen ? nInclination : InclinationFromVector(nShown.x, nShown.y, nShown.z);
             const double dInc = nShownInclination - InclinationFromVector(kShown.x, kShown.y, kShown.z);
@@ -83,8 +91,7 @@ void BuildTailCheckStatsFrom(CKorvanesToolDoc& doc, const CKorvanesToolDoc& spec
             // would replace the one before).
             double theta = 0.0;
             double tStar = 0.0;
-            const std::vector<CStepVector>& ptrm = specimen.m_ptrmGained;
-            for (std::size_t m = ptrm.size(); m-- > 0;) {
+            for (std::size_t m = ptrmCount; m-- > 0;) {
                 const CStepVector& p = ptrm[m];
                 if (p.temperature == n.temperature) {
                     tStar = TailTStar(nInclination, InclinationFromVector(p.x, p.y, p.z), dH, dZ, extents.maxNrm,
