@@ -185,27 +185,52 @@ public:
         }
     }
 
-    // The step of measurement `index` of the document passed to Begin, its
-    // type kAsBefore where the code says so.
-    const CStepVector& Of(std::size_t index, const CMeasurement& m, const CSpecimenHeader& header)
-    {
-        Entry& e = m_entries[index];
-        if (e.generation != m_generation || std::memcmp(&m, &e.input, sizeof m) != 0) {
-            const Vector3 v = VectorInCoordinates(m, header, m_coordinates);
-            const StepCode code = ReadTreatmentCode(m.treatmentCode, kAsBefore);
-            e.step = {v.x, v.y, v.z, Length(v.x, v.y, v.z), code.type, code.temperature, code.temperature};
-            std::memcpy(&e.input, &m, sizeof m);
-            e.generation = m_generation;
-        }
-        return e.step;
-    }
-
 private:
     struct Entry {
         CMeasurement input;
         std::uint32_t generation = 0;  // made in this generation of the memo, 0 for none
         CStepVector step;
     };
+
+public:
+    // The steps of the measurements of the document passed to Begin, with
+    // the memo's storage at hand.
+    class Reader {
+    public:
+        Reader(StepMemo& memo, const CSpecimenHeader& header)
+            : m_entries(memo.m_entries.data()), m_generation(memo.m_generation),
+              m_coordinates(memo.m_coordinates), m_header(header)
+        {
+        }
+
+        // The step of measurement `index`, its type kAsBefore where the
+        // code says so.
+        const CStepVector& operator()(std::size_t index, const CMeasurement& m) const
+        {
+            Entry& e = m_entries[index];
+            if (e.generation != m_generation || std::memcmp(&m, &e.input, sizeof m) != 0) {
+                Read(e, m);
+            }
+            return e.step;
+        }
+
+    private:
+        void Read(Entry& e, const CMeasurement& m) const
+        {
+            const Vector3 v = VectorInCoordinates(m, m_header, m_coordinates);
+            const StepCode code = ReadTreatmentCode(m.treatmentCode, kAsBefore);
+            e.step = {v.x, v.y, v.z, Length(v.x, v.y, v.z), code.type, code.temperature, code.temperature};
+            std::memcpy(&e.input, &m, sizeof m);
+            e.generation = m_generation;
+        }
+
+        Entry* m_entries;
+        std::uint32_t m_generation;
+        int m_coordinates;
+        const CSpecimenHeader& m_header;
+    };
+
+private:
 
     std::vector<Entry> m_entries;
     std::uint32_t m_generation = 1;
@@ -233,11 +258,13 @@ void BuildSteps(CKorvanesToolDoc& doc)
         previousType = type;
         return type;
     };
+    const StepMemo::Reader read(memo, doc.m_header);
+    const CMeasurement* const ms = measurements.data();
     if (doc.m_steps.size() == n) {
         // The steps of the last run, every field written anew.
         CStepVector* const steps = doc.m_steps.data();
         for (std::size_t i = 0; i < n; ++i) {
-            const CStepVector& s = memo.Of(i, measurements[i], doc.m_header);
+            const CStepVector& s = read(i, ms[i]);
             const int type = resolve(s.stepType);
             steps[i] = s;
             steps[i].stepType = type;
@@ -246,7 +273,7 @@ void BuildSteps(CKorvanesToolDoc& doc)
         doc.m_steps.clear();
         doc.m_steps.reserve(n);
         for (std::size_t i = 0; i < n; ++i) {
-            const CStepVector& s = memo.Of(i, measurements[i], doc.m_header);
+            const CStepVector& s = read(i, ms[i]);
             const int type = resolve(s.stepType);
             doc.m_steps.push_back(s);
             doc.m_steps.back().stepType = type;
