@@ -316,8 +316,6 @@ public:
         if (TakeKeys(steps)) {
             return;
         }
-        m_ofType = {};
-        m_inFieldPairs = 0;
         std::size_t size = 16;
         while (size < 2 * n) {
             size *= 2;
@@ -341,6 +339,8 @@ public:
         std::int32_t* const next = m_next.data();
         std::uint32_t* const entryOf = m_entryOf.data();
         const std::uint32_t generation = m_generation;
+        std::array<std::size_t, kTypes> ofType{};
+        std::size_t inFieldPairs = 0;
         // Backwards, so that adding each step in front of its list leaves
         // the list in file order.
         for (std::size_t i = n; i-- > 0;) {
@@ -361,14 +361,16 @@ public:
                 next[i] = e.first[type];
                 e.first[type] = static_cast<std::int32_t>(i);
                 ++e.count[type];
-                ++m_ofType[static_cast<std::size_t>(type)];
+                ++ofType[static_cast<std::size_t>(type)];
                 // Each pair of an in-field and a zero-field step of one
                 // temperature, counted as its second step comes.
-                m_inFieldPairs += type == kInField    ? e.count[kZeroField]
-                                  : type == kZeroField ? e.count[kInField]
-                                                       : 0;
+                inFieldPairs += type == kInField    ? e.count[kZeroField]
+                                : type == kZeroField ? e.count[kInField]
+                                                     : 0;
             }
         }
+        m_ofType = ofType;
+        m_inFieldPairs = inFieldPairs;
     }
 
     // The number of steps of `type` (0..4), and of pairs of an in-field and
