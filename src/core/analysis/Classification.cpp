@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstring>
 #include <cmath>
 #include <utility>
@@ -288,6 +289,8 @@ public:
         if (TakeKeys(steps)) {
             return;
         }
+        m_ofType = {};
+        m_inFieldPairs = 0;
         std::size_t size = 16;
         while (size < 2 * n) {
             size *= 2;
@@ -331,20 +334,23 @@ public:
                 next[i] = e.first[type];
                 e.first[type] = static_cast<std::int32_t>(i);
                 ++e.count[type];
+                ++m_ofType[static_cast<std::size_t>(type)];
+                // Each pair of an in-field and a zero-field step of one
+                // temperature, counted as its second step comes.
+                m_inFieldPairs += type == kInField    ? e.count[kZeroField]
+                                  : type == kZeroField ? e.count[kInField]
+                                                       : 0;
             }
         }
     }
 
-    // The steps of `type` at the temperature of step `of`, in file order.
-    template <class Visit>
-    void ForEach(int type, std::size_t of, const std::vector<CStepVector>& steps, Visit&& visit) const
-    {
-        for (std::int32_t k = m_entries[m_entryOf[of]].first[type]; k >= 0; k = m_next[static_cast<std::size_t>(k)]) {
-            visit(steps[static_cast<std::size_t>(k)]);
-        }
-    }
+    // The number of steps of `type` (0..4), and of pairs of an in-field and
+    // a zero-field step of one temperature.
+    std::size_t StepsOfType(int type) const { return m_ofType[static_cast<std::size_t>(type)]; }
+    std::size_t InFieldPairs() const { return m_inFieldPairs; }
 
-    // Their number.
+
+    // The number of steps of `type` at the temperature of step `of`.
     std::size_t Count(int type, std::size_t of) const { return m_entries[m_entryOf[of]].count[type]; }
 
     // A tally per temperature for the counting of the pairs, 0 after Build.
@@ -414,6 +420,36 @@ private:
     std::vector<std::uint64_t> m_keys;  // of the steps the table was built from
     bool m_built = false;
     std::uint32_t m_tally = 0;
+    std::array<std::size_t, kTypes> m_ofType{};
+    std::size_t m_inFieldPairs = 0;
+
+public:
+    // The look-ups, with the table's storage at hand.
+    class View {
+    public:
+        explicit View(const PartnerTable& table)
+            : m_entries(table.m_entries.data()), m_entryOf(table.m_entryOf.data()), m_next(table.m_next.data())
+        {
+        }
+
+        // The steps of `type` at the temperature of step `of`, in file order.
+        template <class Visit>
+        void ForEach(int type, std::size_t of, const CStepVector* steps, Visit&& visit) const
+        {
+            for (std::int32_t k = m_entries[m_entryOf[of]].first[type]; k >= 0;
+                 k = m_next[static_cast<std::size_t>(k)]) {
+                visit(steps[static_cast<std::size_t>(k)]);
+            }
+        }
+
+        // Their number.
+        std::size_t Count(int type, std::size_t of) const { return m_entries[m_entryOf[of]].count[type]; }
+
+    private:
+        const Entry* m_entries;
+        const std::uint32_t* m_entryOf;
+        const std::int32_t* m_next;
+    };
 };
 
 // The table of the last VisitPairs on this thread.
@@ -424,12 +460,14 @@ thread_local PartnerTable partners;
 // the check mode (text null: the text stays), origin(step) for the first
 // step, zeroField(step), tail(step), ptrm(inField, zeroField),
 // check(check, partner, checkMinusPartner) and additivity(inField, check).
+// The table must have been built from `steps`.
 template <class Sink>
-void VisitPairs(const std::vector<CStepVector>& steps, Sink& sink)
+void VisitPairs(const std::vector<CStepVector>& stepList, const PartnerTable& built, Sink& sink)
 {
-    PartnerTable& table = partners;
-    table.Build(steps);
-    auto forEachPartner = [&steps, &table](int type, std::size_t of, auto&& visit) {
+    const PartnerTable::View table(built);
+    const CStepVector* const steps = stepList.data();
+    const std::size_t n = stepList.size();
+    auto forEachPartner = [steps, &table](int type, std::size_t of, auto&& visit) {
         table.ForEach(type, of, steps, visit);
     };
     // A sink that only counts takes each step's partners as their number:
@@ -440,7 +478,7 @@ void VisitPairs(const std::vector<CStepVector>& steps, Sink& sink)
     bool hasReference = false;  // no main step yet: a check refers to nothing
     std::size_t reference = 0;  // the last zero-field or in-field step: its temperature
     int checkMode = 0;  // 0 unset, 1..5 as the step before the first check says
-    for (std::size_t i = 0; i < steps.size(); ++i) {
+    for (std::size_t i = 0; i < n; ++i) {
         const CStepVector& s = steps[i];
         const int e = s.stepType;
         if (e == kPtrmCheck && i > 0) {
@@ -523,26 +561,32 @@ void VisitPairs(const std::vector<CStepVector>& steps, Sink& sink)
     }
 }
 
-// Appends the items to the document's lists.
+// Writes the items into the document's lists: the zero-field, tail-check
+// and pTRM lists sized beforehand from the partner table, the others
+// appended to.
 struct ListSink {
     static constexpr bool kCountsOnly = false;
     CKorvanesToolDoc& doc;
     bool onlyZ;
+    CStepVector* zeroFieldOut;
+    CStepVector* tailOut;
+    CStepVector* ptrmOut;
+    const char* checkMethodText = nullptr;  // the last one set
 
-    void checkMode(const char* text) { doc.m_header.m_checkMethodText = text; }
+    void checkMode(const char* text) { checkMethodText = text; }
     void origin(const CStepVector& s)
     {
         CStepVector item;
         item.stepType = kInField;
         item.temperature = s.temperature;
         item.stepTemperature = s.temperature;
-        doc.m_ptrmGained.push_back(item);
+        *ptrmOut++ = item;
     }
-    void zeroField(const CStepVector& s) { doc.m_zeroFieldSteps.push_back(s); }
-    void tail(const CStepVector& s) { doc.m_tailChecks.push_back(s); }
+    void zeroField(const CStepVector& s) { *zeroFieldOut++ = s; }
+    void tail(const CStepVector& s) { *tailOut++ = s; }
     void ptrm(const CStepVector& s, const CStepVector& p)
     {
-        doc.m_ptrmGained.push_back(Difference(s, p, kInField, p.temperature, p.temperature, onlyZ));
+        *ptrmOut++ = Difference(s, p, kInField, p.temperature, p.temperature, onlyZ);
     }
     void check(const CStepVector& s, const CStepVector& p, bool checkMinusPartner)
     {
@@ -576,27 +620,53 @@ struct CountSink {
 
 }  // namespace
 
+namespace {
+
+// `list` with `size` items, those it has kept as they are (they are all
+// written anew).
+CStepVector* SizedList(std::vector<CStepVector>& list, std::size_t size)
+{
+    if (list.size() != size) {
+        list.resize(size);
+    }
+    return list.data();
+}
+
+}  // namespace
+
 void PairSteps(CKorvanesToolDoc& doc)
 {
-    doc.m_zeroFieldSteps.clear();
-    doc.m_ptrmGained.clear();
+    PartnerTable& table = partners;
+    table.Build(doc.m_steps);
     doc.m_ptrmChecks.clear();
-    doc.m_tailChecks.clear();
     doc.m_additivityChecks.clear();
-    // Room for the usual case of about one item per step, taken once for a
-    // fresh document instead of growing step by step.
-    for (std::vector<CStepVector>* list : {&doc.m_zeroFieldSteps, &doc.m_ptrmGained, &doc.m_ptrmChecks}) {
-        list->reserve(doc.m_steps.size());
+    // Room for the usual case of about one check item per step, taken once
+    // for a fresh document instead of growing step by step.
+    doc.m_ptrmChecks.reserve(doc.m_steps.size());
+    // One zero-field item per zero-field step, one tail item per tail
+    // check, and the pTRM items: the origin item, then one per pair of an
+    // in-field and a zero-field step of one temperature.
+    const std::size_t ptrmItems = doc.m_steps.empty() ? 0 : 1 + table.InFieldPairs();
+    ListSink sink{doc,
+                  doc.m_options.m_onlyZComponent != 0,
+                  SizedList(doc.m_zeroFieldSteps, table.StepsOfType(kZeroField)),
+                  SizedList(doc.m_tailChecks, table.StepsOfType(kTailCheck)),
+                  SizedList(doc.m_ptrmGained, ptrmItems)};
+    VisitPairs(doc.m_steps, table, sink);
+    assert(sink.zeroFieldOut == doc.m_zeroFieldSteps.data() + doc.m_zeroFieldSteps.size());
+    assert(sink.tailOut == doc.m_tailChecks.data() + doc.m_tailChecks.size());
+    assert(sink.ptrmOut == doc.m_ptrmGained.data() + doc.m_ptrmGained.size());
+    if (sink.checkMethodText != nullptr) {
+        doc.m_header.m_checkMethodText = sink.checkMethodText;
     }
-    ListSink sink{doc, doc.m_options.m_onlyZComponent != 0};
-    VisitPairs(doc.m_steps, sink);
     ComputePlotBounds(doc);
 }
 
 PairCounts CountPairs(const std::vector<CStepVector>& steps)
 {
     CountSink sink;
-    VisitPairs(steps, sink);
+    partners.Build(steps);
+    VisitPairs(steps, partners, sink);
     PairCounts& counts = sink.counts;
     // Per temperature, from the partner table: z zero-field steps and i
     // in-field steps give i·z pTRM items (and the origin one more at its
