@@ -81,10 +81,10 @@ public:
 
     // Sets the keys of QuickKeys (the same pairs in the same places) to
     // infinity for the pairs whose d(pal) fails every class in question, by
-    // the bound of Full (the same verdict bit for bit), and with `keysAOrB`
-    // those of the keys once retargeted to class A or B. For a search whose
-    // first candidates fail: d(pal) is what many ranges fail on, and its
-    // bound takes few operations in bulk.
+    // the bound that Line and Full take (the same verdict bit for bit), and
+    // with `keysAOrB` those of the keys once retargeted to class A or B. For
+    // a search whose first candidates fail: d(pal) is what many ranges fail
+    // on, and its bound takes few operations in bulk.
     void CkDiffKeys(const int* firstPartners, std::size_t pairs, float* keys, float* keysAOrB) const;
 
     // Sets keys[j - jFirst] of a row of QuickKeys to infinity for the pairs whose
@@ -209,7 +209,7 @@ private:
     mutable std::vector<double> m_dirEndCount, m_dirEndX, m_dirEndY, m_dirEndZ;
 
     mutable std::vector<double> m_rowExtremes;  // scratch of QuickKeys and DirectionRow
-    mutable std::vector<double> m_quickKeys;    // scratch of QuickKeys
+    mutable std::vector<double> m_quickKeys;    // scratch of QuickKeys and CkDiffKeys
 
     // The alpha and MAD limits of class A and B as the direction bounds
     // compare with them, worked out on first use in a search.

@@ -259,7 +259,8 @@ float HighestKeyLeft(double bestSq)
     if (!passes(0.0f)) {
         return -1.0f;
     }
-    const double estimate = 0.5 / bestSq;
+    // (Without a best, 0: every key but infinity passes.)
+    const double estimate = bestSq > 0.5 / kMost ? 0.5 / bestSq : kMost;
     float key = estimate < kMost ? static_cast<float>(estimate) : kMost;
     // The estimate is within a unit or two of the boundary.
     while (!passes(key)) {
@@ -410,10 +411,10 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         while (round > 0 && fewPairs && topCount < candidates && nextSorted < store.sorted.size()) {
             top[topCount++] = store.sorted[nextSorted++];
         }
-        // Keys at or above this cannot enter (the worst of a full round; a
-        // later pair with an equal key does not come first).
-        // Each row from its last pair back: the keys mostly rise that way
-        // (the longer ranges come last), so that few candidates move.
+        // Keys above this cannot enter (the worst of a full round; an equal
+        // key enters when its pair comes earlier). Each row from its last
+        // pair back: the keys mostly rise that way (the longer ranges come
+        // last), so that few candidates move.
         float limit = std::numeric_limits<float>::infinity();
         for (int i = 0; (round == 0 || !fewPairs) && i < count; ++i) {
             const int j0 = firstPartner(i);
@@ -438,8 +439,6 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
                 top[slot] = c;
                 if (topCount == candidates) {
                     limit = top[topCount - 1].key;
-                    // A key above it does not enter; an equal one enters
-                    // when its pair comes earlier.
                 }
             }
         }
@@ -494,7 +493,8 @@ void SearchScreened(CKorvanesToolDoc& doc, int classLimit, int minN, const Searc
         // fail on (the keys do not know it), and its bound takes few
         // operations in bulk, for the keys of class A or B as well.
         if (!best.found && !byCkDiff) {
-            screen.CkDiffKeys(partners, store.keys.size(), store.keys.data(), alsoAOrB ? store.keysAOrB.data() : nullptr);
+            screen.CkDiffKeys(partners, store.keys.size(), store.keys.data(),
+                              alsoAOrB ? store.keysAOrB.data() : nullptr);
             byCkDiff = true;
             store.keysAOrBByCkDiff = alsoAOrB;
         }
