@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
+#include <cstddef>
 #include <cstring>
 #include <cmath>
 #include <utility>
@@ -399,11 +400,13 @@ public:
     }
 
 private:
-    // A step's type and temperature in one word.
+    // A step's type and temperature in one word (they lie side by side).
     static std::uint64_t KeyOf(const CStepVector& s)
     {
-        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(s.stepType)) << 32 |
-               static_cast<std::uint32_t>(s.temperature);
+        static_assert(offsetof(CStepVector, temperature) == offsetof(CStepVector, stepType) + sizeof(std::int32_t));
+        std::uint64_t key;
+        std::memcpy(&key, reinterpret_cast<const unsigned char*>(&s) + offsetof(CStepVector, stepType), sizeof key);
+        return key;
     }
 
     // Keeps the steps' types and temperatures; whether the table was built
@@ -507,6 +510,9 @@ void VisitPairs(const std::vector<CStepVector>& stepList, const PartnerTable& bu
     bool hasReference = false;  // no main step yet: a check refers to nothing
     std::size_t reference = 0;  // the last zero-field or in-field step: its temperature
     int checkMode = 0;  // 0 unset, 1..5 as the step before the first check says
+    if (n > 0) {
+        sink.origin(steps[0]);
+    }
     for (std::size_t i = 0; i < n; ++i) {
         const CStepVector& s = steps[i];
         const int e = s.stepType;
@@ -533,9 +539,6 @@ void VisitPairs(const std::vector<CStepVector>& stepList, const PartnerTable& bu
             default:
                 break;
             }
-        }
-        if (i == 0) {
-            sink.origin(s);
         }
         if (e == kZeroField) {
             sink.zeroField(s);
