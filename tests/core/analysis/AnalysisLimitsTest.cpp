@@ -102,6 +102,10 @@ TEST(AnalysisLimits, CountsMatchTheBuiltLists)
     EXPECT_EQ(counts.mostZeroFieldAtOneTemperature, 3u);  // 100 °C
     EXPECT_EQ(counts.mostPtrmAtOneTemperature, 9u);       // 100 °C: three in-field steps, three partners each
     EXPECT_GT(counts.ptrmChecks * counts.correctedChecks * counts.additivityChecks * counts.tailCheckStats, 0u);
+    // Counted again from the partner table the analysis kept: its tallies start afresh.
+    const PairCounts again = CountPairs(doc.m_steps);
+    EXPECT_EQ(again.correctedChecks, counts.correctedChecks);
+    EXPECT_EQ(again.ptrmChecks, counts.ptrmChecks);
 }
 
 // The bound that spares building the lists never lies below the marks
