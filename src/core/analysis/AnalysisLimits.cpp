@@ -130,16 +130,7 @@ std::optional<std::string> AnalysisLimitExceeded(const std::vector<CMeasurement>
     // meets no zero vector and takes no slow path). The document is kept
     // per thread: a batch of files allocates nothing here.
     static thread_local CKorvanesToolDoc scratch;
-    scratch.m_steps.clear();
-    int previousType = kZeroField;
-    for (const CMeasurement& m : measurements) {
-        CStepVector& step = scratch.m_steps.emplace_back();
-        const StepCode code = ReadTreatmentCode(m.treatmentCode, previousType);
-        step.stepType = code.type;
-        step.temperature = step.stepTemperature = code.temperature;
-        step.x = step.magnitude = static_cast<double>(scratch.m_steps.size());
-        previousType = step.stepType;
-    }
+    ClassifySteps(measurements, scratch.m_steps);
     const PairCounts counts = CountPairs(scratch.m_steps);
     if (counts.zeroFieldSteps > kMaxZeroFieldSteps) {
         return StringPrintf("it holds %zu zero-field steps; at most %zu can be analysed", counts.zeroFieldSteps,

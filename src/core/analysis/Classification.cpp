@@ -149,6 +149,27 @@ int ClassifyTreatmentCode(float treatmentCode, int previousType) { return SplitC
 
 StepCode ReadTreatmentCode(float treatmentCode, int previousType) { return codeMemo.Read(treatmentCode, previousType); }
 
+void ClassifySteps(const std::vector<CMeasurement>& measurements, std::vector<CStepVector>& steps)
+{
+    const std::size_t n = measurements.size();
+    if (steps.size() != n) {
+        steps.resize(n);
+    }
+    CStepVector* const out = steps.data();
+    const CMeasurement* const lines = measurements.data();
+    CodeMemo& codes = codeMemo;
+    int previousType = kZeroField;
+    for (std::size_t i = 0; i < n; ++i) {
+        const StepCode code = codes.Read(lines[i].treatmentCode, previousType);
+        CStepVector& step = out[i];
+        step.x = step.magnitude = static_cast<double>(i + 1);
+        step.y = step.z = 0.0;
+        step.stepType = code.type;
+        step.temperature = step.stepTemperature = code.temperature;
+        previousType = code.type;
+    }
+}
+
 namespace {
 
 // The steps of the measurements last read on this thread, with the bits
@@ -342,6 +363,11 @@ public:
         const std::uint32_t generation = m_generation;
         std::array<std::size_t, kTypes> ofType{};
         std::size_t inFieldPairs = 0;
+        if (m_used.size() < n) {
+            m_used.resize(n);
+        }
+        std::uint32_t* const used = m_used.data();
+        std::size_t usedCount = 0;
         // Backwards, so that adding each step in front of its list leaves
         // the list in file order.
         for (std::size_t i = n; i-- > 0;) {
@@ -355,6 +381,7 @@ public:
                 e = kFresh;
                 e.generation = generation;
                 e.temperature = t;
+                used[usedCount++] = static_cast<std::uint32_t>(h);
             }
             entryOf[i] = static_cast<std::uint32_t>(h);
             const int type = steps[i].stepType;
@@ -372,6 +399,7 @@ public:
         }
         m_ofType = ofType;
         m_inFieldPairs = inFieldPairs;
+        m_usedCount = usedCount;
     }
 
     // The number of steps of `type` (0..4), and of pairs of an in-field and
@@ -397,6 +425,17 @@ public:
     {
         const Entry& e = m_entries[m_entryOf[of]];
         return e.tally == m_tally ? e.checkItems : 0;
+    }
+
+    // Each temperature of the steps once: visit(temperature, the number of
+    // steps of each type, the tally of check items).
+    template <class Visit>
+    void ForEachTemperature(Visit&& visit) const
+    {
+        for (std::size_t k = 0; k < m_usedCount; ++k) {
+            const Entry& e = m_entries[m_used[k]];
+            visit(e.temperature, e.count, e.tally == m_tally ? e.checkItems : std::size_t{0});
+        }
     }
 
 private:
@@ -449,6 +488,8 @@ private:
     std::uint32_t m_generation = 0;
     std::vector<std::int32_t> m_next;
     std::vector<std::uint32_t> m_entryOf;
+    std::vector<std::uint32_t> m_used;  // the entries of the temperatures, one each: the first m_usedCount
+    std::size_t m_usedCount = 0;
     std::vector<std::uint64_t> m_keys;  // of the steps the table was built from
     bool m_built = false;
     std::uint32_t m_tally = 0;
@@ -706,35 +747,30 @@ PairCounts CountPairs(const std::vector<CStepVector>& steps)
     // the temperature but the first is corrected once for each pTRM item of
     // that temperature (BuildPtrmCheckSeries).
     const PartnerTable& table = partners;
-    auto corrected = [&table](std::size_t of, std::size_t ptrmItems) {
-        const std::size_t checks = table.CheckItems(of);
+    auto corrected = [](std::size_t checks, std::size_t ptrmItems) {
         return checks > 1 ? ptrmItems * (checks - 1) : 0;
     };
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        const std::size_t zeroField = table.Count(kZeroField, i);
-        switch (steps[i].stepType) {
-        case kZeroField:
+    if (steps.empty()) {
+        return counts;
+    }
+    const std::int32_t originTemperature = steps[0].temperature;
+    table.ForEachTemperature([&](std::int32_t t, const std::uint32_t* count, std::size_t checks) {
+        const std::size_t zeroField = count[kZeroField];
+        const std::size_t inField = count[kInField];
+        if (zeroField > 0) {
             counts.mostZeroFieldAtOneTemperature = std::max(counts.mostZeroFieldAtOneTemperature, zeroField);
-            break;
-        case kTailCheck:
-            counts.tailCheckStats += zeroField;
-            break;
-        case kInField: {
-            const std::size_t items = table.Count(kInField, i) * zeroField;
-            const std::size_t atTemperature = items + (steps[i].temperature == steps[0].temperature ? 1 : 0);
+        }
+        counts.tailCheckStats += count[kTailCheck] * zeroField;
+        if (inField > 0) {
+            const std::size_t atTemperature = inField * zeroField + (t == originTemperature ? 1 : 0);
             counts.mostPtrmAtOneTemperature = std::max(counts.mostPtrmAtOneTemperature, atTemperature);
-            counts.correctedChecks += corrected(i, zeroField);
-            break;
+            // Every in-field step of the temperature adds its pTRM items' corrections.
+            counts.correctedChecks += inField * corrected(checks, zeroField);
         }
-        default:
-            break;
-        }
-    }
-    if (!steps.empty()) {
-        const std::size_t atOrigin = 1 + table.Count(kInField, 0) * table.Count(kZeroField, 0);
-        counts.mostPtrmAtOneTemperature = std::max(counts.mostPtrmAtOneTemperature, atOrigin);
-        counts.correctedChecks += corrected(0, 1);
-    }
+    });
+    const std::size_t atOrigin = 1 + table.Count(kInField, 0) * table.Count(kZeroField, 0);
+    counts.mostPtrmAtOneTemperature = std::max(counts.mostPtrmAtOneTemperature, atOrigin);
+    counts.correctedChecks += corrected(table.CheckItems(0), 1);
     return counts;
 }
 

@@ -42,6 +42,11 @@ struct StepCode {
 };
 StepCode ReadTreatmentCode(float treatmentCode, int previousType);
 
+// The steps of `measurements` with the types and temperatures BuildSteps
+// gives them, without their directions: step k lies along x with length
+// k + 1 (no two alike). Every field of every step is written anew.
+void ClassifySteps(const std::vector<CMeasurement>& measurements, std::vector<CStepVector>& steps);
+
 // Fills m_steps (one vector per measurement, chosen coordinates, full
 // length as magnitude) and the result's methodType ("MT0".."MT4"). With
 // pTRM checks as the highest type, MT2 when the second code exceeds the
