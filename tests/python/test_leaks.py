@@ -43,7 +43,11 @@ class Leaks(unittest.TestCase):
         gc.collect()
         after = resident_kib()
         self.assertEqual((sys.getrefcount(path), sys.getrefcount(text), sys.getrefcount(criteria)), counts[:3])
-        self.assertLess(abs(sys.getrefcount(None) - counts[3]), 100)
+        # None's count also moves with the interpreter's own caches, by some
+        # tens to over a hundred from run to run (with the hash seed and the
+        # addresses); a reference leaked or dropped once per call would move
+        # it by thousands (the error path alone runs 2,000 times).
+        self.assertLess(abs(sys.getrefcount(None) - counts[3]), 1000)
         self.assertLess(after - before, 4096, "resident memory grew from %d to %d KiB" % (before, after))
 
 
