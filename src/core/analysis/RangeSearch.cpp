@@ -558,8 +558,12 @@ enum class ScreenState { kToPrepare, kPrepared, kUnusable };
 
 // The automatic search; `screen` says how it finds the thread's screen, and
 // is left saying how the next search over the same lists finds it.
+// `nextMinN`: when this search finds nothing, another follows with this
+// minimum N (0: none). That one evaluates a pair in the end (its best, or
+// its own last pair) whenever it has a pair at all, and so writes over the
+// line fit that clearing would leave behind (its fitLength).
 void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit, SearchMethod method, const SearchPairings& pairings,
-                          ScreenState& screen)
+                          ScreenState& screen, int nextMinN = 0)
 {
     const ClassThresholds& limits = classLimit == kClassA ? doc.m_criteria.classA : doc.m_criteria.classB;
     // A minimum N below 1 would start the inner loop before the first step.
@@ -596,7 +600,8 @@ void SearchAutomaticRange(CKorvanesToolDoc& doc, int classLimit, SearchMethod me
     // last pair in the order of the search, whichever pairs were evaluated.
     int lastI = -1;
     int lastJ = -1;
-    if (LastPair(doc.m_zeroFieldSteps, minN, lastI, lastJ)) {
+    const bool writtenOver = nextMinN > 0 && LastPair(doc.m_zeroFieldSteps, nextMinN, lastI, lastJ);
+    if (!writtenOver && LastPair(doc.m_zeroFieldSteps, minN, lastI, lastJ)) {
         EvaluatePairedLineFit(doc, doc.m_zeroFieldSteps[static_cast<std::size_t>(lastI)].temperature,
                               doc.m_zeroFieldSteps[static_cast<std::size_t>(lastJ)].temperature,
                               doc.m_zeroFieldSteps, pairings.plain);
@@ -647,7 +652,8 @@ void SearchClassAThenB(CKorvanesToolDoc& doc)
     // from the lists serve both.
     const SearchPairings pairings(doc);
     ScreenState screen = ScreenState::kToPrepare;
-    SearchAutomaticRange(doc, kClassA, SearchMethod::kScreened, pairings, screen);
+    SearchAutomaticRange(doc, kClassA, SearchMethod::kScreened, pairings, screen,
+                         std::max(doc.m_criteria.classB.minN, 1));
     if (doc.m_result.paleointensity == 0.0) {
         SearchAutomaticRange(doc, kClassB, SearchMethod::kScreened, pairings, screen);
     }
