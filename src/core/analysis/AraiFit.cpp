@@ -195,15 +195,9 @@ int ClampSnapAndGather(const std::vector<CStepVector>& zeroField, const CPlotBou
         ys = pairing.y + belowMin;
         return static_cast<int>(end - belowMin);
     }
-    int n = 0;
-    for (std::size_t k = belowMin; k < end; ++k) {
-        points.x[n] = pairing.x[k];
-        points.y[n] = pairing.y[k];
-        n += pairing.measured[k] ? 1 : 0;
-    }
     xs = points.x;
     ys = points.y;
-    return n;
+    return GatherBlock(zeroField, pairing, belowMin, end, tMin, tMax, points.x, points.y);
 }
 
 // Means and sums of squared deviations of the n points.

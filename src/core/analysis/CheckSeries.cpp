@@ -53,7 +53,6 @@ CStepVector MakeItem(const Vector3& v, double magnitude, int type, int temperatu
     return item;
 }
 
-
 // Whether the list's temperatures (or own temperatures) never decrease.
 template <class Temperature>
 bool Ascends(const std::vector<CStepVector>& list, Temperature temperature)

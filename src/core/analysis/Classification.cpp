@@ -407,7 +407,6 @@ public:
     std::size_t StepsOfType(int type) const { return m_ofType[static_cast<std::size_t>(type)]; }
     std::size_t InFieldPairs() const { return m_inFieldPairs; }
 
-
     // The number of steps of `type` at the temperature of step `of`.
     std::size_t Count(int type, std::size_t of) const { return m_entries[m_entryOf[of]].count[type]; }
 

@@ -200,6 +200,36 @@ inline __attribute__((always_inline)) void QuickRowKeys(const QuickInputs& in, i
     }
 }
 
+// A row of a search's pairs: those of step i (with any pair), the first
+// partner j, the first point, the number of pairs, the pairs of the rows
+// before, and whether fewer than three points lie from the first on.
+struct PairRow {
+    int jFirst;
+    int c0;
+    int pairs;
+    int done;
+    bool fewPoints;
+};
+
+// The next row after step i - 1 of the pairs given by firstPartners, in the
+// search's order (i and done move on); false after the last.
+inline __attribute__((always_inline)) bool NextRow(const int* firstPartners, const int* pointsBefore,
+                                                   const int* firstOf, int count, int points, int& i, int& done,
+                                                   PairRow& row)
+{
+    for (; i < count; ++i) {
+        const int jFirst = firstPartners[i];
+        if (jFirst < count) {
+            const int c0 = pointsBefore[firstOf[i]];
+            row = {jFirst, c0, count - jFirst, done, c0 + 3 > points};
+            done += row.pairs;
+            ++i;
+            return true;
+        }
+    }
+    return false;
+}
+
 // The keys of RangeScreen::QuickKeys: row after row, each worked out in
 // whole vectors of four (the keys past a row are written over by the next),
 // in doubles so that the vectors hold four pairs throughout, then in floats.
@@ -213,16 +243,14 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, fl
     double* const extremes = in.extremes;
     const double* const x = in.x;
     const double* const y = in.y;
-    for (int i = 0; i < count; ++i) {
-        const int jFirst = in.firstPartners[i];
-        if (jFirst >= count) {
-            continue;
-        }
-        const int pairs = count - jFirst;
-        const int c0 = in.pointsBefore[in.firstOf[i]];
-        if (c0 + 3 > in.points) {
-            std::fill(rowKeys + done, rowKeys + done + pairs, kInfinity);  // fewer than 3 points
-            done += pairs;
+    int i = 0;
+    PairRow row;
+    while (NextRow(in.firstPartners, in.pointsBefore, in.firstOf, count, in.points, i, done, row)) {
+        const int jFirst = row.jFirst;
+        const int pairs = row.pairs;
+        const int c0 = row.c0;
+        if (row.fewPoints) {
+            std::fill(rowKeys + row.done, rowKeys + row.done + pairs, kInfinity);  // fewer than 3 points
             continue;
         }
         const int vectors = (pairs + RangeScreen::kQuickPad) & ~RangeScreen::kQuickPad;
@@ -246,8 +274,7 @@ inline __attribute__((always_inline)) void QuickKeysOf(const QuickInputs& in, fl
             extremes[2 * stride + k] = maxX;
             extremes[3 * stride + k] = minX;
         }
-        QuickRowKeys<byQ>(in, jFirst, c0, vectors, extremes, stride, rowKeys + done);
-        done += pairs;
+        QuickRowKeys<byQ>(in, jFirst, c0, vectors, extremes, stride, rowKeys + row.done);
     }
     for (int k = 0; k < done; ++k) {
         keys[k] = static_cast<float>(rowKeys[k]);
@@ -343,24 +370,20 @@ inline __attribute__((always_inline)) void CkDiffRowKeys(const CkDiffInputs& in,
 // CkDiffRowKeys for every row (as QuickKeysOf).
 inline __attribute__((always_inline)) void CkDiffKeysOf(const CkDiffInputs& in)
 {
-    const int count = in.count;
+    int i = 0;
     int done = 0;
-    for (int i = 0; i < count; ++i) {
-        const int jFirst = in.firstPartners[i];
-        if (jFirst >= count) {
-            continue;
-        }
-        const int pairs = count - jFirst;
-        const int c0 = in.pointsBefore[in.firstOf[i]];
-        if (c0 + 3 > in.points) {
+    PairRow row;
+    while (NextRow(in.firstPartners, in.pointsBefore, in.firstOf, in.count, in.points, i, done, row)) {
+        double* const failing = in.failing + row.done;
+        double* const failingAOrB = in.failingAOrB + row.done;
+        if (row.fewPoints) {
             // Their quick keys say no chance already.
-            std::fill(in.failing + done, in.failing + done + pairs, 0.0);
-            std::fill(in.failingAOrB + done, in.failingAOrB + done + pairs, 0.0);
+            std::fill(failing, failing + row.pairs, 0.0);
+            std::fill(failingAOrB, failingAOrB + row.pairs, 0.0);
         } else {
-            const int vectors = (pairs + RangeScreen::kQuickPad) & ~RangeScreen::kQuickPad;
-            CkDiffRowKeys(in, jFirst, c0, vectors, in.failing + done, in.failingAOrB + done);
+            const int vectors = (row.pairs + RangeScreen::kQuickPad) & ~RangeScreen::kQuickPad;
+            CkDiffRowKeys(in, row.jFirst, row.c0, vectors, failing, failingAOrB);
         }
-        done += pairs;
     }
 }
 
@@ -815,12 +838,7 @@ bool RangeScreen::Prepare(const CKorvanesToolDoc& doc, const AraiPairing& plain,
     // every experiment), the ends are the points themselves and the running
     // sums at them the running sums, continued kQuickPad times; otherwise
     // they are gathered.
-    unsigned own = points == count ? 1u : 0u;
-    for (int k = 0; k < count; ++k) {
-        own &= static_cast<unsigned>(m_firstOf[static_cast<std::size_t>(k)] == k) &
-               static_cast<unsigned>(m_lastOf[static_cast<std::size_t>(k)] == k);
-    }
-    const bool ownBlocks = own != 0;
+    const bool ownBlocks = points == count && !repeated;
     m_ownBlocks = ownBlocks;
     for (int j = 0; ownBlocks && j < count + kQuickPad; ++j) {
         const std::size_t last = static_cast<std::size_t>(std::min(j, count - 1));
@@ -1179,10 +1197,7 @@ void RangeScreen::QuickKeys(const int* firstPartners, std::size_t pairs, float* 
 
 void RangeScreen::CkDiffKeys(const int* firstPartners, std::size_t pairs, float* keys, float* keysAOrB) const
 {
-    // As CkDiffClasses: no bound once the correction is applied or for a
-    // laboratory field that is not positive.
-    const double labField = m_doc->m_header.m_labField;
-    if (m_corrected || !std::isnormal(labField) || !(labField > 0.0)) {
+    if (!CkDiffTested()) {
         return;
     }
     const RunningSum* sums[4] = {&m_sx, &m_sxx, &m_cx, &m_cxx};
@@ -1392,14 +1407,19 @@ RangeScreen::LineBound RangeScreen::Line(int i, int j) const
     return {fit.valueSq, classes & LineClasses(fit)};
 }
 
+bool RangeScreen::CkDiffTested() const
+{
+    const double labField = m_doc->m_header.m_labField;
+    return !m_corrected && std::isnormal(labField) && labField > 0.0;
+}
+
 unsigned RangeScreen::CkDiffClasses(int first, int last, unsigned classes) const
 {
     // d(pal) = 100 |b'/b - 1| with b' the slope on the check-corrected pTRM,
     // (b'/b)² = Sxx / Sxx' (the same points and y); for a positive
     // laboratory field only (a negative one makes d(pal) negative). 0 once
     // the correction is applied. Needs no line fit, so it comes first.
-    const double labField = m_doc->m_header.m_labField;
-    if (m_corrected || !std::isnormal(labField) || !(labField > 0.0)) {
+    if (!CkDiffTested()) {
         return classes;
     }
     const int c0 = m_pointsBefore[static_cast<std::size_t>(first)];

@@ -121,6 +121,9 @@ private:
     bool LineFit(int first, int last, Fit& fit) const;
     bool ComputeLineFit(int first, int last, Fit& fit) const;
     unsigned LineClasses(const Fit& fit) const;
+    // Whether d(pal) is bounded at all: not once the correction is applied,
+    // nor for a laboratory field that is not positive.
+    bool CkDiffTested() const;
     unsigned CkDiffClasses(int first, int last, unsigned classes) const;
     unsigned CheckClasses(const Fit& fit, int last, unsigned classes) const;
     // The moment matrix sum of v vᵀ of the zero-field vectors first..last.
